@@ -1,0 +1,41 @@
+# Shared build rules for the project's libraries, programs and tests.
+
+# Warnings are errors in the project's own code.
+function(qv_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+endfunction()
+
+# qv_library(NAME SOURCES src... [LIBS lib...] [QT])
+# A static library whose headers are included as "<folder>/<header>.h" from
+# the source root. QT turns on moc for the target.
+function(qv_library name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    if(ARG_QT)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+    qv_warnings(${name})
+endfunction()
+
+# qv_test(NAME SOURCES src... [LIBS lib...] [QT] [LABELS label...])
+# A GoogleTest program registered with CTest. Tests are discovered when CTest
+# runs, so test programs need not start at build time. Every test runs with
+# Qt's offscreen platform and the build's runtime folder as QV_RUNTIME_DIR.
+function(qv_test name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    if(ARG_QT)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+    qv_warnings(${name})
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QV_RUNTIME_DIR=${QV_RUNTIME_DIR};QV_SOURCE_DIR=${PROJECT_SOURCE_DIR};QV_PYTHON=/usr/bin/python3"
+            LABELS "${ARG_LABELS}")
+endfunction()
