@@ -1,0 +1,46 @@
+#include "controls/dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace {
+
+QString Title() {
+    return QGuiApplication::applicationDisplayName();
+}
+
+}  // namespace
+
+void TQtDialogs::Warning(QWidget* parent, const QString& text) {
+    QMessageBox::warning(parent, Title(), text, QMessageBox::Ok);
+}
+
+bool TQtDialogs::Question(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, Title(), text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+std::optional<QString> TQtDialogs::OpenFile(QWidget* parent, const QString& caption,
+                                            const QString& filter) {
+    const QString path = QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> TQtDialogs::SaveFile(QWidget* parent, const QString& caption,
+                                            const QString& filter, const QString& suggestedName) {
+    const QString path = QFileDialog::getSaveFileName(parent, caption, suggestedName, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QColor> TQtDialogs::Colour(QWidget* parent, const QColor& initial) {
+    const QColor colour = QColorDialog::getColor(initial, parent, Title());
+    if (!colour.isValid())
+        return std::nullopt;
+    return colour;
+}

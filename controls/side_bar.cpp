@@ -1,0 +1,153 @@
+#include "controls/side_bar.h"
+
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QResizeEvent>
+#include <QToolBox>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int AddressRole = Qt::UserRole + 1;
+// Room for a large picture and two lines of caption under it.
+constexpr int LargeCellHeight = 76;
+
+// One group's item list. Items are never selected, so a click leaves no
+// highlight; the large-icon layout keeps one centred column as wide as the bar.
+class TSideBarList : public QListWidget {
+  public:
+    TSideBarList(TSideBar::TIconSize iconSize, QWidget* parent)
+        : QListWidget(parent), Large(iconSize == TSideBar::TIconSize::Large) {
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFrameShape(QFrame::NoFrame);
+        setMouseTracking(true);
+        if (Large) {
+            setViewMode(QListView::IconMode);
+            setFlow(QListView::TopToBottom);
+            setWrapping(false);
+            setMovement(QListView::Static);
+            setResizeMode(QListView::Adjust);
+            setWordWrap(true);
+            setIconSize(QSize(TSideBar::LargeIconSize, TSideBar::LargeIconSize));
+        } else {
+            setViewMode(QListView::ListMode);
+            setIconSize(QSize(TSideBar::SmallIconSize, TSideBar::SmallIconSize));
+            setSpacing(3);
+        }
+        QPalette colours = palette();
+        colours.setColor(QPalette::Base, QColor(128, 128, 128));
+        colours.setColor(QPalette::Text, Qt::white);
+        setPalette(colours);
+    }
+
+    bool Large;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QListWidget::resizeEvent(event);
+        if (Large)
+            setGridSize(QSize(viewport()->width(), LargeCellHeight));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            currentItem() != nullptr) {
+            emit itemClicked(currentItem());
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+};
+
+}  // namespace
+
+TSideBar::TSideBar(QWidget* parent) : QWidget(parent), Groups(new QToolBox(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Groups);
+    // Group headers look like a column of buttons, as in a classic side bar.
+    Groups->setStyleSheet(
+        "QToolBox::tab { background: palette(button); color: palette(button-text);"
+        " border: 1px solid palette(dark); padding: 3px; }"
+        "QToolBox::tab:selected { font-weight: bold; }");
+    setMinimumWidth(MinWidth);
+    setMaximumWidth(MaxWidth);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+}
+
+int TSideBar::AddGroup(const QString& caption, TIconSize iconSize) {
+    auto* list = new TSideBarList(iconSize, Groups);
+    const int group = Groups->addItem(list, caption);
+    GroupSizes.append(iconSize);
+    connect(list, &QListWidget::itemClicked, this, [this, list, group](QListWidgetItem* item) {
+        emit ItemClicked(group, list->row(item));
+    });
+    return group;
+}
+
+int TSideBar::AddItem(int group, const QString& caption, int imageIndex, const QString& address) {
+    QListWidget* list = GroupList(group);
+    if (list == nullptr)
+        return -1;
+    const QList<QIcon>& images = GroupSizes[group] == TIconSize::Large ? LargeImages : SmallImages;
+    auto* item = new QListWidgetItem(caption);
+    if (imageIndex >= 0 && imageIndex < images.size())
+        item->setIcon(images[imageIndex]);
+    item->setData(AddressRole, address);
+    if (GroupSizes[group] == TIconSize::Large)
+        item->setTextAlignment(Qt::AlignHCenter);
+    item->setToolTip(caption);
+    list->addItem(item);
+    return list->count() - 1;
+}
+
+int TSideBar::GroupCount() const {
+    return Groups->count();
+}
+
+QString TSideBar::GroupCaption(int group) const {
+    return Groups->itemText(group);
+}
+
+int TSideBar::ItemCount(int group) const {
+    const QListWidget* list = GroupList(group);
+    return list == nullptr ? 0 : list->count();
+}
+
+QString TSideBar::ItemCaption(int group, int item) const {
+    const QListWidget* list = GroupList(group);
+    const QListWidgetItem* entry = list == nullptr ? nullptr : list->item(item);
+    return entry == nullptr ? QString() : entry->text();
+}
+
+QString TSideBar::ItemAddress(int group, int item) const {
+    const QListWidget* list = GroupList(group);
+    const QListWidgetItem* entry = list == nullptr ? nullptr : list->item(item);
+    return entry == nullptr ? QString() : entry->data(AddressRole).toString();
+}
+
+int TSideBar::ActiveGroup() const {
+    return Groups->currentIndex();
+}
+
+void TSideBar::SetActiveGroup(int group) {
+    Groups->setCurrentIndex(group);
+}
+
+void TSideBar::ClickItem(int group, int item) {
+    if (item >= 0 && item < ItemCount(group))
+        emit ItemClicked(group, item);
+}
+
+QSize TSideBar::sizeHint() const {
+    return QSize(DesignWidth, QWidget::sizeHint().height());
+}
+
+QListWidget* TSideBar::GroupList(int group) const {
+    if (group < 0 || group >= Groups->count())
+        return nullptr;
+    return static_cast<QListWidget*>(Groups->widget(group));
+}

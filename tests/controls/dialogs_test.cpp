@@ -1,0 +1,50 @@
+#include "controls/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// Answers the next modal message box with `button` once it is up, and
+// records what it showed.
+struct TBoxAnswer {
+    QString Text;
+    QList<QMessageBox::StandardButton> Buttons;
+
+    void Answer(QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            Text = box->text();
+            for (QAbstractButton* each : box->buttons())
+                Buttons.append(box->standardButton(each));
+            box->button(button)->click();
+        });
+    }
+};
+
+TEST(QtDialogsTest, WarningHasOnlyAnOkButton) {
+    TQtDialogs dialogs;
+    TBoxAnswer answer;
+    answer.Answer(QMessageBox::Ok);
+    dialogs.Warning(nullptr, "Error Loading Senate List.");
+    EXPECT_EQ(answer.Text, "Error Loading Senate List.");
+    EXPECT_EQ(answer.Buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+}
+
+TEST(QtDialogsTest, QuestionTellsYesFromNo) {
+    TQtDialogs dialogs;
+    TBoxAnswer yes;
+    yes.Answer(QMessageBox::Yes);
+    EXPECT_TRUE(dialogs.Question(nullptr, "Save a copy?"));
+    EXPECT_EQ(yes.Buttons.size(), 2);
+    TBoxAnswer no;
+    no.Answer(QMessageBox::No);
+    EXPECT_FALSE(dialogs.Question(nullptr, "Save a copy?"));
+}
+
+}  // namespace
