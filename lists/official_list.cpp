@@ -96,6 +96,11 @@ std::optional<int> ParseCount(const std::string& token) {
 // error. Fields after those are ignored.
 bool SplitRecord(std::string_view line, int fieldCount, std::vector<std::string>& fields) {
     fields.clear();
+    // Each field takes a character and a separator: a line too short for the
+    // count fails before anything is stored for it.
+    if (static_cast<std::size_t>(fieldCount) > (line.size() + 1) / 2) {
+        return false;
+    }
     std::size_t pos = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const auto field = ScanField(line, pos);
