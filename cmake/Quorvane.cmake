@@ -32,10 +32,16 @@ function(qv_test name)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
     endif()
     qv_warnings(${name})
+    # The test environment goes through `env` as the test's launcher: CMake
+    # 3.25 splits a list-valued ENVIRONMENT property of discovered tests.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+        "env;QT_QPA_PLATFORM=offscreen;QV_RUNTIME_DIR=${QV_RUNTIME_DIR};QV_SOURCE_DIR=${PROJECT_SOURCE_DIR};QV_PYTHON=/usr/bin/python3")
+    set(properties)
+    if(ARG_LABELS)
+        set(properties PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QV_RUNTIME_DIR=${QV_RUNTIME_DIR};QV_SOURCE_DIR=${PROJECT_SOURCE_DIR};QV_PYTHON=/usr/bin/python3"
-            LABELS "${ARG_LABELS}")
+        ${properties})
 endfunction()
