@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QResizeEvent>
+#include <QStyledItemDelegate>
 #include <QToolBox>
 #include <QVBoxLayout>
 
@@ -11,6 +12,20 @@ namespace {
 constexpr int AddressRole = Qt::UserRole + 1;
 // Room for a large picture and two lines of caption under it.
 constexpr int LargeCellHeight = 76;
+
+// Large items take the list's whole width, so that the picture and the
+// caption under it are centred.
+class TLargeItemDelegate : public QStyledItemDelegate {
+  public:
+    explicit TLargeItemDelegate(QListWidget* list) : QStyledItemDelegate(list), List(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return QSize(List->viewport()->width(), LargeCellHeight);
+    }
+
+  private:
+    QListWidget* List;
+};
 
 // One group's item list. Items are never selected, so a click leaves no
 // highlight; the large-icon layout keeps one centred column as wide as the bar.
@@ -31,6 +46,7 @@ class TSideBarList : public QListWidget {
             setResizeMode(QListView::Adjust);
             setWordWrap(true);
             setIconSize(QSize(TSideBar::LargeIconSize, TSideBar::LargeIconSize));
+            setItemDelegate(new TLargeItemDelegate(this));
         } else {
             setViewMode(QListView::ListMode);
             setIconSize(QSize(TSideBar::SmallIconSize, TSideBar::SmallIconSize));
@@ -48,7 +64,7 @@ class TSideBarList : public QListWidget {
     void resizeEvent(QResizeEvent* event) override {
         QListWidget::resizeEvent(event);
         if (Large)
-            setGridSize(QSize(viewport()->width(), LargeCellHeight));
+            scheduleDelayedItemsLayout();
     }
 
     void keyPressEvent(QKeyEvent* event) override {
@@ -68,11 +84,10 @@ TSideBar::TSideBar(QWidget* parent) : QWidget(parent), Groups(new QToolBox(this)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Groups);
-    // Group headers look like a column of buttons, as in a classic side bar.
+    // Group headers look like a column of buttons.
     Groups->setStyleSheet(
         "QToolBox::tab { background: palette(button); color: palette(button-text);"
-        " border: 1px solid palette(dark); padding: 3px; }"
-        "QToolBox::tab:selected { font-weight: bold; }");
+        " border: 1px solid palette(dark); padding: 2px 1px; }");
     setMinimumWidth(MinWidth);
     setMaximumWidth(MaxWidth);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
@@ -81,6 +96,7 @@ TSideBar::TSideBar(QWidget* parent) : QWidget(parent), Groups(new QToolBox(this)
 int TSideBar::AddGroup(const QString& caption, TIconSize iconSize) {
     auto* list = new TSideBarList(iconSize, Groups);
     const int group = Groups->addItem(list, caption);
+    Groups->setItemToolTip(group, caption);
     GroupSizes.append(iconSize);
     connect(list, &QListWidget::itemClicked, this, [this, list, group](QListWidgetItem* item) {
         emit ItemClicked(group, list->row(item));

@@ -6,8 +6,9 @@
 #include "controls/dialogs.h"
 
 // Answers the windows' message boxes and dialogs without showing them:
-// records every warning and question, and hands out queued answers (No,
-// cancel when none are queued).
+// records every warning and question, and hands out queued answers. With no
+// answer queued, questions get No and dialogs are cancelled; an empty path
+// or an invalid colour in the queue also cancels.
 class TFakeDialogs : public IDialogs {
   public:
     void Warning(QWidget*, const QString& text) override { Warnings.append(text); }
@@ -31,26 +32,22 @@ class TFakeDialogs : public IDialogs {
     }
 
     std::optional<QColor> Colour(QWidget*, const QColor&) override {
-        if (ColourAnswers.empty())
-            return std::nullopt;
-        const std::optional<QColor> answer = ColourAnswers.front();
-        ColourAnswers.pop_front();
+        const QColor answer = ColourAnswers.isEmpty() ? QColor() : ColourAnswers.takeFirst();
+        if (!answer.isValid()) return std::nullopt;
         return answer;
     }
 
     QStringList Warnings;
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
-    std::deque<std::optional<QString>> OpenAnswers;
-    std::deque<std::optional<QString>> SaveAnswers;
-    std::deque<std::optional<QColor>> ColourAnswers;
+    QStringList OpenAnswers;
+    QStringList SaveAnswers;
+    QList<QColor> ColourAnswers;
 
-  private:
-    static std::optional<QString> Take(std::deque<std::optional<QString>>& answers) {
-        if (answers.empty())
-            return std::nullopt;
-        std::optional<QString> answer = answers.front();
-        answers.pop_front();
+private:
+    static std::optional<QString> Take(QStringList& answers) {
+        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+        if (answer.isEmpty()) return std::nullopt;
         return answer;
     }
 };
