@@ -46,7 +46,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         url = urllib.parse.urlsplit(self.path)
         path = url.path
         query = urllib.parse.parse_qs(url.query)
-        head = (self.requestline + "\r\n" + str(self.headers)).encode("latin-1")
+        head = (self.requestline + "\r\n" + "".join("%s: %s\r\n" % kv for kv in self.headers.items())).encode("latin-1")
         with last_lock:
             previous = last_request
             last_request = head
