@@ -3,6 +3,7 @@
 #include <QHostInfo>
 #include <QNetworkProxy>
 #include <QTimer>
+#include <utility>
 
 #include "update/http_errors.h"
 
@@ -196,32 +197,25 @@ bool TEventSocket::IsOpen() const {
 }
 
 int TEventSocket::ErrorCode(QAbstractSocket::SocketError error) {
-    switch (error) {
-        case QAbstractSocket::ConnectionRefusedError:
-            return sockerr::kConnectionRefused;
-        case QAbstractSocket::RemoteHostClosedError:
-            return sockerr::kConnectionReset;
-        case QAbstractSocket::HostNotFoundError:
-            return sockerr::kHostNotFound;
-        case QAbstractSocket::SocketAccessError:
-            return sockerr::kAccessDenied;
-        case QAbstractSocket::SocketResourceError:
-            return sockerr::kTooManyFiles;
-        case QAbstractSocket::SocketTimeoutError:
-            return sockerr::kTimedOut;
-        case QAbstractSocket::NetworkError:
-            return sockerr::kNetworkUnreachable;
-        case QAbstractSocket::AddressInUseError:
-            return sockerr::kAddressInUse;
-        case QAbstractSocket::SocketAddressNotAvailableError:
-            return sockerr::kAddressNotAvailable;
-        case QAbstractSocket::UnsupportedSocketOperationError:
-            return sockerr::kOperationNotSupported;
-        case QAbstractSocket::TemporaryError:
-            return sockerr::kWouldBlock;
-        default:
-            return sockerr::kConnectionAborted;
+    static constexpr std::pair<QAbstractSocket::SocketError, int> kCodes[] = {
+        {QAbstractSocket::ConnectionRefusedError, sockerr::kConnectionRefused},
+        {QAbstractSocket::RemoteHostClosedError, sockerr::kConnectionReset},
+        {QAbstractSocket::HostNotFoundError, sockerr::kHostNotFound},
+        {QAbstractSocket::SocketAccessError, sockerr::kAccessDenied},
+        {QAbstractSocket::SocketResourceError, sockerr::kTooManyFiles},
+        {QAbstractSocket::SocketTimeoutError, sockerr::kTimedOut},
+        {QAbstractSocket::NetworkError, sockerr::kNetworkUnreachable},
+        {QAbstractSocket::AddressInUseError, sockerr::kAddressInUse},
+        {QAbstractSocket::SocketAddressNotAvailableError, sockerr::kAddressNotAvailable},
+        {QAbstractSocket::UnsupportedSocketOperationError, sockerr::kOperationNotSupported},
+        {QAbstractSocket::TemporaryError, sockerr::kWouldBlock},
+    };
+    for (const auto& [qtError, code] : kCodes) {
+        if (qtError == error) {
+            return code;
+        }
     }
+    return sockerr::kConnectionAborted;
 }
 
 }  // namespace qv

@@ -5,7 +5,8 @@
 // QApplication must exist). The client owns its socket and receive buffer;
 // it never owns ResponseStream or SendStream, which must outlive the request.
 // Handlers may call AbortRequest; starting another request from a handler
-// while one runs raises "HTTP component is busy".
+// while one runs raises "HTTP component is busy". Do not destroy the client
+// while its Fetch waits: abort the request and let Fetch return first.
 #pragma once
 
 #include <QDateTime>

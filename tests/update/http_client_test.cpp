@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "update/fetch_result.h"
 #include "update/http_client.h"
 #include "update/split_url.h"
 
@@ -117,15 +118,7 @@ class HttpClientTest : public ::testing::Test {
             QCoreApplication::processEvents();
         }
     }
-    // Fetches and returns the exception's code and text, or 0 and "" on success.
-    std::pair<int, std::string> FetchResult() {
-        try {
-            client.Fetch();
-        } catch (const EHttpException& e) {
-            return {e.ErrorCode(), e.what()};
-        }
-        return {0, ""};
-    }
+    std::pair<int, std::string> FetchResult() { return qvtest::FetchResult(client); }
 };
 
 TEST_F(HttpClientTest, DirectGetSendsRequestLineAcceptAgentAndHostOnly) {

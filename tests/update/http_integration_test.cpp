@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "update/fetch_result.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
 #include "update/servers.h"
@@ -41,14 +42,7 @@ class HttpIntegrationTest : public ::testing::Test {
         return path;
     }
 
-    std::pair<int, std::string> FetchResult() {
-        try {
-            client.Fetch();
-        } catch (const EHttpException& e) {
-            return {e.ErrorCode(), e.what()};
-        }
-        return {0, ""};
-    }
+    std::pair<int, std::string> FetchResult() { return qvtest::FetchResult(client); }
 };
 
 bool SameFiles(const std::string& a, const std::string& b) {
@@ -79,6 +73,18 @@ TEST_F(HttpIntegrationTest, SmallDocumentsArriveWhole) {
     EXPECT_EQ(client.ReceivedBytes(), 37);
     EXPECT_EQ(body.str().size(), 37u);
     EXPECT_EQ(body.str()[36], static_cast<char>((36 * 131 + 7) % 251));
+}
+
+TEST_F(HttpIntegrationTest, NamesAreLookedUpAndAnEmptyNameFails) {
+    WriteFile("small.dat", 5);
+    HttpTestServer server(root.path());
+    client.URL = "http://localhost:" + std::to_string(server.Port()) + "/small.dat";
+    client.Fetch();
+    EXPECT_EQ(client.ReceivedBytes(), 5);
+
+    client.URL = "http:///small.dat";
+    EXPECT_EQ(FetchResult(),
+              std::make_pair(404, std::string("can't resolve hostname to IP address")));
 }
 
 TEST_F(HttpIntegrationTest, LargeDocumentStreamsToTheFileInBlocks) {
