@@ -136,7 +136,6 @@ void THttpClient::StartRequest(THttpRequest type) {
     authChallenges_.clear();
     requestError_ = 0;
     failureCode_ = 0;
-    SetState(THttpState::NotConnected);
     status_ = 0;
     reason_.clear();
     receivedBytes_ = 0;
@@ -148,6 +147,7 @@ void THttpClient::StartRequest(THttpRequest type) {
     headerBegun_ = false;
     docBegun_ = false;
     bufferLen_ = 0;
+    SetState(THttpState::NotConnected);
 
     TUrlParts url = SplitUrl(URL);
     scheme_ = url.Scheme.empty() ? "http" : url.Scheme;

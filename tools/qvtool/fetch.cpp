@@ -87,24 +87,30 @@ class OutputFile {
     std::ofstream stream_;
 };
 
-void ShowProgress(const qv::THttpClient& client, bool last) {
-    static auto shown = std::chrono::steady_clock::time_point{};
-    auto now = std::chrono::steady_clock::now();
-    if (!last && now - shown < std::chrono::milliseconds(100)) {
-        return;
+// Progress on standard error, redrawn at most ten times a second.
+class Progress {
+  public:
+    void Show(const qv::THttpClient& client, bool last) {
+        auto now = std::chrono::steady_clock::now();
+        if (!last && now - shown_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        shown_ = now;
+        if (client.ContentSize() > 0) {
+            std::fprintf(stderr, "\r%3lld%%  %lld of %lld bytes",
+                         client.ReceivedBytes() * 100 / client.ContentSize(),
+                         client.ReceivedBytes(), client.ContentSize());
+        } else {
+            std::fprintf(stderr, "\r%lld bytes", client.ReceivedBytes());
+        }
+        if (last) {
+            std::fputs("\n", stderr);
+        }
     }
-    shown = now;
-    if (client.ContentSize() > 0) {
-        std::fprintf(stderr, "\r%3lld%%  %lld of %lld bytes",
-                     client.ReceivedBytes() * 100 / client.ContentSize(), client.ReceivedBytes(),
-                     client.ContentSize());
-    } else {
-        std::fprintf(stderr, "\r%lld bytes", client.ReceivedBytes());
-    }
-    if (last) {
-        std::fputs("\n", stderr);
-    }
-}
+
+  private:
+    std::chrono::steady_clock::time_point shown_{};
+};
 
 }  // namespace
 
@@ -143,9 +149,10 @@ int RunFetch(const Args& args) {
     client.ResponseStream = file ? &file->Stream() : &std::cout;
 
     const bool progress = isatty(STDERR_FILENO) != 0;
+    Progress meter;
     if (progress) {
-        client.OnDocData = [](qv::THttpClient& sender, const char*, std::size_t) {
-            ShowProgress(sender, false);
+        client.OnDocData = [&meter](qv::THttpClient& sender, const char*, std::size_t) {
+            meter.Show(sender, false);
         };
     }
     try {
@@ -158,7 +165,7 @@ int RunFetch(const Args& args) {
         return 1;
     }
     if (progress) {
-        ShowProgress(client, true);
+        meter.Show(client, true);
     }
     std::cout.flush();
     if (file ? !file->Commit() : !std::cout) {
