@@ -484,6 +484,10 @@ void THttpClient::HeaderField(const std::string& name, const std::string& value)
 }
 
 void THttpClient::DeliverBody(const char* data, std::size_t len) {
+    // A handler may have aborted the request on the way here.
+    if (state_ != THttpState::AwaitingBody) {
+        return;
+    }
     if (!docBegun_) {
         docBegun_ = true;
         if (OnDocBegin) {
