@@ -17,28 +17,28 @@ namespace qv {
 
 // The user's contact details, in the order of the contact block.
 struct TContactDetails {
-    std::string Name;
-    std::string Street1;
-    std::string Street2;
-    std::string City;
-    std::string State;
-    std::string ZipCode;
-    std::string HomePhone;
-    std::string WorkPhone;
-    std::string Fax;
-    std::string District;
+    std::string Name{};
+    std::string Street1{};
+    std::string Street2{};
+    std::string City{};
+    std::string State{};
+    std::string ZipCode{};
+    std::string HomePhone{};
+    std::string WorkPhone{};
+    std::string Fax{};
+    std::string District{};
 };
 
 struct TSendRequest {
-    std::string From;  // as typed; also the e-mail line of the body
-    std::string To;    // recipient fields, entries separated by ";"
-    std::string CC;
-    std::string BCC;
-    std::string Subject;
-    std::string MessageText;               // the text as the user wrote it
-    std::vector<std::string> Attachments;  // full paths, in order
+    std::string From{};  // as typed; also the e-mail line of the body
+    std::string To{};    // recipient fields, entries separated by ";"
+    std::string CC{};
+    std::string BCC{};
+    std::string Subject{};
+    std::string MessageText{};               // the text as the user wrote it
+    std::vector<std::string> Attachments{};  // full paths, in order
     bool UseContact = false;
-    TContactDetails Contact;
+    TContactDetails Contact{};
     bool HideFrom = false;
     int MaxRecipients = 99;  // below 1 counts as 1
 };

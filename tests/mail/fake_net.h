@@ -3,6 +3,7 @@
 // with the replies a willing SMTP server would give.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -95,7 +96,7 @@ class FakeStream : public INetStream {
             throw ENetSocketError(10060);
         }
         std::size_t n = std::min(into.size(), next.size());
-        next.copy(into.data(), n);
+        std::copy_n(next.data(), n, into.data());
         next.erase(0, n);
         if (next.empty()) {
             FNet->replies.pop_front();
@@ -123,6 +124,11 @@ class FakeConnector : public INetConnector {
             std::rethrow_exception(failure);
         }
         FNet->open = true;
+        if (FNet->answer) {
+            FNet->replies.assign(1, "220 fake ready\r\n");
+            FNet->inData = false;
+            FNet->partial.clear();
+        }
         return std::make_unique<FakeStream>(FNet);
     }
 
