@@ -1,12 +1,181 @@
+// qvtool fetch: one GET with the program's HTTP client.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QCoreApplication>
+#include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
 
 #include "commands.h"
+#include "update/http_client.h"
 
 namespace qvtool {
 
-int RunFetch(const Args&) {
-    std::fputs("qvtool fetch: not available in this build\n", stderr);
-    return 2;
+namespace {
+
+struct FetchOptions {
+    std::string url, proxy, proxyPort, proxyUser, proxyPassword, output;
+};
+
+std::optional<FetchOptions> ParseFetchArgs(const Args& args) {
+    FetchOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string* target = arg == "--proxy"            ? &options.proxy
+                              : arg == "--proxy-port"     ? &options.proxyPort
+                              : arg == "--proxy-user"     ? &options.proxyUser
+                              : arg == "--proxy-password" ? &options.proxyPassword
+                              : arg == "-o"               ? &options.output
+                                                          : nullptr;
+        if (target != nullptr) {
+            if (++i == args.size()) {
+                return std::nullopt;
+            }
+            *target = args[i];
+        } else if (arg.empty() || arg[0] == '-' || !options.url.empty()) {
+            return std::nullopt;
+        } else {
+            options.url = arg;
+        }
+    }
+    if (options.url.empty()) {
+        return std::nullopt;
+    }
+    return options;
+}
+
+// The body goes to a temporary file beside the target, which replaces the
+// target only when the whole document has arrived.
+class OutputFile {
+  public:
+    explicit OutputFile(const std::string& path) : path_(path), temp_(path + ".XXXXXX") {
+        int fd = mkstemp(temp_.data());
+        if (fd < 0) {
+            temp_.clear();
+            return;
+        }
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        close(fd);
+        stream_.open(temp_, std::ios::binary | std::ios::trunc);
+    }
+    ~OutputFile() {
+        if (!temp_.empty()) {
+            stream_.close();
+            std::remove(temp_.c_str());
+        }
+    }
+    bool IsOpen() const { return stream_.is_open(); }
+    std::ostream& Stream() { return stream_; }
+    bool Commit() {
+        stream_.close();
+        if (stream_.fail() || std::rename(temp_.c_str(), path_.c_str()) != 0) {
+            return false;
+        }
+        temp_.clear();
+        return true;
+    }
+
+  private:
+    std::string path_;
+    std::string temp_;
+    std::ofstream stream_;
+};
+
+// Progress on standard error, redrawn at most ten times a second.
+class Progress {
+  public:
+    void Show(const qv::THttpClient& client, bool last) {
+        auto now = std::chrono::steady_clock::now();
+        if (!last && now - shown_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        shown_ = now;
+        if (client.ContentSize() > 0) {
+            std::fprintf(stderr, "\r%3lld%%  %lld of %lld bytes",
+                         client.ReceivedBytes() * 100 / client.ContentSize(),
+                         client.ReceivedBytes(), client.ContentSize());
+        } else {
+            std::fprintf(stderr, "\r%lld bytes", client.ReceivedBytes());
+        }
+        if (last) {
+            std::fputs("\n", stderr);
+        }
+    }
+
+  private:
+    std::chrono::steady_clock::time_point shown_{};
+};
+
+}  // namespace
+
+int RunFetch(const Args& args) {
+    std::optional<FetchOptions> options = ParseFetchArgs(args);
+    if (!options) {
+        std::fputs(
+            "usage: qvtool fetch URL [--proxy HOST[:PORT]] [--proxy-port PORT] "
+            "[--proxy-user NAME --proxy-password PASSWORD] [-o FILE]\n",
+            stderr);
+        return 2;
+    }
+
+    int argc = 1;
+    char name[] = "qvtool";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    qv::THttpClient client;
+    client.URL = options->url;
+    client.Proxy = options->proxy;
+    if (!options->proxyPort.empty()) {
+        client.ProxyPort = options->proxyPort;
+    }
+    client.ProxyUsername = options->proxyUser;
+    client.ProxyPassword = options->proxyPassword;
+
+    std::optional<OutputFile> file;
+    if (!options->output.empty()) {
+        file.emplace(options->output);
+        if (!file->IsOpen()) {
+            std::fprintf(stderr, "qvtool fetch: cannot write %s\n", options->output.c_str());
+            return 1;
+        }
+    }
+    client.ResponseStream = file ? &file->Stream() : &std::cout;
+
+    const bool progress = isatty(STDERR_FILENO) != 0;
+    Progress meter;
+    if (progress) {
+        client.OnDocData = [&meter](qv::THttpClient& sender, const char*, std::size_t) {
+            meter.Show(sender, false);
+        };
+    }
+    try {
+        client.Fetch();
+    } catch (const qv::EHttpException& e) {
+        if (progress && client.ReceivedBytes() > 0) {
+            std::fputs("\n", stderr);
+        }
+        std::fprintf(stderr, "EHttpException: %d %s\n", e.ErrorCode(), e.what());
+        return 1;
+    }
+    if (progress) {
+        meter.Show(client, true);
+    }
+    std::cout.flush();
+    if (file ? !file->Commit() : !std::cout) {
+        std::fprintf(stderr, "qvtool fetch: cannot write %s\n",
+                     options->output.empty() ? "standard output" : options->output.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "%d %s\n%lld bytes\n", client.ResponseStatus(),
+                 client.ResponseReason().c_str(), client.ReceivedBytes());
+    return 0;
 }
 
 }  // namespace qvtool

@@ -1,0 +1,95 @@
+// The send action shared by the compose window and qvtool: fill the message,
+// connect with one retry, build the body, set the sender headers and deliver
+// in one transaction or in groups of at most the maximum per message. No
+// widgets here: progress goes out through IDeliveryObserver and failures are
+// raised.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mail/mail_message.h"
+#include "mail/smtp_client.h"
+
+namespace qv {
+
+// The user's contact details, in the order of the contact block.
+struct TContactDetails {
+    std::string Name{};
+    std::string Street1{};
+    std::string Street2{};
+    std::string City{};
+    std::string State{};
+    std::string ZipCode{};
+    std::string HomePhone{};
+    std::string WorkPhone{};
+    std::string Fax{};
+    std::string District{};
+};
+
+struct TSendRequest {
+    std::string From{};  // as typed; also the e-mail line of the body
+    std::string To{};    // recipient fields, entries separated by ";"
+    std::string CC{};
+    std::string BCC{};
+    std::string Subject{};
+    std::string MessageText{};               // the text as the user wrote it
+    std::vector<std::string> Attachments{};  // full paths, in order
+    bool UseContact = false;
+    TContactDetails Contact{};
+    bool HideFrom = false;
+    int MaxRecipients = 99;  // below 1 counts as 1
+};
+
+// One transaction's share of the recipient entries.
+struct TRecipientGroup {
+    TStringList To;
+    TStringList CC;
+    TStringList BCC;
+    std::size_t Count() const { return To.size() + CC.size() + BCC.size(); }
+};
+
+class IDeliveryObserver {
+  public:
+    virtual ~IDeliveryObserver() = default;
+    // Called after the server accepted a transaction.
+    virtual void TransactionSent(std::size_t recipients) = 0;
+};
+
+struct TDeliveryResult {
+    std::size_t Transactions = 0;
+    // True when the recipients were split into groups; the compose window
+    // asks whether to save a copy only after a single transaction.
+    bool SplitSending = false;
+};
+
+// The entries of a recipient field: cut at every ";", each piece trimmed of
+// blanks, empty pieces kept; an empty field has none.
+TStringList SplitRecipientField(std::string_view field);
+
+// Lines of 16-character labels and values, CR LF after each and one more at
+// the end; lines with an empty value are left out except the e-mail line.
+std::string BuildContactBlock(const TContactDetails& contact, std::string_view from);
+
+// The body: the contact block or, with the sender hidden, the e-mail line
+// and an empty line, in front of the message text.
+std::string BuildMessageBody(const TSendRequest& request);
+
+// To entries, then CC, then BCC, cut into consecutive groups of exactly
+// maxPerGroup (at least 1) entries and a last smaller group.
+std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStringList& cc,
+                                             const TStringList& bcc, int maxPerGroup);
+
+// Runs the send action on smtp and message, both owned by the caller, with
+// smtp's Host and Port already set. Checks the whole message before
+// connecting, so a malformed entry writes no command at all. Raises
+// ESmtpConnectFailed when both connection attempts fail, and whatever the
+// client raises afterwards; transactions completed before a failure stay sent
+// and the session stays open, except after a failure inside the message data,
+// which closes it.
+TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
+                               const TSendRequest& request, IDeliveryObserver* observer);
+
+}  // namespace qv

@@ -1,0 +1,188 @@
+// TSmtpClient and the classes it is built from: a blocking SMTP client that
+// greets the server, delivers TMailMessage objects in complete transactions
+// and ends the session. Every operation runs on the calling thread and waits
+// for the server's reply; no instance is shared between threads.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mail/mail_message.h"
+#include "mail/net_stream.h"
+
+namespace qv {
+
+// Owns the stream while connected and the connector that opens it.
+class TNetComponent {
+  public:
+    // nullptr takes blocking POSIX sockets.
+    explicit TNetComponent(std::shared_ptr<INetConnector> connector = nullptr);
+    virtual ~TNetComponent() = default;
+    TNetComponent(const TNetComponent&) = delete;
+    TNetComponent& operator=(const TNetComponent&) = delete;
+
+    int Port() const { return FPort; }
+    void SetPort(int port) { FPort = port; }
+
+    // True while a stream is open.
+    bool Connected() const { return FSocket != nullptr; }
+
+  protected:
+    INetConnector& Connector() { return *FConnector; }
+
+    std::unique_ptr<INetStream> FSocket;
+
+  private:
+    std::shared_ptr<INetConnector> FConnector;
+    int FPort = 0;
+};
+
+// Line-oriented reading and writing over the stream, with the reply parsing
+// shared by the commands. A socket failure closes the stream before it
+// reaches the caller, so the connection is never reused in an unknown state.
+class TNetSocket : public TNetComponent, public ILineWriter {
+  public:
+    using TNetComponent::TNetComponent;
+
+    int BufferChunk() const { return FBufferChunk; }
+    void SetBufferChunk(int chunk) { FBufferChunk = chunk > 0 ? chunk : 1; }
+    bool UseNagle() const { return FUseNagle; }
+    void SetUseNagle(bool on) { FUseNagle = on; }
+
+    // Longest wait for one whole reply; also bounds each write.
+    TNetTimeout ReplyTimeout() const { return FReplyTimeout; }
+    void SetReplyTimeout(TNetTimeout timeout) { FReplyTimeout = timeout; }
+
+    // The last reply: its code (1 for "+OK", 0 for "-ERR" or no number), its
+    // last line trimmed, and all its lines.
+    int ReplyCode() const { return FReplyCode; }
+    const std::string& ReplyText() const { return FReplyText; }
+    const TStringList& ReplyLines() const { return FReplyLines; }
+
+    // Writes line and CR LF. Raises ENetClosedSocket while closed and
+    // ELineBreakInField when line holds a CR or LF.
+    void WriteLine(std::string_view line) override;
+
+    // Reads one reply, single- or multi-line, within ReplyTimeout.
+    void ReadReply();
+
+    // Writes line (nothing when it is empty), reads the reply, and raises
+    // ENetResponseError with the reply's text when expected is not negative
+    // and the code differs from it.
+    void SendCommand(std::string_view line, int expected);
+
+    // Bytes buffered for receiving; the buffer grows and shrinks by
+    // BufferChunk as lines arrive.
+    std::size_t ReceiveBufferSize() const { return FReceive.size(); }
+
+  protected:
+    void AttachSocket(std::unique_ptr<INetStream> socket);
+
+    // Closes the stream and drops buffered input and output.
+    void CloseSocket() noexcept;
+
+    // While held, written lines collect in memory and go out together (at
+    // the latest before the next reply is read), so a run of small lines
+    // does not wait on the peer's delayed acknowledgement. Releasing flushes.
+    void HoldWrites(bool hold);
+
+  private:
+    std::string ReadLine(std::chrono::steady_clock::time_point deadline);
+    std::string ReadReplyLine(std::chrono::steady_clock::time_point deadline);
+    void FillReceiveBuffer(std::chrono::steady_clock::time_point deadline);
+    void Flush();
+
+    int FBufferChunk = 8192;
+    bool FUseNagle = true;
+    TNetTimeout FReplyTimeout = std::chrono::minutes(5);
+    std::vector<char> FReceive;
+    std::size_t FFilled = 0;
+    std::string FPending;
+    bool FHold = false;
+    int FReplyCode = 0;
+    std::string FReplyText;
+    TStringList FReplyLines;
+};
+
+class TNetClient : public TNetSocket {
+  public:
+    using TNetSocket::TNetSocket;
+
+    const std::string& Host() const { return FHost; }
+    void SetHost(std::string host) { FHost = std::move(host); }
+
+    TNetTimeout ConnectTimeout() const { return FConnectTimeout; }
+    void SetConnectTimeout(TNetTimeout timeout) { FConnectTimeout = timeout; }
+
+  protected:
+    // Opens the stream to Host and Port. Raises ENetAlreadyConnected when a
+    // stream is open.
+    void OpenSocket();
+
+  private:
+    std::string FHost;
+    TNetTimeout FConnectTimeout = std::chrono::seconds(30);
+};
+
+class TMessageClient : public TNetClient {
+  public:
+    using TNetClient::TNetClient;
+
+    // Value of the X-Mailer header; empty leaves the header out.
+    const std::string& XProgram() const { return FXProgram; }
+    void SetXProgram(std::string text) { FXProgram = std::move(text); }
+
+  protected:
+    // Writes the header and body lines of message in one held batch.
+    void WriteMessage(const TMailMessage& message);
+
+  private:
+    std::string FXProgram;
+};
+
+inline constexpr std::string_view kMailLibraryVersion = "1.20";
+
+class TSmtpClient : public TMessageClient {
+  public:
+    explicit TSmtpClient(std::shared_ptr<INetConnector> connector = nullptr);
+    ~TSmtpClient() override;
+
+    // Kept for the settings; this dialogue transmits neither.
+    const std::string& UserID() const { return FUserID; }
+    void SetUserID(std::string id) { FUserID = std::move(id); }
+    const std::string& Password() const { return FPassword; }
+    void SetPassword(std::string password) { FPassword = std::move(password); }
+
+    // Opens the connection, reads the 220 greeting and says Helo. Any failure
+    // after the stream opened disconnects before it reaches the caller.
+    void Connect();
+
+    // Writes "Quit" when connected (no reply awaited), then always closes.
+    void Disconnect();
+
+    // One complete transaction. Connects first when closed (and then
+    // disconnects at the end). A failure after the server accepted Data and
+    // before the final "." closes the connection, because the server is then
+    // still inside the message data.
+    void Send(TMailMessage& message);
+
+    // Refuses, before anything is written, a message that could not go out
+    // safely: a From value without an address, a CR or LF in a header value,
+    // recipient entry, attachment name or XProgram, a recipient without "@".
+    void CheckMessage(const TMailMessage& message) const;
+
+  private:
+    void Transaction(TMailMessage& message, const std::string& sender);
+
+    std::string FUserID;
+    std::string FPassword;
+};
+
+// The sender address of message: empty for an empty From (a null sender);
+// raises EMissingSender when a From value holds no address.
+std::string SenderAddress(const TMailMessage& message);
+
+}  // namespace qv

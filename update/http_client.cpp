@@ -1,0 +1,640 @@
+#include "update/http_client.h"
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+#include "update/split_url.h"
+
+namespace qv {
+
+namespace {
+
+constexpr const char* kAbortedText = "Connection aborted on request";
+constexpr const char* kCantResolveText = "can't resolve hostname to IP address";
+constexpr const char* kBadStatusText = "Bad HTTP status line";
+constexpr const char* kBadContentLengthText = "Bad Content-Length";
+constexpr const char* kTooManyRedirectsText = "Too many redirects";
+constexpr const char* kBadRedirectText = "Bad redirect location";
+constexpr const char* kNoResponseText = "Connection closed without a response";
+constexpr const char* kWriteFailedText = "Can't write the document";
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+bool IsDecimal(const std::string& text) {
+    return !text.empty() && text.size() <= 18 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    });
+    return text;
+}
+
+std::string ErrorWithCode(int error) {
+    return SocketErrorText(error) + " (Error #" + std::to_string(error) + ")";
+}
+
+std::string Base64(const std::string& text) {
+    return QByteArray::fromStdString(text).toBase64().toStdString();
+}
+
+std::string HttpDate(const QDateTime& when) {
+    static constexpr char kDays[] = "MonTueWedThuFriSatSun";
+    static constexpr char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    QDate date = when.date();
+    QTime time = when.time();
+    std::string month(kMonths + (date.month() - 1) * 3, 3);
+    char text[64];
+    std::snprintf(text, sizeof text, "%2.2d %s %4.4d %2.2d:%2.2d:%2.2d", date.day(), month.c_str(),
+                  date.year(), time.hour(), time.minute(), time.second());
+    return std::string(kDays + (date.dayOfWeek() - 1) * 3, 3) + ", " + text + " GMT";
+}
+
+}  // namespace
+
+THttpClient::THttpClient(QObject* owner, TSocketFactory socketFactory)
+    : QObject(owner), socketFactory_(std::move(socketFactory)) {
+    if (!socketFactory_) {
+        socketFactory_ = [](const std::string&) { return std::make_unique<TEventSocket>(); };
+    }
+}
+
+THttpClient::~THttpClient() {
+    for (auto* socket : {socket_.get(), retiredSocket_.get()}) {
+        if (socket != nullptr) {
+            socket->SetEvents({});
+        }
+    }
+}
+
+void THttpClient::Get() {
+    StartRequest(THttpRequest::Get);
+}
+void THttpClient::Post() {
+    StartRequest(THttpRequest::Post);
+}
+void THttpClient::Head() {
+    StartRequest(THttpRequest::Head);
+}
+
+void THttpClient::Fetch() {
+    Get();
+    QEventLoop loop;
+    QEventLoop* outer = waitLoop_;
+    waitLoop_ = &loop;
+    while (state_ != THttpState::Ready) {
+        loop.exec(MultiThreaded ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    }
+    waitLoop_ = outer;
+    if (failureCode_ != 0) {
+        throw EHttpException(reason_, failureCode_);
+    }
+    if (status_ >= 400) {
+        throw EHttpException(reason_, status_);
+    }
+}
+
+void THttpClient::CheckRequestFields() const {
+    for (const std::string* field :
+         {&URL, &Proxy, &ProxyPort, &Username, &ProxyUsername, &Agent, &Accept, &Sender, &Reference,
+          &Cookie, &ContentTypePost, &ContentRangeBegin, &ContentRangeEnd}) {
+        if (HasLineBreak(*field)) {
+            throw EHttpException(kHttpLineBreakText, kHttpLineBreakInRequest);
+        }
+    }
+}
+
+void THttpClient::StartRequest(THttpRequest type) {
+    if (state_ != THttpState::Ready) {
+        throw EHttpException(kHttpBusyText, kHttpBusy);
+    }
+    if (type == THttpRequest::Post && SendStream == nullptr) {
+        throw EHttpException(kHttpNothingToPostText, kHttpNothingToPost);
+    }
+    CheckRequestFields();
+    postData_.clear();
+    if (type == THttpRequest::Post) {
+        postData_.assign(std::istreambuf_iterator<char>(*SendStream),
+                         std::istreambuf_iterator<char>());
+    }
+
+    ++requestId_;
+    requestType_ = type;
+    rcvdHeader_.clear();
+    authChallenges_.clear();
+    requestError_ = 0;
+    failureCode_ = 0;
+    status_ = 0;
+    reason_.clear();
+    receivedBytes_ = 0;
+    contentSize_ = -1;
+    contentType_.clear();
+    location_ = URL;
+    redirectTo_.clear();
+    redirects_ = 0;
+    headerBegun_ = false;
+    docBegun_ = false;
+    bufferLen_ = 0;
+    SetState(THttpState::NotConnected);
+
+    TUrlParts url = SplitUrl(URL);
+    scheme_ = url.Scheme.empty() ? "http" : url.Scheme;
+    requestHost_ = url.Host;
+    requestPort_ = url.Port;
+    if (!url.User.empty()) {
+        Username = url.User;
+    }
+    if (!url.Password.empty()) {
+        Password = url.Password;
+    }
+    if (Proxy.empty()) {
+        requestPath_ = url.Path;
+        targetHost_ = url.Host;
+        targetPort_ = url.Port.empty() ? "80" : url.Port;
+    } else {
+        requestPath_ =
+            scheme_ + "://" + url.Host + (url.Port.empty() ? "" : ":" + url.Port) + url.Path;
+        TUrlParts proxy = SplitUrl(Proxy);
+        targetHost_ = proxy.Host;
+        targetPort_ = proxy.Port.empty() ? ProxyPort : proxy.Port;
+    }
+    if (requestPath_.empty()) {
+        requestPath_ = "/";
+    }
+    StartConnection();
+}
+
+void THttpClient::StartConnection() {
+    SetState(THttpState::Resolving);
+    if (socket_) {
+        socket_->SetEvents({});
+    }
+    retiredSocket_ = std::move(socket_);
+    socket_ = socketFactory_(scheme_);
+    socket_->SetEvents({
+        [this](int error) { SocketLookupDone(error); },
+        [this](int error) { SocketConnected(error); },
+        [this] { SocketDataAvailable(); },
+        [this](int error) { SocketClosed(error); },
+    });
+    lookupPending_ = true;
+    Trace("Resolving " + targetHost_);
+    socket_->StartLookup(targetHost_);
+}
+
+void THttpClient::SetState(THttpState state) {
+    state_ = state;
+    if (OnStateChange) {
+        OnStateChange(*this);
+    }
+    if (state != THttpState::Ready) {
+        return;
+    }
+    if (waitLoop_ != nullptr) {
+        waitLoop_->quit();
+    }
+    QTimer::singleShot(0, this, [this, type = requestType_, error = requestError_] {
+        if (OnRequestDone) {
+            OnRequestDone(*this, type, error);
+        }
+    });
+}
+
+void THttpClient::Fail(const std::string& reason, int failureCode) {
+    status_ = 404;
+    reason_ = reason;
+    failureCode_ = failureCode;
+}
+
+void THttpClient::CloseOrEnd() {
+    if (socket_->IsOpen()) {
+        socket_->Close();
+    } else {
+        EndRequest();
+    }
+}
+
+void THttpClient::SocketLookupDone(int error) {
+    lookupPending_ = false;
+    if (state_ != THttpState::Resolving) {
+        return;
+    }
+    if (error != 0) {
+        Fail(kCantResolveText);
+        EndRequest();
+        return;
+    }
+    SetState(THttpState::Resolved);
+    Trace("Connecting to " + socket_->LookupResult() + ":" + targetPort_);
+    if (int failed = socket_->Connect(socket_->LookupResult(), targetPort_); failed != 0) {
+        Fail("can't connect: " + ErrorWithCode(failed));
+        CloseOrEnd();
+    }
+}
+
+void THttpClient::SocketConnected(int error) {
+    if (state_ != THttpState::Resolved) {
+        return;
+    }
+    if (error != 0) {
+        Fail(ErrorWithCode(error));
+        CloseOrEnd();
+        return;
+    }
+    SetState(THttpState::Established);
+    if (OnSessionConnected) {
+        OnSessionConnected(*this);
+    }
+    SetState(THttpState::AwaitingHeader);
+    SendRequest();
+}
+
+std::vector<std::string> THttpClient::RequestLines() const {
+    const bool post = requestType_ == THttpRequest::Post;
+    const char* method = post ? "POST" : requestType_ == THttpRequest::Head ? "HEAD" : "GET";
+    std::vector<std::string> lines{std::string(method) + " " + requestPath_ + " HTTP/1.0"};
+    auto add = [&lines](bool when, const std::string& line) {
+        if (when) {
+            lines.push_back(line);
+        }
+    };
+    add(!Sender.empty(), "From: " + Sender);
+    add(!Accept.empty(), "Accept: " + Accept);
+    add(!Reference.empty(), "Referer: " + Reference);
+    add(post && !ContentTypePost.empty(), "Content-Type: " + ContentTypePost);
+    add(!Agent.empty(), "User-Agent: " + Agent);
+    add(true, "Host: " + requestHost_);
+    add(NoCache, "Pragma: no-cache");
+    add(post, "Content-Length: " + std::to_string(postData_.size()));
+    add(ModifiedSince.isValid(),
+        ModifiedSince.isValid() ? "If-Modified-Since: " + HttpDate(ModifiedSince) : "");
+    add(!Username.empty(), "Authorization: Basic " + Base64(Username + ":" + Password));
+    add(!Proxy.empty() && !ProxyUsername.empty(),
+        "Proxy-Authorization: Basic " + Base64(ProxyUsername + ":" + ProxyPassword));
+    add(!Cookie.empty(), "Cookie: " + Cookie);
+    add(!ContentRangeBegin.empty() || !ContentRangeEnd.empty(),
+        "Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
+    return lines;
+}
+
+void THttpClient::SendRequest() {
+    std::vector<std::string> lines = RequestLines();
+    ContentRangeBegin.clear();
+    ContentRangeEnd.clear();
+    acceptRanges_.clear();
+
+    std::string head;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == 1 && OnRequestHeaderBegin) {
+            OnRequestHeaderBegin(*this);
+        }
+        if (OnCommand) {
+            OnCommand(*this, lines[i]);
+        }
+        if (HasLineBreak(lines[i])) {
+            Fail(kHttpLineBreakText, kHttpLineBreakInRequest);
+            socket_->Close();
+            return;
+        }
+        head += lines[i] + "\r\n";
+    }
+    head += "\r\n";
+    if (OnRequestHeaderEnd) {
+        OnRequestHeaderEnd(*this);
+    }
+    if (requestType_ == THttpRequest::Post) {
+        if (OnSendBegin) {
+            OnSendBegin(*this);
+        }
+        head += postData_;
+    }
+    if (socket_->Send(head.data(), head.size()) != 0) {
+        socket_->Close();
+        return;
+    }
+    if (requestType_ == THttpRequest::Post) {
+        if (OnSendData) {
+            OnSendData(*this, postData_.data(), postData_.size());
+        }
+        if (OnSendEnd) {
+            OnSendEnd(*this);
+        }
+    }
+}
+
+void THttpClient::SocketDataAvailable() {
+    const unsigned request = requestId_;
+    while (socket_->IsOpen() && request == requestId_) {
+        if (state_ == THttpState::AwaitingBody) {
+            std::size_t n = socket_->Receive(buffer_.data(), kReceiveBufferSize);
+            if (n == 0) {
+                break;
+            }
+            DeliverBody(buffer_.data(), n);
+        } else if (state_ == THttpState::AwaitingHeader) {
+            if (bufferLen_ == kReceiveBufferSize) {
+                Fail(kHttpLineTooLongText, kHttpLineTooLong);
+                socket_->Close();
+                break;
+            }
+            std::size_t n =
+                socket_->Receive(buffer_.data() + bufferLen_, kReceiveBufferSize - bufferLen_);
+            if (n == 0) {
+                break;
+            }
+            bufferLen_ += n;
+            ReceiveHeader();
+        } else {
+            break;
+        }
+    }
+}
+
+void THttpClient::ReceiveHeader() {
+    std::size_t start = 0;
+    while (state_ == THttpState::AwaitingHeader) {
+        auto* lf =
+            static_cast<char*>(std::memchr(buffer_.data() + start, '\n', bufferLen_ - start));
+        if (lf == nullptr) {
+            break;
+        }
+        std::size_t end = static_cast<std::size_t>(lf - buffer_.data());
+        std::size_t lineEnd = end > start && buffer_[end - 1] == '\r' ? end - 1 : end;
+        LineResult result = HeaderLine(std::string(buffer_.data() + start, lineEnd - start));
+        if (result == LineResult::Stop) {
+            bufferLen_ = 0;
+            return;
+        }
+        if (result != LineResult::Continue) {
+            std::size_t body = result == LineResult::BodyFromLine ? start : end + 1;
+            std::size_t len = bufferLen_ - body;
+            bufferLen_ = 0;
+            if (len > 0) {
+                DeliverBody(buffer_.data() + body, len);
+            }
+            return;
+        }
+        start = end + 1;
+    }
+    std::memmove(buffer_.data(), buffer_.data() + start, bufferLen_ - start);
+    bufferLen_ -= start;
+}
+
+THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
+    if (!headerBegun_) {
+        headerBegun_ = true;
+        if (OnHeaderBegin) {
+            OnHeaderBegin(*this);
+        }
+    }
+    if (line.size() >= 6 && Lower(line.substr(0, 6)) == "<html>") {
+        if (contentType_.empty()) {
+            contentType_ = "text/html";
+        }
+        SetState(THttpState::AwaitingBody);
+        if (OnHeaderEnd) {
+            OnHeaderEnd(*this);
+        }
+        return LineResult::BodyFromLine;
+    }
+    if (line.empty()) {
+        if (redirectTo_.empty()) {
+            SetState(THttpState::AwaitingBody);
+            if (OnHeaderEnd) {
+                OnHeaderEnd(*this);
+            }
+            return LineResult::BodyAfterLine;
+        }
+        if (OnHeaderEnd) {
+            OnHeaderEnd(*this);
+        }
+        if (redirects_ >= kMaxRedirects) {
+            redirectTo_.clear();
+            Fail(kTooManyRedirectsText);
+        }
+        socket_->Close();
+        return LineResult::Stop;
+    }
+
+    rcvdHeader_.push_back(line);
+    if (line.rfind("HTTP/1.0", 0) == 0 || line.rfind("HTTP/1.1", 0) == 0) {
+        std::string code = line.size() >= 12 ? line.substr(9, 3) : "";
+        if (IsDecimal(code) && (line.size() == 12 || line[12] == ' ')) {
+            status_ = std::stoi(code);
+            reason_ = line.size() > 13 ? line.substr(13) : "";
+        } else {
+            Fail(kBadStatusText);
+        }
+    } else if (auto colon = line.find(':'); colon != std::string::npos) {
+        auto valueBegin = line.find_first_not_of(' ', colon + 1);
+        HeaderField(Lower(line.substr(0, colon)),
+                    valueBegin == std::string::npos ? "" : line.substr(valueBegin));
+    }
+    if (OnHeaderData) {
+        OnHeaderData(*this);
+    }
+    if (status_ >= 400) {
+        // The rest of an error response is of no use.
+        socket_->Close();
+        return LineResult::Stop;
+    }
+    return LineResult::Continue;
+}
+
+void THttpClient::HeaderField(const std::string& name, const std::string& value) {
+    if (name == "location") {
+        redirectTo_ = value;
+    } else if (name == "content-length") {
+        std::string digits = value.substr(0, value.find_last_not_of(" \t") + 1);
+        if (IsDecimal(digits)) {
+            contentSize_ = std::stoll(digits);
+        } else {
+            Fail(kBadContentLengthText);
+        }
+    } else if (name == "content-range") {
+        auto dash = value.find('-');
+        if (dash != std::string::npos && dash >= 6) {
+            ContentRangeBegin = value.substr(6, dash - 6);
+            auto slash = value.find('/', dash);
+            ContentRangeEnd = value.substr(
+                dash + 1, slash == std::string::npos ? std::string::npos : slash - dash - 1);
+        }
+    } else if (name == "accept-ranges") {
+        acceptRanges_ = value;
+    } else if (name == "content-type") {
+        contentType_ = Lower(value);
+    } else if (name == "www-authenticate") {
+        authChallenges_.push_back(value);
+    } else if (name == "set-cookie" && OnCookie) {
+        bool accept = true;
+        OnCookie(*this, value, accept);
+    }
+}
+
+void THttpClient::DeliverBody(const char* data, std::size_t len) {
+    // A handler may have aborted the request on the way here.
+    if (state_ != THttpState::AwaitingBody) {
+        return;
+    }
+    if (!docBegun_) {
+        docBegun_ = true;
+        if (OnDocBegin) {
+            OnDocBegin(*this);
+        }
+    }
+    receivedBytes_ += static_cast<long long>(len);
+    if (ResponseStream != nullptr &&
+        !ResponseStream->write(data, static_cast<std::streamsize>(len))) {
+        Fail(kWriteFailedText);
+        socket_->Close();
+        return;
+    }
+    if (OnDocData) {
+        OnDocData(*this, data, len);
+    }
+}
+
+void THttpClient::SocketClosed(int error) {
+    if (state_ == THttpState::Ready || state_ == THttpState::Aborting) {
+        return;
+    }
+    if (error != 0) {
+        requestError_ = error;
+        if (status_ < 400) {
+            Fail(ErrorWithCode(error));
+        }
+    }
+    if (state_ == THttpState::AwaitingHeader && bufferLen_ > 0 && status_ < 400) {
+        // The server closed in the middle of a line: take the rest as a last line.
+        std::size_t len = bufferLen_;
+        bufferLen_ = 0;
+        std::size_t lineLen = buffer_[len - 1] == '\r' ? len - 1 : len;
+        if (HeaderLine(std::string(buffer_.data(), lineLen)) == LineResult::BodyFromLine) {
+            DeliverBody(buffer_.data(), len);
+        }
+    }
+    if (status_ == 0 && state_ != THttpState::AwaitingBody) {
+        Fail(kNoResponseText);
+    }
+    if (!redirectTo_.empty() && status_ < 400) {
+        Defer([this] {
+            if (!ApplyRedirect()) {
+                Fail(kBadRedirectText);
+                EndRequest();
+                return;
+            }
+            ++redirects_;
+            Trace("Redirected to " + location_);
+            if (OnLocationChange) {
+                OnLocationChange(*this);
+            }
+            StartConnection();
+        });
+        return;
+    }
+    EndRequest();
+}
+
+bool THttpClient::ApplyRedirect() {
+    std::string target = redirectTo_;
+    redirectTo_.clear();
+    if (HasLineBreak(target)) {
+        return false;
+    }
+    std::string path = target;
+    if (target.empty() || target[0] != '/') {
+        TUrlParts url = SplitUrl(target);
+        if (url.Host.empty()) {
+            return false;
+        }
+        if (!url.Scheme.empty()) {
+            scheme_ = url.Scheme;
+        }
+        requestHost_ = url.Host;
+        // An absolute address without a port means the scheme's default port.
+        requestPort_ = url.Port;
+        path = url.Path;
+    }
+    if (path.empty()) {
+        path = "/";
+    }
+    location_ =
+        scheme_ + "://" + requestHost_ + (requestPort_.empty() ? "" : ":" + requestPort_) + path;
+    if (Proxy.empty()) {
+        requestPath_ = path;
+        targetHost_ = requestHost_;
+        targetPort_ = requestPort_.empty() ? "80" : requestPort_;
+    } else {
+        requestPath_ = location_;
+    }
+
+    status_ = 0;
+    reason_.clear();
+    contentSize_ = -1;
+    contentType_.clear();
+    rcvdHeader_.clear();
+    headerBegun_ = false;
+    bufferLen_ = 0;
+    return true;
+}
+
+void THttpClient::EndRequest() {
+    if (docBegun_ && OnDocEnd) {
+        OnDocEnd(*this);
+    }
+    Defer([this] { SetState(THttpState::Ready); });
+}
+
+void THttpClient::Defer(std::function<void()> step) {
+    QTimer::singleShot(0, this, [this, request = requestId_, step = std::move(step)] {
+        if (request == requestId_ && state_ != THttpState::Ready) {
+            step();
+        }
+    });
+}
+
+void THttpClient::AbortRequest() {
+    if (state_ == THttpState::Ready) {
+        if (socket_ && socket_->IsOpen()) {
+            socket_->Close();
+        }
+        return;
+    }
+    SetState(THttpState::Aborting);
+    if (lookupPending_) {
+        socket_->CancelLookup();
+        lookupPending_ = false;
+    }
+    status_ = 404;
+    reason_ = kAbortedText;
+    failureCode_ = 0;
+    requestError_ = kHttpAbortedError;
+    redirectTo_.clear();
+    if (socket_ && socket_->IsOpen()) {
+        socket_->Close();
+    }
+    if (docBegun_ && OnDocEnd) {
+        OnDocEnd(*this);
+    }
+    SetState(THttpState::Ready);
+}
+
+void THttpClient::Trace(const std::string& text) {
+    if (OnTrace) {
+        OnTrace(*this, text);
+    }
+}
+
+}  // namespace qv
