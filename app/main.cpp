@@ -1,11 +1,65 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QLocale>
+#include <exception>
+
+#include "app/app_state.h"
+#include "app/browser_engine.h"
+#include "app/long_lived_windows.h"
+#include "app/main_window.h"
+#include "controls/dialogs.h"
+#include "update/first_run.h"
+
+namespace {
+
+// Shows an exception that no window caught in the general error box instead
+// of ending the program.
+class TApplication : public QApplication {
+  public:
+    TApplication(int& argc, char** argv, IDialogs& dialogs)
+        : QApplication(argc, argv), Dialogs(dialogs) {}
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            Dialogs.Warning(nullptr, QString::fromLocal8Bit(error.what()));
+        }
+        return false;
+    }
+
+  private:
+    IDialogs& Dialogs;
+};
+
+// The list update window, created once here, starts the automatic update
+// check; it arrives with the list updater.
+void CreateUpdateWindow(TfrmMain&) {}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    PrepareBrowserEngine();
+    TQtDialogs dialogs;
+    TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
-    QMainWindow window;
-    window.setWindowTitle("Quorvane");
-    window.show();
-    return app.exec();
+    if (!BrowserEngineAvailable()) {
+        dialogs.Warning(nullptr, "Wrong Version of Internet Explorer");
+        return 1;
+    }
+
+    // The settings write their dates in "M/d/yyyy" themselves; the locale
+    // keeps what Qt shows in the same month-first order with "/".
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
+
+    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
+    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+
+    QApplication::setApplicationDisplayName("Quorvane");
+
+    CreateUpdateWindow(frmMain);
+
+    frmMain.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "app/lifecycle.h"
+#include "app/long_lived_windows.h"
+#include "app/placement.h"
+
+class IDialogs;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QSplitter;
+class QStackedWidget;
+class QStatusBar;
+class QTreeWidget;
+class TSideBar;
+
+// The display the main window opens on: bits per pixel and the size of the
+// usable area.
+struct TScreenInfo {
+    int Depth;
+    TScreenSize Size;
+};
+
+// The primary screen's depth and available geometry.
+TScreenInfo PrimaryScreenInfo();
+
+// The main window. Creating it starts the settings (reading the settings
+// file, or creating it at the first run) and places the window; its first
+// activation loads the lists, fills the side bar's link groups and runs the
+// first-run steps; closing it stores its placement in the settings file.
+// Lives on the user-interface thread for the whole run.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    enum TSideBarGroup {
+        UsGovernmentGroup = 0,
+        InternationalGroup = 1,
+        MultimediaGroup = 2,
+        AdditionalLinksGroup = 3
+    };
+
+    // `dialogs` must outlive the window. `firstRunRequest` sends the
+    // first-run request; it may be empty, which counts as a failed request.
+    TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
+             TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
+
+    void SetLongLivedWindows(const TLongLivedWindows& windows) { Windows = windows; }
+
+    // The first activation's steps; any later call does nothing. The window
+    // calls it itself when it is first activated.
+    void FormActivate();
+
+    // Appends misc.dat's Multimedia and Additional Links records to the side
+    // bar's third and fourth groups, in file order.
+    void BuildLinkGroups();
+
+    // File, "Close": takes the state into the settings and ends the program.
+    void Close1Click();
+
+    // Parts of the window, owned by it and named as the program's code
+    // refers to them.
+    QWidget* Panel2;  // the navy banner strip
+    QLabel* Image1;   // the logo picture
+    QLabel* qnlabel;  // the caption shown instead of the logo in low-colour mode
+    QWidget* Panel5;  // holds the sponsor banner
+    QWidget* Adimage1;
+    QSplitter* Splitter1;
+    TSideBar* OutlookBar1;
+    QWidget* ToolBar1;
+    QWidget* pnlAddress;
+    QLabel* lblAddress;
+    QWidget* pnlURL;
+    QLineEdit* txtURL;
+    QStackedWidget* pnlContent;  // WebBrowser1, Panel6 or TreeView1
+    QWidget* WebBrowser1;
+    QWidget* Panel6;
+    QTreeWidget* TreeView1;
+    QStatusBar* StatusBar1;
+
+    QAction* Open1;
+    QAction* OrderingInfo1;
+    QAction* Close1;
+    QAction* ConnectionSettings1;
+    QAction* GridColors1;
+    QAction* CheckForListUpdates1;
+    QAction* UseExternalEmail1;
+    QAction* OnlineHelp1;
+    QAction* OnlineSupport1;
+    QAction* About1;
+
+  protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateControls();
+    void CreateBanner();
+    void CreateSideBar();
+    void CreateRightPane();
+    void CreateMenus();
+
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormCloseQuery();
+    void FormClose();
+
+    bool RunFirstRunSequence();
+    void ShowWelcomeWindow();
+    void ShowConnectionSettings();
+
+    void UseExternalEmail1Click();
+    void OutlookBar1ItemClick(int group, int item);
+
+    // Writes the settings file; a refused write is shown as a warning.
+    void SaveSettingsOrWarn();
+
+    IDialogs& Dialogs;
+    TFirstRunRequest FirstRunRequest;
+    TScreenInfo Screen;
+    TLongLivedWindows Windows;
+    bool FirstActivation = true;
+    int SideBarWidth = 0;  // to apply at the first showing
+};
