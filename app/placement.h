@@ -13,6 +13,8 @@ struct TWindowRect {
     int Top;
     int Width;
     int Height;
+
+    bool operator==(const TWindowRect&) const = default;
 };
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,

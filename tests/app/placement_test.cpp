@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Found by GoogleTest's printer next to the type.
+void PrintTo(const TWindowRect& rect, std::ostream* out) {
+    *out << "{" << rect.Left << ", " << rect.Top << ", " << rect.Width << ", " << rect.Height
+         << "}";
+}
+
 namespace {
 
 constexpr TScreenSize Xga{1024, 768};
@@ -19,68 +27,49 @@ TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(2.75), 3);
 }
 
+// Where a window saved at `saved` opens in the normal state.
+TWindowRect Place(const TWindowRect& saved, TScreenSize screen) {
+    return PlaceMainWindow(0, saved, screen).Normal;
+}
+
 TEST(PlaceMainWindowTest, NegativeLeftIsRaisedToZero) {
-    const TMainPlacement placement = PlaceMainWindow(0, {-30, 10, 640, 410}, Xga);
-    EXPECT_FALSE(placement.Maximized);
-    EXPECT_EQ(placement.Normal.Left, 0);
-    EXPECT_EQ(placement.Normal.Top, 10);
-    EXPECT_EQ(placement.Normal.Width, 640);
-    EXPECT_EQ(placement.Normal.Height, 410);
+    EXPECT_FALSE(PlaceMainWindow(0, {-30, 10, 640, 410}, Xga).Maximized);
+    EXPECT_EQ(Place({-30, 10, 640, 410}, Xga), (TWindowRect{0, 10, 640, 410}));
+    EXPECT_EQ(Place({20, -5, 640, 410}, Xga), (TWindowRect{20, 0, 640, 410}));
 }
 
 TEST(PlaceMainWindowTest, OversizedWindowGetsTheStandardSizeForTheScreen) {
-    TMainPlacement placement = PlaceMainWindow(0, {0, 0, 2000, 2000}, Xga);
-    EXPECT_EQ(placement.Normal.Width, 725);
-    EXPECT_EQ(placement.Normal.Height, 516);
-    placement = PlaceMainWindow(0, {0, 0, 2000, 2000}, Vga);
-    EXPECT_EQ(placement.Normal.Width, 600);
-    EXPECT_EQ(placement.Normal.Height, 450);
+    EXPECT_EQ(Place({0, 0, 2000, 2000}, Xga), (TWindowRect{0, 0, 725, 516}));
+    EXPECT_EQ(Place({0, 0, 2000, 2000}, Vga), (TWindowRect{0, 0, 600, 450}));
     // Up to 25 pixels less than the screen still fits.
-    placement = PlaceMainWindow(0, {0, 0, 999, 743}, Xga);
-    EXPECT_EQ(placement.Normal.Width, 999);
-    EXPECT_EQ(placement.Normal.Height, 743);
-    placement = PlaceMainWindow(0, {0, 0, 1000, 744}, Xga);
-    EXPECT_EQ(placement.Normal.Width, 725);
-    EXPECT_EQ(placement.Normal.Height, 516);
+    EXPECT_EQ(Place({0, 0, 999, 743}, Xga), (TWindowRect{0, 0, 999, 743}));
+    EXPECT_EQ(Place({0, 0, 1000, 744}, Xga), (TWindowRect{0, 0, 725, 516}));
 }
 
 TEST(PlaceMainWindowTest, CornerTooFarRightOrDownOpensAtOrigin) {
     // 642 / 4 = 160.5 rounds to 160: 854 + 160 reaches 1024 - 10.
-    TMainPlacement placement = PlaceMainWindow(0, {854, 40, 642, 410}, Xga);
-    EXPECT_EQ(placement.Normal.Left, 0);
-    EXPECT_EQ(placement.Normal.Top, 0);
-    placement = PlaceMainWindow(0, {853, 40, 642, 410}, Xga);
-    EXPECT_EQ(placement.Normal.Left, 853);
-    EXPECT_EQ(placement.Normal.Top, 40);
+    EXPECT_EQ(Place({854, 40, 642, 410}, Xga), (TWindowRect{0, 0, 642, 410}));
+    EXPECT_EQ(Place({853, 40, 642, 410}, Xga), (TWindowRect{853, 40, 642, 410}));
     // 410 / 4 = 102.5 rounds to 102: 656 + 102 reaches 768 - 10.
-    placement = PlaceMainWindow(0, {40, 656, 640, 410}, Xga);
-    EXPECT_EQ(placement.Normal.Left, 0);
-    EXPECT_EQ(placement.Normal.Top, 0);
-    placement = PlaceMainWindow(0, {40, 655, 640, 410}, Xga);
-    EXPECT_EQ(placement.Normal.Top, 655);
+    EXPECT_EQ(Place({40, 656, 640, 410}, Xga), (TWindowRect{0, 0, 640, 410}));
+    EXPECT_EQ(Place({40, 655, 640, 410}, Xga), (TWindowRect{40, 655, 640, 410}));
 }
 
 TEST(PlaceMainWindowTest, SavedMaximizedStateKeepsTheNormalGeometry) {
     const TMainPlacement placement = PlaceMainWindow(1, {-5, 30, 700, 500}, Xga);
     EXPECT_TRUE(placement.Maximized);
-    EXPECT_EQ(placement.Normal.Left, 0);
-    EXPECT_EQ(placement.Normal.Top, 30);
-    EXPECT_EQ(placement.Normal.Width, 700);
+    EXPECT_EQ(placement.Normal, (TWindowRect{0, 30, 700, 500}));
     EXPECT_FALSE(PlaceMainWindow(2, {0, 0, 700, 500}, Xga).Maximized);
 }
 
 TEST(PlaceWelcomeWindowTest, CentredOverTheMainWindowUnlessItLeavesTheScreen) {
-    TWindowRect welcome = PlaceWelcomeWindow({100, 50, 640, 410}, {0, 0, 301, 200}, Xga);
     // 320 + 100 - rnd(150.5) = 270; 205 + 50 - 100 = 155.
-    EXPECT_EQ(welcome.Left, 270);
-    EXPECT_EQ(welcome.Top, 155);
-    EXPECT_EQ(welcome.Width, 301);
-    welcome = PlaceWelcomeWindow({900, 50, 640, 410}, {0, 0, 400, 200}, Xga);
-    EXPECT_EQ(welcome.Left, 900);
-    EXPECT_EQ(welcome.Top, 50);
-    welcome = PlaceWelcomeWindow({0, 600, 640, 410}, {0, 0, 400, 300}, Xga);
-    EXPECT_EQ(welcome.Left, 0);
-    EXPECT_EQ(welcome.Top, 600);
+    EXPECT_EQ(PlaceWelcomeWindow({100, 50, 640, 410}, {0, 0, 301, 200}, Xga),
+              (TWindowRect{270, 155, 301, 200}));
+    EXPECT_EQ(PlaceWelcomeWindow({900, 50, 640, 410}, {0, 0, 400, 200}, Xga),
+              (TWindowRect{900, 50, 400, 200}));
+    EXPECT_EQ(PlaceWelcomeWindow({0, 600, 640, 410}, {0, 0, 400, 300}, Xga),
+              (TWindowRect{0, 600, 400, 300}));
 }
 
 }  // namespace
