@@ -1,0 +1,113 @@
+// The first run's request as the program sends it: from the main window's
+// first activation, through a proxy that a loopback HTTP server plays.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/list_files.h"
+#include "app/main_window.h"
+#include "controls/fake_dialogs.h"
+#include "settings/settings.h"
+#include "update/first_run.h"
+
+namespace {
+
+// Answers every request with a short body and prints its request line.
+const char* const ProxyScript = R"(
+import http.server, sys
+class Handler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        print(self.requestline, flush=True)
+        body = b"no news"
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+    def log_message(self, *args):
+        pass
+server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+)";
+
+class FirstRunRequestTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Config.isValid());
+        ASSERT_TRUE(Program.isValid());
+        qputenv("XDG_CONFIG_HOME", Config.path().toUtf8());
+        ProgramDirectory = Program.path().toStdString() + "/";
+        LowColourMode = false;
+        list_files::WriteAll(Program.path());
+    }
+
+    void TearDown() override {
+        if (Proxy.state() != QProcess::NotRunning) {
+            Proxy.kill();
+            Proxy.waitForFinished(5000);
+        }
+    }
+
+    int StartProxy() {
+        Proxy.start(qEnvironmentVariable("QV_PYTHON", "/usr/bin/python3"), {"-c", ProxyScript});
+        if (!Proxy.waitForStarted(10000))
+            return 0;
+        return ReadLine().toInt();
+    }
+
+    // The proxy's next line of output, whole.
+    QByteArray ReadLine() {
+        const QDeadlineTimer deadline(10000);
+        while (!Proxy.canReadLine() && !deadline.hasExpired())
+            Proxy.waitForReadyRead(100);
+        return Proxy.readLine().trimmed();
+    }
+
+    // A first start whose connection settings name the proxy at `port`.
+    std::unique_ptr<TfrmMain> StartWithProxy(int port) {
+        auto frmMain = std::make_unique<TfrmMain>(Dialogs, qv::SendFirstRunRequest,
+                                                  TScreenInfo{32, {1024, 768}});
+        Settings.UseProxy = true;
+        Settings.ProxyHost = "127.0.0.1";
+        Settings.ProxyPort = port;
+        return frmMain;
+    }
+
+    QTemporaryDir Config;
+    QTemporaryDir Program;
+    TFakeDialogs Dialogs;
+    QProcess Proxy;
+};
+
+TEST_F(FirstRunRequestTest, AnsweredRequestEndsTheFirstRun) {
+    const int port = StartProxy();
+    ASSERT_GT(port, 0) << Proxy.readAllStandardError().constData();
+    auto frmMain = StartWithProxy(port);
+    ASSERT_TRUE(FirstRun);
+    frmMain->FormActivate();
+    EXPECT_FALSE(FirstRun);
+    EXPECT_EQ(ReadLine(), "GET http://news.quorvane.org/qnnew.dat HTTP/1.0")
+        << Proxy.readAllStandardError().constData();
+    EXPECT_EQ(frmMain->focusWidget(), frmMain->txtURL);
+    EXPECT_TRUE(Dialogs.Warnings.isEmpty());
+}
+
+TEST_F(FirstRunRequestTest, UnreachableProxyLeavesTheFirstRunSetSilently) {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const int port = closed.serverPort();
+    closed.close();
+    auto frmMain = StartWithProxy(port);
+    frmMain->FormActivate();
+    EXPECT_TRUE(FirstRun);
+    EXPECT_TRUE(Dialogs.Warnings.isEmpty());
+    EXPECT_NE(frmMain->focusWidget(), frmMain->txtURL);
+}
+
+}  // namespace
