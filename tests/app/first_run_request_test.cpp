@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/list_files.h"
+#include "app/fresh_start.h"
 #include "app/main_window.h"
 #include "controls/fake_dialogs.h"
 #include "settings/settings.h"
@@ -36,17 +36,8 @@ print(server.server_address[1], flush=True)
 server.serve_forever()
 )";
 
-class FirstRunRequestTest : public testing::Test {
+class FirstRunRequestTest : public FreshStartTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(Config.isValid());
-        ASSERT_TRUE(Program.isValid());
-        qputenv("XDG_CONFIG_HOME", Config.path().toUtf8());
-        ProgramDirectory = Program.path().toStdString() + "/";
-        LowColourMode = false;
-        list_files::WriteAll(Program.path());
-    }
-
     void TearDown() override {
         if (Proxy.state() != QProcess::NotRunning) {
             Proxy.kill();
@@ -71,17 +62,13 @@ class FirstRunRequestTest : public testing::Test {
 
     // A first start whose connection settings name the proxy at `port`.
     std::unique_ptr<TfrmMain> StartWithProxy(int port) {
-        auto frmMain = std::make_unique<TfrmMain>(Dialogs, qv::SendFirstRunRequest,
-                                                  TScreenInfo{32, {1024, 768}});
+        auto frmMain = Start({32, {1024, 768}}, qv::SendFirstRunRequest);
         Settings.UseProxy = true;
         Settings.ProxyHost = "127.0.0.1";
         Settings.ProxyPort = port;
         return frmMain;
     }
 
-    QTemporaryDir Config;
-    QTemporaryDir Program;
-    TFakeDialogs Dialogs;
     QProcess Proxy;
 };
 

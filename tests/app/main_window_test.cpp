@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/fresh_start.h"
 #include "app/list_files.h"
 #include "controls/fake_dialogs.h"
 #include "controls/side_bar.h"
@@ -38,29 +39,7 @@ QStringList Captions(const QMenu* menu) {
     return captions;
 }
 
-// Each test starts the program afresh: its own settings folder (so the first
-// start is a first run) and its own program folder.
-class MainWindowTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(Config.isValid());
-        ASSERT_TRUE(Program.isValid());
-        qputenv("XDG_CONFIG_HOME", Config.path().toUtf8());
-        ProgramDirectory = Program.path().toStdString() + "/";
-        LowColourMode = false;
-        CurrentView = NoView;
-        list_files::WriteAll(Program.path());
-    }
-
-    std::unique_ptr<TfrmMain> Start(TScreenInfo screen = Colour, TFirstRunRequest request = {}) {
-        LowColourMode = false;
-        return std::make_unique<TfrmMain>(Dialogs, std::move(request), screen);
-    }
-
-    QTemporaryDir Config;
-    QTemporaryDir Program;
-    TFakeDialogs Dialogs;
-};
+using MainWindowTest = FreshStartTest;
 
 TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     auto frmMain = Start();
