@@ -1,5 +1,6 @@
 #include "compress/archive_writer.h"
 
+#include <algorithm>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
@@ -60,7 +61,18 @@ void TArchiveWriter::Write(std::ostream& out) const {
     header.lock = key_ > 0 ? 2 : 0;
     const auto head = EncodeArchiveHeader(header);
     out.write(reinterpret_cast<const char*>(head.data()), head.size());
+    // A reader stops once the sizes it has passed reach the header's total,
+    // so an empty entry after the last non-empty one would never be seen:
+    // empty entries go first. (An archive of only empty entries has a total
+    // of 0 and expands nothing.)
+    std::vector<const TEntry*> order;
     for (const TEntry& e : entries_) {
+        order.push_back(&e);
+    }
+    std::stable_partition(order.begin(), order.end(),
+                          [](const TEntry* e) { return e->header.expandedSize == 0; });
+    for (const TEntry* entry : order) {
+        const TEntry& e = *entry;
         const auto entryHead = EncodeEntryHeader(e.header);
         out.write(reinterpret_cast<const char*>(entryHead.data()), entryHead.size());
         out.write(e.name.data(), static_cast<std::streamsize>(e.name.size()));

@@ -29,7 +29,8 @@ class TArchiveWriter {
     void AddStoredEntry(TArchiveEntryHeader header, const std::string& name,
                         std::vector<std::uint8_t> stored);
 
-    // The header's total is the sum of the entries' expanded sizes.
+    // The header's total is the sum of the entries' expanded sizes. Entries
+    // are written in the order added, except that empty ones come first.
     void Write(std::ostream& out) const;
     std::vector<std::uint8_t> Bytes() const;
 
