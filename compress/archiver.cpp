@@ -260,11 +260,13 @@ bool TArchiver::ReadEntryHeader(std::istream& archive, TEntry& entry) {
 }
 
 // Entry names use "\" between folders; "/" is taken as one too. A name must
-// stay below the target folder.
+// stay below the target folder; a NUL byte would cut the path short where
+// the system reads it, so it is refused as well.
 std::string TArchiver::TargetFilePath(const std::string& name) const {
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    if (!relative.empty() && relative.front() == '/') {
+    if ((!relative.empty() && relative.front() == '/') ||
+        relative.find('\0') != std::string::npos) {
         throw EUnsafeEntryName(name);
     }
     std::size_t begin = 0;
