@@ -11,8 +11,6 @@
 
 #include "compress/archive_errors.h"
 #include "compress/basic_methods.h"
-#include "compress/lh5_decoder.h"
-#include "compress/lzh_decoder.h"
 
 namespace qv::compress {
 
@@ -375,22 +373,7 @@ std::uint32_t TArchiver::DecodeEntryData(std::ostream& output, std::istream& arc
         TCodecState& codec;
         ~TEndEntry() { codec.EndEntry(); }
     } endEntry{codec};
-    switch (static_cast<TMethod>(h.method)) {
-        case TMethod::Stored:
-            StoredDecode(codec);
-            break;
-        case TMethod::RunLength:
-            RleDecode(codec);
-            break;
-        case TMethod::Lzh:
-            LzhDecode(codec, h.expandedSize);
-            break;
-        case TMethod::Lh5:
-            Lh5Decode(codec, h.expandedSize);
-            break;
-        default:
-            break;  // unknown methods decode nothing
-    }
+    DecodeMethod(codec, h.method, h.expandedSize);
     codec.FlushOutput();
     const std::uint32_t checksum = codec.OutputSum();
     if (progress) {

@@ -1,5 +1,8 @@
 #include "compress/basic_methods.h"
 
+#include "compress/lh5_decoder.h"
+#include "compress/lzh_decoder.h"
+
 namespace qv::compress {
 
 void StoredDecode(TCodecState& state) {
@@ -36,6 +39,25 @@ void RleDecode(TCodecState& state) {
         // After a marker pair the last byte is the marker itself, which is
         // why a writer never puts two runs back to back.
         last = x;
+    }
+}
+
+void DecodeMethod(TCodecState& state, std::uint8_t method, std::int32_t byteCount) {
+    switch (static_cast<TMethod>(method)) {
+        case TMethod::Stored:
+            StoredDecode(state);
+            break;
+        case TMethod::RunLength:
+            RleDecode(state);
+            break;
+        case TMethod::Lzh:
+            LzhDecode(state, byteCount);
+            break;
+        case TMethod::Lh5:
+            Lh5Decode(state, byteCount);
+            break;
+        default:
+            break;
     }
 }
 

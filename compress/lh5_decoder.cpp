@@ -60,22 +60,10 @@ class TLh5Reader {
     void MakeTable(std::span<const std::uint8_t> lengths, int tableBits,
                    std::span<std::uint16_t> table) {
         const auto alphabet = static_cast<unsigned>(lengths.size());
-        std::array<std::uint32_t, 18> count{};
-        for (std::uint8_t len : lengths) {
-            if (len > S::kMaxCodeLength) {
-                throw ELZHBadDecodeTable();
-            }
-            ++count[len];
-        }
-        // start[L]: first code of length L, left-aligned in 16 bits. The
-        // lengths must fill the code space exactly; no code at all is let
-        // through and decodes as symbol 0 of no bits.
-        std::array<std::uint32_t, 18> start{};
-        std::uint32_t total = 0;
-        for (int len = 1; len <= 16; ++len) {
-            start[len] = total;
-            total += count[len] << (16 - len);
-        }
+        // The lengths must fill the code space exactly; no code at all is
+        // let through and decodes as symbol 0 of no bits.
+        std::array<std::uint32_t, 18> start = Lh5CodeStarts(lengths);
+        const std::uint32_t total = start[17];
         const std::uint32_t tableSize = 1u << tableBits;
         if (total == 0) {
             std::fill(table.begin(), table.end(), 0);
@@ -256,6 +244,24 @@ class TLh5Reader {
 };
 
 }  // namespace
+
+std::array<std::uint32_t, 18> Lh5CodeStarts(std::span<const std::uint8_t> lengths) {
+    std::array<std::uint32_t, 18> count{};
+    for (std::uint8_t len : lengths) {
+        if (len > S::kMaxCodeLength) {
+            throw ELZHBadDecodeTable();
+        }
+        ++count[len];
+    }
+    std::array<std::uint32_t, 18> start{};
+    std::uint32_t total = 0;
+    for (int len = 1; len <= S::kMaxCodeLength; ++len) {
+        start[len] = total;
+        total += count[len] << (16 - len);
+    }
+    start[17] = total;
+    return start;
+}
 
 void Lh5Decode(TCodecState& state, std::int32_t byteCount) {
     if (byteCount <= 0) {

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "compress/codec_state.h"
 
@@ -44,6 +45,12 @@ struct TLh5DecoderState {
     int lastByteBits = 0;         // bits of lastByte not yet in bitBuffer
     std::uint16_t symbolsLeft = 0;
 };
+
+// Canonical codes: start[L] is the first code of length L (1-16), left-
+// aligned in 16 bits, codes of one length going to symbols in order; start[17]
+// is the code space used, 10000h for a complete set. Lengths above 16 raise
+// ELZHBadDecodeTable.
+std::array<std::uint32_t, 18> Lh5CodeStarts(std::span<const std::uint8_t> lengths);
 
 // Expands `byteCount` bytes (a last match may run past it) from the state's
 // input to its output. Allocates state.lh5 for the entry. Code tables that

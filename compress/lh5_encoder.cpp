@@ -75,16 +75,7 @@ std::vector<std::uint8_t> CodeLengths(std::vector<std::uint32_t> frequency, int 
 
 // Canonical codes in the order the decoder's table builder assigns them.
 std::vector<std::uint16_t> CanonicalCodes(const std::vector<std::uint8_t>& lengths) {
-    std::array<std::uint32_t, 18> count{};
-    for (std::uint8_t len : lengths) {
-        ++count[len];
-    }
-    std::array<std::uint32_t, 18> start{};
-    std::uint32_t total = 0;
-    for (int len = 1; len <= 16; ++len) {
-        start[len] = total;
-        total += count[len] << (16 - len);
-    }
+    std::array<std::uint32_t, 18> start = Lh5CodeStarts(lengths);
     std::vector<std::uint16_t> codes(lengths.size(), 0);
     for (std::size_t s = 0; s < lengths.size(); ++s) {
         const int len = lengths[s];

@@ -26,8 +26,6 @@
 #include "compress/archiver.h"
 #include "compress/basic_methods.h"
 #include "compress/codec_state.h"
-#include "compress/lh5_decoder.h"
-#include "compress/lzh_decoder.h"
 
 namespace {
 
@@ -74,23 +72,13 @@ void DecodeRaw(const std::string& bytes) {
     // Enough output to run past the input, little enough to stay fast.
     const auto count =
         static_cast<std::int32_t>(std::min<std::size_t>(8 * bytes.size() + 64, 8192));
-    for (int method = 0; method < 3; ++method) {
+    for (std::uint8_t method : {1, 2, 4}) {  // run-length, LZH, LH5
         std::istringstream in(bytes);
         std::ostringstream out;
         TCodecState state;
         state.BeginEntry(in, out, static_cast<std::int32_t>(bytes.size()), 0, false, nullptr);
         try {
-            switch (method) {
-                case 0:
-                    RleDecode(state);
-                    break;
-                case 1:
-                    LzhDecode(state, count);
-                    break;
-                default:
-                    Lh5Decode(state, count);
-                    break;
-            }
+            DecodeMethod(state, method, count);
             state.FlushOutput();
         } catch (const ELZHBadDecodeTable&) {
         }

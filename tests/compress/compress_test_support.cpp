@@ -9,8 +9,6 @@
 
 #include "compress/basic_methods.h"
 #include "compress/codec_state.h"
-#include "compress/lh5_decoder.h"
-#include "compress/lzh_decoder.h"
 
 namespace qv::compress::testing {
 
@@ -88,22 +86,7 @@ Bytes Decode(TMethod method, const Bytes& stored, std::int32_t expandedSize) {
     std::ostringstream out;
     TCodecState state;
     state.BeginEntry(in, out, static_cast<std::int32_t>(stored.size()), 0, false, nullptr);
-    switch (method) {
-        case TMethod::Stored:
-            StoredDecode(state);
-            break;
-        case TMethod::RunLength:
-            RleDecode(state);
-            break;
-        case TMethod::Lzh:
-            LzhDecode(state, expandedSize);
-            break;
-        case TMethod::Lh5:
-            Lh5Decode(state, expandedSize);
-            break;
-        case TMethod::Custom:
-            break;
-    }
+    DecodeMethod(state, static_cast<std::uint8_t>(method), expandedSize);
     state.FlushOutput();
     state.EndEntry();
     const std::string s = out.str();
