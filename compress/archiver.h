@@ -7,6 +7,15 @@
 // threads at once; separate TArchivers share nothing. Every call reads the
 // archive header anew; only the properties keep their values between calls.
 //
+// Entry names use "\" between folders and are written with "/". A name that
+// would leave the target folder (a ".." part, a leading "\" or "/", a NUL
+// byte) raises EUnsafeEntryName before anything is written for it.
+//
+// File stamps: the entry's DOS date and time, read as local time, becomes the
+// file's modification time. Of the attribute bits only read-only has a
+// counterpart here: it removes every write permission bit. Hidden, system
+// and archive bits are ignored. Failing to apply either is not an error.
+//
 // Failures are exceptions from archive_errors.h. A failed entry leaves no
 // file of its own behind: the data go to a temporary file beside the target,
 // which replaces the target only once the entry has expanded and passed its
