@@ -30,6 +30,11 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+bool ListHasName(const std::vector<std::string>& list, const std::string& name) {
+    return std::any_of(list.begin(), list.end(),
+                       [&](const std::string& n) { return SameIgnoringAsciiCase(n, name); });
+}
+
 // Everything up to and including the last "/", or "".
 std::string FolderPart(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -163,10 +168,7 @@ void TArchiver::ExpandArchiveStream(std::istream& Archive, std::vector<std::stri
             Archive.clear();
             Archive.seekg(dataEnd);
         };
-        const auto& names = FileList ? *FileList : std::vector<std::string>{};
-        if (FileList && std::none_of(names.begin(), names.end(), [&](const std::string& n) {
-                return SameIgnoringAsciiCase(n, entry.name);
-            })) {
+        if (FileList && !ListHasName(*FileList, entry.name)) {
             skipToNextEntry();
             running += entry.header.expandedSize;
             continue;
