@@ -1,17 +1,129 @@
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "commands.h"
+#include "compress/archive_errors.h"
+#include "compress/archive_writer.h"
+#include "compress/archiver.h"
 
 namespace qvtool {
 
-int RunExpand(const Args&) {
-    std::fputs("qvtool expand: not available in this build\n", stderr);
-    return 2;
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qv::compress;
+
+int Fail(const char* className, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", className, message.c_str());
+    return 1;
 }
 
-int RunPack(const Args&) {
-    std::fputs("qvtool pack: not available in this build\n", stderr);
-    return 2;
+std::optional<TMethod> MethodFromName(const std::string& name) {
+    const std::optional<TMethod> method = FindMethodID(name);
+    if (method == TMethod::Custom) {
+        return std::nullopt;
+    }
+    return method;
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open() || fs::is_directory(path)) {
+        throw EFOpenError(path, "cannot read it");
+    }
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The file's modification time as a DOS stamp, and read-only when nobody
+// may write it.
+void FileStamp(const std::string& path, std::uint32_t& dosTime, std::int16_t& attributes) {
+    std::error_code ec;
+    const auto written = fs::last_write_time(path, ec);
+    dosTime = ec ? 0
+                 : TimeToDosTime(std::chrono::system_clock::to_time_t(
+                       std::chrono::file_clock::to_sys(written)));
+    const fs::perms perms = fs::status(path, ec).permissions();
+    const fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    attributes = !ec && (perms & anyWrite) == fs::perms::none ? kAttributeReadOnly : 0;
+}
+
+}  // namespace
+
+// expand ARCHIVE NAME TARGETDIR, with the options the list updater uses.
+int RunExpand(const Args& args) {
+    if (args.size() != 3) {
+        std::fputs("usage: qvtool expand ARCHIVE NAME TARGETDIR\n", stderr);
+        return 2;
+    }
+    try {
+        TArchiver archiver;
+        archiver.SetTargetPath(args[2]);
+        archiver.SetMakeDirectories(true);
+        archiver.SetExceptionOnFileError(true);
+        archiver.SetCheckSpaceBeforeExpand(true);
+        archiver.SetKey(0);
+        std::string name = args[1];
+        archiver.ExpandNamedFile(name, args[0]);
+        if (!name.empty()) {
+            std::printf("%s\n", name.c_str());
+        }
+        return 0;
+    } catch (const EArchiveError& e) {
+        return Fail(e.ClassName(), e.what());
+    } catch (const std::exception& e) {
+        return Fail("Exception", e.what());
+    }
+}
+
+// pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE...
+int RunPack(const Args& args) {
+    TMethod method = TMethod::Lh5;
+    std::size_t first = 0;
+    if (args.size() >= 2 && args[0] == "--method") {
+        const std::optional<TMethod> chosen = MethodFromName(args[1]);
+        if (!chosen) {
+            std::fprintf(stderr, "qvtool pack: unknown method %s\n", args[1].c_str());
+            return 2;
+        }
+        method = *chosen;
+        first = 2;
+    }
+    if (args.size() < first + 2) {
+        std::fputs("usage: qvtool pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE...\n", stderr);
+        return 2;
+    }
+    try {
+        TArchiveWriter writer(std::string(MethodID(method)));
+        for (std::size_t i = first + 1; i < args.size(); ++i) {
+            std::uint32_t dosTime = 0;
+            std::int16_t attributes = 0;
+            FileStamp(args[i], dosTime, attributes);
+            writer.AddData(fs::path(args[i]).filename().string(), ReadWholeFile(args[i]), method,
+                           dosTime, attributes);
+        }
+        const std::string& archive = args[first];
+        std::ofstream out(archive, std::ios::binary | std::ios::trunc);
+        if (!out.is_open()) {
+            throw EFCreateError(archive, "cannot write it");
+        }
+        writer.Write(out);
+        out.close();
+        if (out.fail()) {
+            throw EWriteError();
+        }
+        return 0;
+    } catch (const EArchiveError& e) {
+        return Fail(e.ClassName(), e.what());
+    } catch (const std::exception& e) {
+        return Fail("Exception", e.what());
+    }
 }
 
 }  // namespace qvtool

@@ -1,0 +1,142 @@
+// qvtool pack and expand, run as a user would run them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class QvtoolArchiveTest : public ::testing::Test {
+  protected:
+    QvtoolArchiveTest() {
+        std::string pattern = (fs::temp_directory_path() / "qvtoolarcXXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot create a temporary folder");
+        }
+        dir_ = pattern;
+    }
+    ~QvtoolArchiveTest() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    TResult Run(const std::string& arguments) {
+        const fs::path errFile = dir_ / "stderr.txt";
+        const std::string command =
+            std::string(QVTOOL_PATH) + " " + arguments + " 2>'" + errFile.string() + "'";
+        TResult result;
+        FILE* pipe = popen(command.c_str(), "r");
+        std::array<char, 4096> buffer{};
+        while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+            result.out += buffer.data();
+        }
+        const int status = pclose(pipe);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.err = Read(errFile);
+        return result;
+    }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void Write(const fs::path& path, const std::string& data) {
+        std::ofstream(path, std::ios::binary) << data;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(QvtoolArchiveTest, PackThenExpandEveryMethod) {
+    std::mt19937 rng(5);
+    std::string binary(70000, '\0');
+    for (char& c : binary) {
+        c = static_cast<char>(rng());
+    }
+    std::string text;
+    while (text.size() < 300000) {
+        text += "Senator Jane Doe\\tDemocrat\\tNew York\\tjane@senate.example\n";
+    }
+    Write(Path("senate.dat"), text);
+    Write(Path("blob.bin"), binary);
+    Write(Path("empty.dat"), "");
+    for (const std::string method : {"NON", "RLE", "LZH", "LH5"}) {
+        SCOPED_TRACE(method);
+        const std::string archive = Path(method + ".qv");
+        const TResult packed =
+            Run("pack --method " + method + " '" + archive + "' '" + Path("senate.dat") + "' '" +
+                Path("blob.bin") + "' '" + Path("empty.dat") + "'");
+        ASSERT_EQ(packed.exitCode, 0) << packed.err;
+        EXPECT_EQ(Read(archive).substr(5, 3), method);
+        const std::string target = Path("out-" + method + "/new");
+        for (const std::string name : {"senate.dat", "blob.bin", "empty.dat"}) {
+            const TResult expanded = Run("expand '" + archive + "' " + name + " '" + target + "'");
+            ASSERT_EQ(expanded.exitCode, 0) << expanded.err;
+            EXPECT_EQ(expanded.out, target + "/" + name + "\n");
+            EXPECT_EQ(Read(target + "/" + name), Read(Path(name)));
+        }
+    }
+}
+
+TEST_F(QvtoolArchiveTest, DefaultMethodIsLh5AndMissingNamesPrintNothing) {
+    Write(Path("a.txt"), "hello hello hello hello");
+    ASSERT_EQ(Run("pack '" + Path("a.qv") + "' '" + Path("a.txt") + "'").exitCode, 0);
+    EXPECT_EQ(Read(Path("a.qv")).substr(0, 8), "QVPK\x1aLH5");
+    const TResult missing = Run("expand '" + Path("a.qv") + "' b.txt '" + Path("out") + "'");
+    EXPECT_EQ(missing.exitCode, 0);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(Run("pack --method XYZ '" + Path("b.qv") + "' '" + Path("a.txt") + "'").exitCode, 2);
+    EXPECT_EQ(Run("expand only-two args").exitCode, 2);
+}
+
+TEST_F(QvtoolArchiveTest, ErrorsPrintClassAndMessage) {
+    Write(Path("list.dat"), "some list text");
+    ASSERT_EQ(Run("pack --method LZH '" + Path("a.qv") + "' '" + Path("list.dat") + "'").exitCode,
+              0);
+    std::string archive = Read(Path("a.qv"));
+    archive[21 + 17] = static_cast<char>(archive[21 + 17] ^ 1);  // the entry's checksum
+    Write(Path("bad.qv"), archive);
+    Write(Path("out/list.dat"), "");
+    fs::create_directories(Path("out"));
+    Write(Path("out/list.dat"), "old");
+
+    const TResult bad = Run("expand '" + Path("bad.qv") + "' list.dat '" + Path("out") + "'");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "EBadChecksum: Bad checksum during expansion -- data may be invalid\n");
+    EXPECT_EQ(Read(Path("out/list.dat")), "old");
+
+    Write(Path("junk.qv"), std::string(40, 'j'));
+    EXPECT_EQ(Run("expand '" + Path("junk.qv") + "' list.dat '" + Path("out") + "'").err,
+              "EInvalidHeader: Can't recognize compressed file header\n");
+
+    const TResult absent = Run("expand '" + Path("none.qv") + "' list.dat '" + Path("out") + "'");
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_EQ(absent.err.rfind("EFOpenError: Cannot open file \"" + Path("none.qv") + "\"", 0), 0u)
+        << absent.err;
+
+    // A file where the target folder should be.
+    Write(Path("blocked"), "");
+    const TResult blocked =
+        Run("expand '" + Path("a.qv") + "' list.dat '" + Path("blocked/sub") + "'");
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_EQ(blocked.err.rfind("EInOutError: ", 0), 0u) << blocked.err;
+}
+
+}  // namespace
