@@ -160,6 +160,12 @@ void TArchiver::ExpandArchiveStream(std::istream& Archive, std::vector<std::stri
         if (running >= total) {
             break;
         }
+        // Negative sizes cannot come from a writer and would walk the stream
+        // backwards, possibly for ever. Checked only here, so that whatever
+        // follows the last counted entry stays ignored.
+        if (entry.header.nameLength < 0 || entry.header.storedSize < 0) {
+            throw EInvalidHeader();
+        }
         const std::streamoff dataStart = Archive.tellg();
         const std::streamoff dataEnd = dataStart + entry.header.storedSize;
         // Every entry ends where its stored size says, whatever its decoder
@@ -249,10 +255,9 @@ bool TArchiver::ReadEntryHeader(std::istream& archive, TEntry& entry) {
         return false;
     }
     entry.header = DecodeEntryHeader(bytes);
-    // Negative sizes cannot come from a writer and would walk the stream
-    // backwards, possibly for ever.
-    if (entry.header.nameLength < 0 || entry.header.storedSize < 0) {
-        throw EInvalidHeader();
+    entry.name.clear();
+    if (entry.header.nameLength < 0) {
+        return true;
     }
     entry.name.assign(static_cast<std::size_t>(entry.header.nameLength), '\0');
     archive.read(entry.name.data(), entry.header.nameLength);

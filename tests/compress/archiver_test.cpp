@@ -123,6 +123,11 @@ TEST_F(ArchiverTest, EntriesPastTheHeaderTotalAreIgnored) {
     Bytes archive = StoredArchive({{"a", "abc"}, {"b", "de"}, {"c", "f"}});
     archive[8] = 3;  // total: only the first entry's size
     EXPECT_EQ(ExpandAll(archive), std::vector<std::string>{dir.Folder() + "a"});
+    // What follows the counted entries is not read as an entry, even when it
+    // could not be one.
+    archive = StoredArchive({{"a", "abc"}});
+    archive.insert(archive.end(), 40, 0xFF);
+    EXPECT_EQ(ExpandAll(archive), std::vector<std::string>{dir.Folder() + "a"});
 }
 
 TEST_F(ArchiverTest, EntriesOfEveryMethodExpandWithFoldersAndStamps) {

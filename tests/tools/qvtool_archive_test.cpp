@@ -139,4 +139,29 @@ TEST_F(QvtoolArchiveTest, ErrorsPrintClassAndMessage) {
     EXPECT_EQ(blocked.err.rfind("EInOutError: ", 0), 0u) << blocked.err;
 }
 
+TEST_F(QvtoolArchiveTest, FailedPackLeavesTheOldArchiveAlone) {
+    std::mt19937 rng(9);
+    std::string binary(20000, '\0');
+    for (char& c : binary) {
+        c = static_cast<char>(rng());
+    }
+    Write(Path("blob.bin"), binary);
+    Write(Path("a.qv"), "old archive");
+    // Writes past 8 KB fail (the file size limit, with its signal ignored).
+    const std::string command = "sh -c 'trap \"\" XFSZ; ulimit -f 16; exec " +
+                                std::string(QVTOOL_PATH) + " pack --method NON " + Path("a.qv") +
+                                " " + Path("blob.bin") + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(Read(Path("a.qv")), "old archive");
+    EXPECT_FALSE(fs::exists(Path("a.qv.part0")));
+
+    fs::create_directory(Path("folder.qv"));
+    const TResult onFolder = Run("pack '" + Path("folder.qv") + "' '" + Path("blob.bin") + "'");
+    EXPECT_EQ(onFolder.exitCode, 1);
+    EXPECT_EQ(onFolder.err.rfind("EFCreateError: ", 0), 0u) << onFolder.err;
+    EXPECT_TRUE(fs::is_empty(Path("folder.qv")));
+    EXPECT_FALSE(fs::exists(Path("folder.qv.part0")));
+}
+
 }  // namespace
