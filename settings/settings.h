@@ -102,7 +102,9 @@ void SetDefaultSettings();
 // environment's http_proxy, else HTTP_PROXY, stands for the registry. Set and
 // non-empty means "ProxyEnable" 1 and its value is "ProxyServer", parsed by the
 // registry's algorithm after ReduceProxyUrl; unset (or empty) means "ProxyEnable" 0
-// and no "ProxyServer", so ProxyHost and ProxyPort keep their values.
+// and no "ProxyServer", so ProxyHost and ProxyPort keep their values. A URL of
+// another scheme ("socks5://host:1080") names no HTTP proxy and is taken as a
+// list without an HTTP entry: UseProxy off, ProxyHost empty, ProxyPort kept.
 void ReadSystemProxy();
 
 // The registry's form of an environment proxy value: a value starting with
