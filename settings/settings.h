@@ -118,8 +118,8 @@ std::string ReduceProxyUrl(std::string_view value);
 // current value as default (the File Dates keys with "01/01/1990", a date that
 // does not convert giving today's date; a width list that is not exactly N
 // non-negative integers giving the key's built-in default list). A missing or
-// unreadable file leaves the fields as they are. Then applies the Use Proxy
-// invariant.
+// unreadable file reads as an empty one: every field keeps its value except
+// the File Dates, which become 1/1/1990. Then applies the Use Proxy invariant.
 void LoadSettings();
 
 // Applies the Use Proxy invariant to Settings and writes every field to the
