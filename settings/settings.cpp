@@ -65,6 +65,26 @@ std::string HomeDirectory() {
     return ".";
 }
 
+// "socks5://host:1080" and the like: a URL whose scheme is neither http nor
+// https names a proxy that does not take HTTP requests.
+bool IsOtherSchemeUrl(std::string_view value) {
+    std::size_t sep = value.find("://");
+    if (sep == std::string_view::npos || sep == 0) {
+        return false;
+    }
+    std::string_view scheme = value.substr(0, sep);
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (!letter(scheme.front())) {
+        return false;
+    }
+    for (char c : scheme) {
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return !StartsWithNoCase(value, "http://") && !StartsWithNoCase(value, "https://");
+}
+
 void ApplyUseProxyInvariant(TSettings& s) {
     if (s.ProxyHost.empty()) {
         s.UseProxy = false;
@@ -198,7 +218,10 @@ void ReadSystemProxy() {
             break;
         }
     }
-    if (server) {
+    if (server && IsOtherSchemeUrl(*server)) {
+        // As a registry list that names proxies for other protocols only.
+        s.ProxyHost.clear();
+    } else if (server) {
         s.UseProxy = true;  // "ProxyEnable" 1
         ParseProxyServer(ReduceProxyUrl(*server), s);
     }

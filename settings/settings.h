@@ -102,7 +102,9 @@ void SetDefaultSettings();
 // environment's http_proxy, else HTTP_PROXY, stands for the registry. Set and
 // non-empty means "ProxyEnable" 1 and its value is "ProxyServer", parsed by the
 // registry's algorithm after ReduceProxyUrl; unset (or empty) means "ProxyEnable" 0
-// and no "ProxyServer", so ProxyHost and ProxyPort keep their values.
+// and no "ProxyServer", so ProxyHost and ProxyPort keep their values. A URL of
+// another scheme ("socks5://host:1080") names no HTTP proxy and is taken as a
+// list without an HTTP entry: UseProxy off, ProxyHost empty, ProxyPort kept.
 void ReadSystemProxy();
 
 // The registry's form of an environment proxy value: a value starting with
@@ -116,8 +118,8 @@ std::string ReduceProxyUrl(std::string_view value);
 // current value as default (the File Dates keys with "01/01/1990", a date that
 // does not convert giving today's date; a width list that is not exactly N
 // non-negative integers giving the key's built-in default list). A missing or
-// unreadable file leaves the fields as they are. Then applies the Use Proxy
-// invariant.
+// unreadable file reads as an empty one: every field keeps its value except
+// the File Dates, which become 1/1/1990. Then applies the Use Proxy invariant.
 void LoadSettings();
 
 // Applies the Use Proxy invariant to Settings and writes every field to the

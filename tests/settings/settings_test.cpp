@@ -175,7 +175,7 @@ TEST_F(SettingsStore, EveryFieldSurvivesASaveAndALoad) {
 
 // ---- reading a hand-written file ---------------------------------------------------
 
-TEST_F(SettingsStore, HandWrittenFileReadsAsThePartSays) {
+TEST_F(SettingsStore, HandWrittenFileReadsWithDefaultsForBadValues) {
     WriteFile(IniPath(),
               "; Quorvane settings, edited by hand\r\n"
               "[proxy]\r\n"
@@ -261,6 +261,17 @@ TEST_F(SettingsStore, DateThatDoesNotConvertBecomesToday) {
     EXPECT_EQ(Settings.Leaders, Ymd(1999, 9, 20));
     EXPECT_EQ(Settings.Parliament, kFixedToday);
     EXPECT_EQ(Settings.Misc, Ymd(1990, 1, 1));  // missing key
+}
+
+TEST_F(SettingsStore, UnreadableFileReadsAsAnEmptyOne) {
+    std::filesystem::create_directories(IniPath());
+    Settings.ReplyTo = "kept@example.org";
+    Settings.Height = 333;
+    LoadSettings();
+    EXPECT_EQ(Settings.ReplyTo, "kept@example.org");
+    EXPECT_EQ(Settings.Height, 333);
+    EXPECT_EQ(Settings.Senate, Ymd(1990, 1, 1));
+    EXPECT_EQ(Settings.Misc, Ymd(1990, 1, 1));
 }
 
 TEST_F(SettingsStore, MaxRecipientsInHexadecimalOrInLetters) {
