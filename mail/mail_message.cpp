@@ -52,7 +52,7 @@ std::unique_ptr<std::istream> TLocalFileReader::OpenRead(const std::string& path
     return file;
 }
 
-TMailMessage::TMailMessage() : FReader(&FLocalReader) {}
+TMailMessage::TMailMessage() = default;
 
 std::string TMailMessage::Header(std::string_view name) const {
     for (const THeaderEntry& entry : FHeaders) {
@@ -108,7 +108,7 @@ void TMailMessage::AddAttachment(const std::string& path) {
 }
 
 void TMailMessage::SetFileReader(IFileReader* reader) {
-    FReader = reader != nullptr ? reader : &FLocalReader;
+    FReader = reader;
 }
 
 void TMailMessage::Clear() {
@@ -212,7 +212,9 @@ void TMailMessage::WriteAttachment(ILineWriter& out, const TAttachment& attachme
     out.WriteLine("Content-Disposition: attachment;");
     out.WriteLine("        filename=\"" + attachment.FileName + "\"");
     out.WriteLine("");
-    std::unique_ptr<std::istream> in = FReader->OpenRead(attachment.PathName);
+    TLocalFileReader local;
+    IFileReader& reader = FReader != nullptr ? *FReader : local;
+    std::unique_ptr<std::istream> in = reader.OpenRead(attachment.PathName);
     std::array<char, kBase64Block> block;
     for (;;) {
         in->read(block.data(), block.size());

@@ -152,8 +152,9 @@ class TMailMessage {
     int FMsgNo = 0;
     bool FUseNowForDate = true;
     std::chrono::system_clock::time_point FDate{};
-    TLocalFileReader FLocalReader;
-    IFileReader* FReader;
+    // nullptr reads the local file system. Never points into this object,
+    // so a copy of the message stays valid after the original is gone.
+    IFileReader* FReader = nullptr;
 };
 
 // The Date header value for a moment: "Mon, 7 Dec 2026 15:04:05 -0500".

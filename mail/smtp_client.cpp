@@ -15,9 +15,9 @@ using TClock = std::chrono::steady_clock;
 // not kept in memory whole.
 constexpr std::size_t kFlushSize = 64 * 1024;
 
-// A reply line longer than this is not SMTP; refusing it keeps a broken
-// server from filling memory.
-constexpr std::size_t kMaxReplyLine = 1024 * 1024;
+// A reply line, or a multi-line reply, longer than this is not SMTP;
+// refusing it keeps a broken server from filling memory.
+constexpr std::size_t kMaxReply = 1024 * 1024;
 
 constexpr int kMessageTooLong = 10040;
 
@@ -159,7 +159,7 @@ std::string TNetSocket::ReadLine(TClock::time_point deadline) {
             FFilled -= consumed;
             return line;
         }
-        if (FFilled > kMaxReplyLine) {
+        if (FFilled > kMaxReply) {
             CloseSocket();
             throw ENetSocketError(kMessageTooLong);
         }
@@ -185,8 +185,14 @@ void TNetSocket::ReadReply() {
     const std::string& first = FReplyLines.front();
     if (first.size() > 3 && first[3] == '-') {
         std::string code = first.substr(0, 3);
+        std::size_t total = first.size();
         for (;;) {
             std::string line = ReadReplyLine(deadline);
+            total += line.size();
+            if (total > kMaxReply) {
+                CloseSocket();
+                throw ENetSocketError(kMessageTooLong);
+            }
             // A last line of the bare code ends the reply too.
             bool last = line == code || line.starts_with(code + " ");
             FReplyLines.push_back(std::move(line));

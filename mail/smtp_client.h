@@ -66,7 +66,9 @@ class TNetSocket : public TNetComponent, public ILineWriter {
     // ELineBreakInField when line holds a CR or LF.
     void WriteLine(std::string_view line) override;
 
-    // Reads one reply, single- or multi-line, within ReplyTimeout.
+    // Reads one reply, single- or multi-line, within ReplyTimeout. A line, or
+    // a whole reply, over 1 MiB closes the stream and raises ENetSocketError
+    // 10040.
     void ReadReply();
 
     // Writes line (nothing when it is empty), reads the reply, and raises

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <map>
+#include <new>
 #include <optional>
 #include <sstream>
 
@@ -209,6 +213,26 @@ TEST(MailMessageTest, MissingAttachmentFailsAfterTheLinesBeforeIt) {
     } catch (const EFileReadError& e) {
         EXPECT_STREQ(e.what(), "Cannot open file \"/nowhere/gone.pdf\". No such file or directory");
     }
+}
+
+TEST(MailMessageTest, ACopyReadsAttachmentsAfterTheOriginalIsGone) {
+    char path[] = "/tmp/qvcopyXXXXXX";
+    int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "Hi", 2), 2);
+    ::close(fd);
+
+    alignas(TMailMessage) unsigned char storage[sizeof(TMailMessage)];
+    auto* original = new (storage) TMailMessage;
+    original->AddAttachment(path);
+    TMailMessage copy = *original;
+    original->~TMailMessage();
+    std::memset(storage, 0, sizeof storage);
+
+    WireText out;
+    copy.WriteBodyLines(out);
+    ::unlink(path);
+    EXPECT_NE(out.text.find("\r\n\r\nSGk=\r\n\r\n"), std::string::npos);
 }
 
 TEST(MailMessageTest, OnlyHeaderLinesPast998CharactersAreFoldedAfterCommas) {

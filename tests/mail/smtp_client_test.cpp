@@ -324,6 +324,29 @@ TEST_F(SmtpClientTest, ClosedOrSilentPeerEndsTheWaitWithASocketError) {
     EXPECT_FALSE(smtp.Connected());
 }
 
+TEST_F(SmtpClientTest, RepliesPastOneMebibyteCloseTheConnection) {
+    ConnectQuietly();
+    net->replies.push_back(std::string(1024 * 1024 + 1, 'x'));
+    try {
+        smtp.ReadReply();
+        FAIL() << "endless line accepted";
+    } catch (const ENetSocketError& e) {
+        EXPECT_EQ(e.Code(), 10040);
+    }
+    EXPECT_FALSE(smtp.Connected());
+
+    // Short lines that never end the reply are bounded as a whole.
+    ConnectQuietly();
+    std::string line = "250-" + std::string(60, 'y') + "\r\n";
+    std::string flood;
+    while (flood.size() <= 2 * 1024 * 1024) {
+        flood += line;
+    }
+    net->replies.push_back(flood + "250 done\r\n");
+    EXPECT_THROW(smtp.ReadReply(), ENetSocketError);
+    EXPECT_FALSE(smtp.Connected());
+}
+
 TEST_F(SmtpClientTest, ReceiveBufferFollowsLongLinesAndShrinksBack) {
     smtp.SetBufferChunk(16);
     ConnectQuietly();

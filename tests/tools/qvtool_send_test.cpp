@@ -136,6 +136,13 @@ TEST_F(QvtoolSendTest, FailuresPrintClassAndMessageAndExitOne) {
     EXPECT_EQ(RunSend({"--server", server.Address(), "--from", "a@b", "--body-file", "/nowhere"})
                   .exitCode,
               2);
+    // A folder opens like a file and fails only when read.
+    TempFolder folder;
+    run = RunSend({"--server", server.Address(), "--from", "a@b", "--to", "<a@house.example>",
+                   "--body-file", folder.Path().string()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "qvtool send: cannot read body file \"" + folder.Path().string() + "\"\n");
+    EXPECT_FALSE(server.Has(1));
 }
 
 TEST(QvtoolSendUnreachableTest, BothConnectionAttemptsFailed) {

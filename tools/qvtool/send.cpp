@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "commands.h"
 #include "mail/delivery.h"
@@ -52,6 +52,21 @@ bool ParseServer(const std::string& text, TSendOptions& options) {
         options.Port = *port;
     }
     return !options.Host.empty();
+}
+
+// The whole file, or nothing when it cannot be opened or read (a folder opens
+// but fails on the first read).
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    char buffer[8192];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (!in.is_open() || in.bad()) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 int UsageError(const std::string& what) {
@@ -122,11 +137,11 @@ int RunSend(const Args& args) {
         return UsageError(error);
     }
     if (!options.BodyFile.empty()) {
-        std::ifstream in(options.BodyFile, std::ios::binary);
-        if (!in) {
+        std::optional<std::string> text = ReadWholeFile(options.BodyFile);
+        if (!text) {
             return UsageError("cannot read body file \"" + options.BodyFile + "\"");
         }
-        options.Request.MessageText.assign(std::istreambuf_iterator<char>(in), {});
+        options.Request.MessageText = std::move(*text);
     }
 
     qv::TSmtpClient smtp;
