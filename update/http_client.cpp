@@ -232,6 +232,7 @@ void THttpClient::SocketLookupDone(int error) {
         return;
     }
     if (error != 0) {
+        requestError_ = error;
         Fail(kCantResolveText);
         EndRequest();
         return;
@@ -239,6 +240,7 @@ void THttpClient::SocketLookupDone(int error) {
     SetState(THttpState::Resolved);
     Trace("Connecting to " + socket_->LookupResult() + ":" + targetPort_);
     if (int failed = socket_->Connect(socket_->LookupResult(), targetPort_); failed != 0) {
+        requestError_ = failed;
         Fail("can't connect: " + ErrorWithCode(failed));
         CloseOrEnd();
     }
@@ -249,6 +251,7 @@ void THttpClient::SocketConnected(int error) {
         return;
     }
     if (error != 0) {
+        requestError_ = error;
         Fail(ErrorWithCode(error));
         CloseOrEnd();
         return;

@@ -369,14 +369,23 @@ TEST_F(HttpClientTest, LineBreaksNeverReachTheRequest) {
 }
 
 TEST_F(HttpClientTest, ConnectionFailuresGiveStatus404WithTheSocketErrorText) {
+    // OnRequestDone reports the socket error of each failure.
+    int doneError = -1;
+    client.OnRequestDone = [&](THttpClient&, THttpRequest, int error) { doneError = error; };
     prepare = [](FakeSocket& s) { s.lookupError = 11001; };
     EXPECT_EQ(FetchResult(),
               std::make_pair(404, std::string("can't resolve hostname to IP address")));
+    Spin();
+    EXPECT_EQ(doneError, 11001);
     prepare = [](FakeSocket& s) { s.connectResult = 10022; };
     EXPECT_EQ(FetchResult(),
               std::make_pair(404, std::string("can't connect: Invalid argument (Error #10022)")));
+    Spin();
+    EXPECT_EQ(doneError, 10022);
     prepare = [](FakeSocket& s) { s.connectError = 10061; };
     EXPECT_EQ(FetchResult(), std::make_pair(404, std::string("Connection refused (Error #10061)")));
+    Spin();
+    EXPECT_EQ(doneError, 10061);
     EXPECT_EQ(SocketErrorText(0), "No Error");
     EXPECT_EQ(SocketErrorText(10058), "Can't send after socket shutdown");
     EXPECT_EQ(SocketErrorText(11004), "No Data");
