@@ -289,6 +289,7 @@ std::vector<std::string> THttpClient::RequestLines() const {
     add(!Cookie.empty(), "Cookie: " + Cookie);
     add(!ContentRangeBegin.empty() || !ContentRangeEnd.empty(),
         "Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
+    lines.emplace_back();  // the blank line that ends the head
     return lines;
 }
 
@@ -313,7 +314,6 @@ void THttpClient::SendRequest() {
         }
         head += lines[i] + "\r\n";
     }
-    head += "\r\n";
     if (OnRequestHeaderEnd) {
         OnRequestHeaderEnd(*this);
     }

@@ -85,7 +85,7 @@ class THttpClient : public QObject {
     TTraceEvent OnTrace;
     TNotifyEvent OnSessionConnected;
     TNotifyEvent OnHeaderData;
-    TCommandEvent OnCommand;  // may rewrite each request line before it is sent
+    TCommandEvent OnCommand;  // may rewrite each line of the head, the blank one too
     TNotifyEvent OnHeaderBegin, OnHeaderEnd;
     TNotifyEvent OnRequestHeaderBegin, OnRequestHeaderEnd;
     TNotifyEvent OnDocBegin;

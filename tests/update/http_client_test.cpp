@@ -175,6 +175,27 @@ TEST_F(HttpClientTest, OptionalLinesComeInTheirOrderAndRangeIsClearedOnceSent) {
     EXPECT_EQ(Last().connectPort, "80");
 }
 
+TEST_F(HttpClientTest, OnCommandSeesAndMayRewriteEveryLineOfTheHeadUpToTheBlankOne) {
+    responses = {kOk};
+    client.Accept.clear();
+    std::vector<std::string> seen;
+    client.OnCommand = [&](THttpClient&, std::string& line) {
+        seen.push_back(line);
+        if (line.rfind("User-Agent:", 0) == 0) {
+            line = "User-Agent: qv";
+        }
+    };
+    client.Fetch();
+    EXPECT_EQ(seen, (std::vector<std::string>{"GET /qndata/qndates2.dat HTTP/1.0",
+                                              "User-Agent: Mozilla/3.0 (compatible)",
+                                              "Host: quorvane.org", ""}));
+    EXPECT_EQ(Last().sent,
+              "GET /qndata/qndates2.dat HTTP/1.0\r\n"
+              "User-Agent: qv\r\n"
+              "Host: quorvane.org\r\n"
+              "\r\n");
+}
+
 TEST_F(HttpClientTest, PostSendsContentTypeLengthAndData) {
     responses = {kOk};
     std::istringstream data("a=1&b=2");
