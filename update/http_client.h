@@ -137,6 +137,13 @@ class THttpClient : public QObject {
     void CheckRequestFields() const;
     void StartConnection();
     void SetState(THttpState state);
+    // Handlers may abort the request or start another; the socket events stop
+    // acting on a request once it no longer runs.
+    bool Running(unsigned request) const;
+    // SetState, or fire a notification; both return Running for the request
+    // current before the call.
+    bool Enter(THttpState state);
+    bool Notify(const TNotifyEvent& event);
     void Fail(const std::string& reason, int failureCode = 0);
     void CloseOrEnd();
 

@@ -449,6 +449,67 @@ TEST_F(HttpClientTest, AbortDuringLookupCancelsItAndFetchRaises) {
     EXPECT_EQ(body.str(), "hello");
 }
 
+TEST_F(HttpClientTest, HandlersMayAbortOrRestartTheRequestAtAnyEvent) {
+    responses = {kOk};
+    int done = 0;
+    client.OnRequestDone = [&](THttpClient&, THttpRequest, int) { ++done; };
+    // Waits a bounded time, so that a request left hanging fails the test.
+    auto runGet = [&] {
+        done = 0;
+        body.str("");
+        client.Get();
+        for (int i = 0; i < 100 && client.HttpState() != THttpState::Ready; ++i) {
+            QCoreApplication::processEvents();
+        }
+        Spin();
+        return client.HttpState() == THttpState::Ready;
+    };
+
+    // Aborted as the connection comes up: nothing is sent, one request done.
+    client.OnSessionConnected = [](THttpClient& c) { c.AbortRequest(); };
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(Last().sent, "");
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(client.ResponseReason(), "Connection aborted on request");
+
+    // Aborted and started again as the connection comes up, or at the first
+    // header line with the rest of the head still in the buffer: the new
+    // request runs to its end.
+    int restarts = 0;
+    auto restartOnce = [&](THttpClient& c) {
+        if (restarts++ == 0) {
+            c.AbortRequest();
+            c.Get();
+        }
+    };
+    client.OnSessionConnected = restartOnce;
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(body.str(), "hello");
+    client.OnSessionConnected = nullptr;
+    restarts = 0;
+    client.OnHeaderData = restartOnce;
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(body.str(), "hello");
+    EXPECT_EQ(client.ResponseStatus(), 200);
+    client.OnHeaderData = nullptr;
+
+    // Aborted as the document begins: nothing is written or reported, and an
+    // abort from OnDocEnd ends nothing twice.
+    int docData = 0, docEnd = 0;
+    client.OnDocBegin = [](THttpClient& c) { c.AbortRequest(); };
+    client.OnDocData = [&](THttpClient&, const char*, std::size_t) { ++docData; };
+    client.OnDocEnd = [&](THttpClient& c) {
+        ++docEnd;
+        c.AbortRequest();
+    };
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(body.str(), "");
+    EXPECT_EQ(client.ReceivedBytes(), 0);
+    EXPECT_EQ(docData, 0);
+    EXPECT_EQ(docEnd, 1);
+    EXPECT_EQ(done, 1);
+}
+
 TEST_F(HttpClientTest, StartingWhileBusyRaises) {
     prepare = [](FakeSocket& s) { s.holdLookup = true; };
     client.Get();
