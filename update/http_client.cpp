@@ -25,6 +25,7 @@ constexpr const char* kTooManyRedirectsText = "Too many redirects";
 constexpr const char* kBadRedirectText = "Bad redirect location";
 constexpr const char* kNoResponseText = "Connection closed without a response";
 constexpr const char* kWriteFailedText = "Can't write the document";
+constexpr const char* kHeaderTooLongText = "HTTP header too long";
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
@@ -133,6 +134,7 @@ void THttpClient::StartRequest(THttpRequest type) {
     ++requestId_;
     requestType_ = type;
     rcvdHeader_.clear();
+    headerSize_ = 0;
     authChallenges_.clear();
     requestError_ = 0;
     failureCode_ = 0;
@@ -457,6 +459,12 @@ THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
         return LineResult::Stop;
     }
 
+    headerSize_ += line.size();
+    if (headerSize_ > kMaxHeaderSize) {
+        Fail(kHeaderTooLongText);
+        socket_->Close();
+        return LineResult::Stop;
+    }
     rcvdHeader_.push_back(line);
     if (line.rfind("HTTP/1.0", 0) == 0 || line.rfind("HTTP/1.1", 0) == 0) {
         std::string code = line.size() >= 12 ? line.substr(9, 3) : "";
@@ -617,6 +625,7 @@ bool THttpClient::ApplyRedirect() {
     contentSize_ = -1;
     contentType_.clear();
     rcvdHeader_.clear();
+    headerSize_ = 0;
     headerBegun_ = false;
     bufferLen_ = 0;
     return true;

@@ -44,6 +44,9 @@ inline constexpr int kMaxRedirects = 10;
 // Size of the receive buffer: the longest header line and the largest body
 // block handed over at once.
 inline constexpr std::size_t kReceiveBufferSize = 8192;
+// Header text kept for one response; a server sending more fails the request
+// rather than filling memory.
+inline constexpr std::size_t kMaxHeaderSize = 256 * 1024;
 
 class THttpClient : public QObject {
   public:
@@ -182,6 +185,7 @@ class THttpClient : public QObject {
     long long receivedBytes_ = 0;
     std::string contentType_;
     std::vector<std::string> rcvdHeader_;
+    std::size_t headerSize_ = 0;
     std::vector<std::string> authChallenges_;
     std::string acceptRanges_;
     std::string scheme_;

@@ -86,6 +86,14 @@ class FakeSocket : public QObject, public IEventSocket {
     }
 };
 
+std::string Repeat(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
 constexpr const char* kOk =
     "HTTP/1.0 200 OK\r\nContent-Type: Text/Plain\r\nContent-Length: 5\r\n\r\nhello";
 
@@ -308,6 +316,8 @@ TEST_F(HttpClientTest, MalformedResponsesFailWithClearReasons) {
         {"HTTP/1.0 200 OK\r\nX-Long: " + std::string(9000, 'a') + "\r\n\r\n",
          {4, "HTTP line too long"}},
         {"", {404, "Connection closed without a response"}},
+        {"HTTP/1.0 200 OK\r\n" + Repeat("X-Filler: " + std::string(7000, 'f') + "\r\n", 40),
+         {404, "HTTP header too long"}},
     };
     for (const auto& [response, expected] : cases) {
         responses = {response};
