@@ -25,6 +25,7 @@ constexpr const char* kTooManyRedirectsText = "Too many redirects";
 constexpr const char* kBadRedirectText = "Bad redirect location";
 constexpr const char* kNoResponseText = "Connection closed without a response";
 constexpr const char* kWriteFailedText = "Can't write the document";
+constexpr const char* kHeaderTooLongText = "HTTP header too long";
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
@@ -133,6 +134,7 @@ void THttpClient::StartRequest(THttpRequest type) {
     ++requestId_;
     requestType_ = type;
     rcvdHeader_.clear();
+    headerSize_ = 0;
     authChallenges_.clear();
     requestError_ = 0;
     failureCode_ = 0;
@@ -147,7 +149,9 @@ void THttpClient::StartRequest(THttpRequest type) {
     headerBegun_ = false;
     docBegun_ = false;
     bufferLen_ = 0;
-    SetState(THttpState::NotConnected);
+    if (!Enter(THttpState::NotConnected)) {
+        return;
+    }
 
     TUrlParts url = SplitUrl(URL);
     scheme_ = url.Scheme.empty() ? "http" : url.Scheme;
@@ -177,7 +181,9 @@ void THttpClient::StartRequest(THttpRequest type) {
 }
 
 void THttpClient::StartConnection() {
-    SetState(THttpState::Resolving);
+    if (!Enter(THttpState::Resolving)) {
+        return;
+    }
     if (socket_) {
         socket_->SetEvents({});
     }
@@ -212,6 +218,24 @@ void THttpClient::SetState(THttpState state) {
     });
 }
 
+bool THttpClient::Running(unsigned request) const {
+    return request == requestId_ && state_ != THttpState::Ready && state_ != THttpState::Aborting;
+}
+
+bool THttpClient::Enter(THttpState state) {
+    const unsigned request = requestId_;
+    SetState(state);
+    return Running(request);
+}
+
+bool THttpClient::Notify(const TNotifyEvent& event) {
+    const unsigned request = requestId_;
+    if (event) {
+        event(*this);
+    }
+    return Running(request);
+}
+
 void THttpClient::Fail(const std::string& reason, int failureCode) {
     status_ = 404;
     reason_ = reason;
@@ -232,13 +256,21 @@ void THttpClient::SocketLookupDone(int error) {
         return;
     }
     if (error != 0) {
+        requestError_ = error;
         Fail(kCantResolveText);
         EndRequest();
         return;
     }
-    SetState(THttpState::Resolved);
+    const unsigned request = requestId_;
+    if (!Enter(THttpState::Resolved)) {
+        return;
+    }
     Trace("Connecting to " + socket_->LookupResult() + ":" + targetPort_);
+    if (!Running(request)) {
+        return;
+    }
     if (int failed = socket_->Connect(socket_->LookupResult(), targetPort_); failed != 0) {
+        requestError_ = failed;
         Fail("can't connect: " + ErrorWithCode(failed));
         CloseOrEnd();
     }
@@ -249,16 +281,15 @@ void THttpClient::SocketConnected(int error) {
         return;
     }
     if (error != 0) {
+        requestError_ = error;
         Fail(ErrorWithCode(error));
         CloseOrEnd();
         return;
     }
-    SetState(THttpState::Established);
-    if (OnSessionConnected) {
-        OnSessionConnected(*this);
+    if (Enter(THttpState::Established) && Notify(OnSessionConnected) &&
+        Enter(THttpState::AwaitingHeader)) {
+        SendRequest();
     }
-    SetState(THttpState::AwaitingHeader);
-    SendRequest();
 }
 
 std::vector<std::string> THttpClient::RequestLines() const {
@@ -286,10 +317,12 @@ std::vector<std::string> THttpClient::RequestLines() const {
     add(!Cookie.empty(), "Cookie: " + Cookie);
     add(!ContentRangeBegin.empty() || !ContentRangeEnd.empty(),
         "Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
+    lines.emplace_back();  // the blank line that ends the head
     return lines;
 }
 
 void THttpClient::SendRequest() {
+    const unsigned request = requestId_;
     std::vector<std::string> lines = RequestLines();
     ContentRangeBegin.clear();
     ContentRangeEnd.clear();
@@ -297,11 +330,14 @@ void THttpClient::SendRequest() {
 
     std::string head;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i == 1 && OnRequestHeaderBegin) {
-            OnRequestHeaderBegin(*this);
+        if (i == 1 && !Notify(OnRequestHeaderBegin)) {
+            return;
         }
         if (OnCommand) {
             OnCommand(*this, lines[i]);
+            if (!Running(request)) {
+                return;
+            }
         }
         if (HasLineBreak(lines[i])) {
             Fail(kHttpLineBreakText, kHttpLineBreakInRequest);
@@ -310,13 +346,12 @@ void THttpClient::SendRequest() {
         }
         head += lines[i] + "\r\n";
     }
-    head += "\r\n";
-    if (OnRequestHeaderEnd) {
-        OnRequestHeaderEnd(*this);
+    if (!Notify(OnRequestHeaderEnd)) {
+        return;
     }
     if (requestType_ == THttpRequest::Post) {
-        if (OnSendBegin) {
-            OnSendBegin(*this);
+        if (!Notify(OnSendBegin)) {
+            return;
         }
         head += postData_;
     }
@@ -328,8 +363,8 @@ void THttpClient::SendRequest() {
         if (OnSendData) {
             OnSendData(*this, postData_.data(), postData_.size());
         }
-        if (OnSendEnd) {
-            OnSendEnd(*this);
+        if (Running(request)) {
+            Notify(OnSendEnd);
         }
     }
 }
@@ -393,32 +428,28 @@ void THttpClient::ReceiveHeader() {
 }
 
 THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
+    const unsigned request = requestId_;
     if (!headerBegun_) {
         headerBegun_ = true;
-        if (OnHeaderBegin) {
-            OnHeaderBegin(*this);
+        if (!Notify(OnHeaderBegin)) {
+            return LineResult::Stop;
         }
     }
     if (line.size() >= 6 && Lower(line.substr(0, 6)) == "<html>") {
         if (contentType_.empty()) {
             contentType_ = "text/html";
         }
-        SetState(THttpState::AwaitingBody);
-        if (OnHeaderEnd) {
-            OnHeaderEnd(*this);
-        }
-        return LineResult::BodyFromLine;
+        return Enter(THttpState::AwaitingBody) && Notify(OnHeaderEnd) ? LineResult::BodyFromLine
+                                                                      : LineResult::Stop;
     }
     if (line.empty()) {
         if (redirectTo_.empty()) {
-            SetState(THttpState::AwaitingBody);
-            if (OnHeaderEnd) {
-                OnHeaderEnd(*this);
-            }
-            return LineResult::BodyAfterLine;
+            return Enter(THttpState::AwaitingBody) && Notify(OnHeaderEnd)
+                       ? LineResult::BodyAfterLine
+                       : LineResult::Stop;
         }
-        if (OnHeaderEnd) {
-            OnHeaderEnd(*this);
+        if (!Notify(OnHeaderEnd)) {
+            return LineResult::Stop;
         }
         if (redirects_ >= kMaxRedirects) {
             redirectTo_.clear();
@@ -428,6 +459,12 @@ THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
         return LineResult::Stop;
     }
 
+    headerSize_ += line.size();
+    if (headerSize_ > kMaxHeaderSize) {
+        Fail(kHeaderTooLongText);
+        socket_->Close();
+        return LineResult::Stop;
+    }
     rcvdHeader_.push_back(line);
     if (line.rfind("HTTP/1.0", 0) == 0 || line.rfind("HTTP/1.1", 0) == 0) {
         std::string code = line.size() >= 12 ? line.substr(9, 3) : "";
@@ -442,8 +479,8 @@ THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
         HeaderField(Lower(line.substr(0, colon)),
                     valueBegin == std::string::npos ? "" : line.substr(valueBegin));
     }
-    if (OnHeaderData) {
-        OnHeaderData(*this);
+    if (!Running(request) || !Notify(OnHeaderData)) {
+        return LineResult::Stop;
     }
     if (status_ >= 400) {
         // The rest of an error response is of no use.
@@ -490,8 +527,8 @@ void THttpClient::DeliverBody(const char* data, std::size_t len) {
     }
     if (!docBegun_) {
         docBegun_ = true;
-        if (OnDocBegin) {
-            OnDocBegin(*this);
+        if (!Notify(OnDocBegin)) {
+            return;
         }
     }
     receivedBytes_ += static_cast<long long>(len);
@@ -507,7 +544,8 @@ void THttpClient::DeliverBody(const char* data, std::size_t len) {
 }
 
 void THttpClient::SocketClosed(int error) {
-    if (state_ == THttpState::Ready || state_ == THttpState::Aborting) {
+    const unsigned request = requestId_;
+    if (!Running(request)) {
         return;
     }
     if (error != 0) {
@@ -524,6 +562,9 @@ void THttpClient::SocketClosed(int error) {
         if (HeaderLine(std::string(buffer_.data(), lineLen)) == LineResult::BodyFromLine) {
             DeliverBody(buffer_.data(), len);
         }
+        if (!Running(request)) {
+            return;
+        }
     }
     if (status_ == 0 && state_ != THttpState::AwaitingBody) {
         Fail(kNoResponseText);
@@ -537,10 +578,9 @@ void THttpClient::SocketClosed(int error) {
             }
             ++redirects_;
             Trace("Redirected to " + location_);
-            if (OnLocationChange) {
-                OnLocationChange(*this);
+            if (Notify(OnLocationChange)) {
+                StartConnection();
             }
-            StartConnection();
         });
         return;
     }
@@ -585,14 +625,18 @@ bool THttpClient::ApplyRedirect() {
     contentSize_ = -1;
     contentType_.clear();
     rcvdHeader_.clear();
+    headerSize_ = 0;
     headerBegun_ = false;
     bufferLen_ = 0;
     return true;
 }
 
 void THttpClient::EndRequest() {
-    if (docBegun_ && OnDocEnd) {
-        OnDocEnd(*this);
+    if (docBegun_) {
+        docBegun_ = false;
+        if (!Notify(OnDocEnd)) {
+            return;
+        }
     }
     Defer([this] { SetState(THttpState::Ready); });
 }
@@ -612,6 +656,9 @@ void THttpClient::AbortRequest() {
         }
         return;
     }
+    if (state_ == THttpState::Aborting) {
+        return;  // called again from a handler of this abort
+    }
     SetState(THttpState::Aborting);
     if (lookupPending_) {
         socket_->CancelLookup();
@@ -626,6 +673,7 @@ void THttpClient::AbortRequest() {
         socket_->Close();
     }
     if (docBegun_ && OnDocEnd) {
+        docBegun_ = false;
         OnDocEnd(*this);
     }
     SetState(THttpState::Ready);

@@ -44,6 +44,9 @@ inline constexpr int kMaxRedirects = 10;
 // Size of the receive buffer: the longest header line and the largest body
 // block handed over at once.
 inline constexpr std::size_t kReceiveBufferSize = 8192;
+// Header text kept for one response; a server sending more fails the request
+// rather than filling memory.
+inline constexpr std::size_t kMaxHeaderSize = 256 * 1024;
 
 class THttpClient : public QObject {
   public:
@@ -85,7 +88,7 @@ class THttpClient : public QObject {
     TTraceEvent OnTrace;
     TNotifyEvent OnSessionConnected;
     TNotifyEvent OnHeaderData;
-    TCommandEvent OnCommand;  // may rewrite each request line before it is sent
+    TCommandEvent OnCommand;  // may rewrite each line of the head, the blank one too
     TNotifyEvent OnHeaderBegin, OnHeaderEnd;
     TNotifyEvent OnRequestHeaderBegin, OnRequestHeaderEnd;
     TNotifyEvent OnDocBegin;
@@ -137,6 +140,13 @@ class THttpClient : public QObject {
     void CheckRequestFields() const;
     void StartConnection();
     void SetState(THttpState state);
+    // Handlers may abort the request or start another; the socket events stop
+    // acting on a request once it no longer runs.
+    bool Running(unsigned request) const;
+    // SetState, or fire a notification; both return Running for the request
+    // current before the call.
+    bool Enter(THttpState state);
+    bool Notify(const TNotifyEvent& event);
     void Fail(const std::string& reason, int failureCode = 0);
     void CloseOrEnd();
 
@@ -175,6 +185,7 @@ class THttpClient : public QObject {
     long long receivedBytes_ = 0;
     std::string contentType_;
     std::vector<std::string> rcvdHeader_;
+    std::size_t headerSize_ = 0;
     std::vector<std::string> authChallenges_;
     std::string acceptRanges_;
     std::string scheme_;

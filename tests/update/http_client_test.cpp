@@ -86,6 +86,14 @@ class FakeSocket : public QObject, public IEventSocket {
     }
 };
 
+std::string Repeat(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
 constexpr const char* kOk =
     "HTTP/1.0 200 OK\r\nContent-Type: Text/Plain\r\nContent-Length: 5\r\n\r\nhello";
 
@@ -173,6 +181,27 @@ TEST_F(HttpClientTest, OptionalLinesComeInTheirOrderAndRangeIsClearedOnceSent) {
     EXPECT_EQ(client.ContentRangeBegin, "");
     EXPECT_EQ(Last().lookupHost, "cache.quorvane.org");
     EXPECT_EQ(Last().connectPort, "80");
+}
+
+TEST_F(HttpClientTest, OnCommandSeesAndMayRewriteEveryLineOfTheHeadUpToTheBlankOne) {
+    responses = {kOk};
+    client.Accept.clear();
+    std::vector<std::string> seen;
+    client.OnCommand = [&](THttpClient&, std::string& line) {
+        seen.push_back(line);
+        if (line.rfind("User-Agent:", 0) == 0) {
+            line = "User-Agent: qv";
+        }
+    };
+    client.Fetch();
+    EXPECT_EQ(seen, (std::vector<std::string>{"GET /qndata/qndates2.dat HTTP/1.0",
+                                              "User-Agent: Mozilla/3.0 (compatible)",
+                                              "Host: quorvane.org", ""}));
+    EXPECT_EQ(Last().sent,
+              "GET /qndata/qndates2.dat HTTP/1.0\r\n"
+              "User-Agent: qv\r\n"
+              "Host: quorvane.org\r\n"
+              "\r\n");
 }
 
 TEST_F(HttpClientTest, PostSendsContentTypeLengthAndData) {
@@ -287,6 +316,8 @@ TEST_F(HttpClientTest, MalformedResponsesFailWithClearReasons) {
         {"HTTP/1.0 200 OK\r\nX-Long: " + std::string(9000, 'a') + "\r\n\r\n",
          {4, "HTTP line too long"}},
         {"", {404, "Connection closed without a response"}},
+        {"HTTP/1.0 200 OK\r\n" + Repeat("X-Filler: " + std::string(7000, 'f') + "\r\n", 40),
+         {404, "HTTP header too long"}},
     };
     for (const auto& [response, expected] : cases) {
         responses = {response};
@@ -369,14 +400,23 @@ TEST_F(HttpClientTest, LineBreaksNeverReachTheRequest) {
 }
 
 TEST_F(HttpClientTest, ConnectionFailuresGiveStatus404WithTheSocketErrorText) {
+    // OnRequestDone reports the socket error of each failure.
+    int doneError = -1;
+    client.OnRequestDone = [&](THttpClient&, THttpRequest, int error) { doneError = error; };
     prepare = [](FakeSocket& s) { s.lookupError = 11001; };
     EXPECT_EQ(FetchResult(),
               std::make_pair(404, std::string("can't resolve hostname to IP address")));
+    Spin();
+    EXPECT_EQ(doneError, 11001);
     prepare = [](FakeSocket& s) { s.connectResult = 10022; };
     EXPECT_EQ(FetchResult(),
               std::make_pair(404, std::string("can't connect: Invalid argument (Error #10022)")));
+    Spin();
+    EXPECT_EQ(doneError, 10022);
     prepare = [](FakeSocket& s) { s.connectError = 10061; };
     EXPECT_EQ(FetchResult(), std::make_pair(404, std::string("Connection refused (Error #10061)")));
+    Spin();
+    EXPECT_EQ(doneError, 10061);
     EXPECT_EQ(SocketErrorText(0), "No Error");
     EXPECT_EQ(SocketErrorText(10058), "Can't send after socket shutdown");
     EXPECT_EQ(SocketErrorText(11004), "No Data");
@@ -417,6 +457,67 @@ TEST_F(HttpClientTest, AbortDuringLookupCancelsItAndFetchRaises) {
     body.str("");
     client.Fetch();
     EXPECT_EQ(body.str(), "hello");
+}
+
+TEST_F(HttpClientTest, HandlersMayAbortOrRestartTheRequestAtAnyEvent) {
+    responses = {kOk};
+    int done = 0;
+    client.OnRequestDone = [&](THttpClient&, THttpRequest, int) { ++done; };
+    // Waits a bounded time, so that a request left hanging fails the test.
+    auto runGet = [&] {
+        done = 0;
+        body.str("");
+        client.Get();
+        for (int i = 0; i < 100 && client.HttpState() != THttpState::Ready; ++i) {
+            QCoreApplication::processEvents();
+        }
+        Spin();
+        return client.HttpState() == THttpState::Ready;
+    };
+
+    // Aborted as the connection comes up: nothing is sent, one request done.
+    client.OnSessionConnected = [](THttpClient& c) { c.AbortRequest(); };
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(Last().sent, "");
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(client.ResponseReason(), "Connection aborted on request");
+
+    // Aborted and started again as the connection comes up, or at the first
+    // header line with the rest of the head still in the buffer: the new
+    // request runs to its end.
+    int restarts = 0;
+    auto restartOnce = [&](THttpClient& c) {
+        if (restarts++ == 0) {
+            c.AbortRequest();
+            c.Get();
+        }
+    };
+    client.OnSessionConnected = restartOnce;
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(body.str(), "hello");
+    client.OnSessionConnected = nullptr;
+    restarts = 0;
+    client.OnHeaderData = restartOnce;
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(body.str(), "hello");
+    EXPECT_EQ(client.ResponseStatus(), 200);
+    client.OnHeaderData = nullptr;
+
+    // Aborted as the document begins: nothing is written or reported, and an
+    // abort from OnDocEnd ends nothing twice.
+    int docData = 0, docEnd = 0;
+    client.OnDocBegin = [](THttpClient& c) { c.AbortRequest(); };
+    client.OnDocData = [&](THttpClient&, const char*, std::size_t) { ++docData; };
+    client.OnDocEnd = [&](THttpClient& c) {
+        ++docEnd;
+        c.AbortRequest();
+    };
+    ASSERT_TRUE(runGet());
+    EXPECT_EQ(body.str(), "");
+    EXPECT_EQ(client.ReceivedBytes(), 0);
+    EXPECT_EQ(docData, 0);
+    EXPECT_EQ(docEnd, 1);
+    EXPECT_EQ(done, 1);
 }
 
 TEST_F(HttpClientTest, StartingWhileBusyRaises) {
