@@ -11,6 +11,7 @@
 
 #include "compress/archive_errors.h"
 #include "compress/basic_methods.h"
+#include "compress/pending_file.h"
 
 namespace qv::compress {
 
@@ -41,78 +42,25 @@ std::string FolderPart(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The output of one entry: a temporary file beside the target that replaces
-// the target on Commit and is removed if the entry fails.
-class TPendingFile {
-  public:
-    explicit TPendingFile(std::string target) : target_(std::move(target)) {
-        std::error_code ec;
-        if (fs::is_directory(target_, ec)) {
-            throw EFCreateError(target_, std::make_error_code(std::errc::is_a_directory).message());
-        }
-        const fs::path targetPath(target_);
-        const std::string stem = "." + targetPath.filename().string() + ".qvpart";
-        for (int n = 0; n < 100 && !stream_.is_open(); ++n) {
-            const fs::path candidate = targetPath.parent_path() / (stem + std::to_string(n));
-            if (fs::exists(fs::symlink_status(candidate, ec))) {
-                continue;
-            }
-            errno = 0;
-            stream_.open(candidate, std::ios::binary | std::ios::out | std::ios::trunc);
-            if (!stream_.is_open()) {
-                throw EFCreateError(target_, ErrnoText());
-            }
-            temp_ = candidate;
-        }
-        if (!stream_.is_open()) {
-            throw EFCreateError(target_, "no free temporary name beside it");
-        }
+// Moves a finished entry over its target with the entry's time stamp, and
+// applies the read-only attribute. Stamp and attribute failures are ignored,
+// as a file with the right content is still the better outcome.
+void CommitEntry(TPendingFile& output, const std::string& target, std::uint32_t dosTime,
+                 std::int32_t attributes) {
+    output.Close();
+    std::error_code ec;
+    if (const auto time = DosTimeToTime(dosTime)) {
+        const auto stamp =
+            std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(*time));
+        fs::last_write_time(output.TempPath(), stamp, ec);
     }
-
-    ~TPendingFile() {
-        if (!temp_.empty()) {
-            stream_.close();
-            std::error_code ec;
-            fs::remove(temp_, ec);
-        }
+    output.Commit();
+    if ((attributes & kAttributeReadOnly) != 0) {
+        fs::permissions(target,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove, ec);
     }
-
-    TPendingFile(const TPendingFile&) = delete;
-    TPendingFile& operator=(const TPendingFile&) = delete;
-
-    std::ostream& Stream() { return stream_; }
-
-    // Closes the file, stamps it, moves it over the target and applies the
-    // read-only attribute. Stamp and attribute failures are ignored, as a
-    // file with the right content is still the better outcome.
-    void Commit(std::uint32_t dosTime, std::int32_t attributes) {
-        stream_.close();
-        if (stream_.fail()) {
-            throw EWriteError();
-        }
-        std::error_code ec;
-        if (const auto time = DosTimeToTime(dosTime)) {
-            const auto stamp =
-                std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(*time));
-            fs::last_write_time(temp_, stamp, ec);
-        }
-        fs::rename(temp_, target_, ec);
-        if (ec) {
-            throw EFCreateError(target_, ec.message());
-        }
-        temp_.clear();
-        if ((attributes & kAttributeReadOnly) != 0) {
-            fs::permissions(
-                target_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                fs::perm_options::remove, ec);
-        }
-    }
-
-  private:
-    std::string target_;
-    fs::path temp_;
-    std::ofstream stream_;
-};
+}
 
 }  // namespace
 
@@ -200,7 +148,7 @@ void TArchiver::ExpandArchiveStream(std::istream& Archive, std::vector<std::stri
         try {
             output.emplace(target);
             ExpandEntry(entry, output->Stream(), Archive, methodID);
-            output->Commit(entry.header.dosTime, entry.header.attributes);
+            CommitEntry(*output, target, entry.header.dosTime, entry.header.attributes);
         } catch (const EFCreateError&) {
             if (exceptionOnFileError_) {
                 throw;

@@ -11,6 +11,7 @@
 #include "compress/archive_errors.h"
 #include "compress/archive_writer.h"
 #include "compress/archiver.h"
+#include "compress/pending_file.h"
 
 namespace qvtool {
 
@@ -57,35 +58,9 @@ void FileStamp(const std::string& path, std::uint32_t& dosTime, std::int16_t& at
 // Writes the archive beside its place and moves it there once complete, so
 // a failed write leaves no partial archive and any old one untouched.
 void WriteArchive(const TArchiveWriter& writer, const std::string& archive) {
-    std::error_code ec;
-    std::string partial;
-    for (int n = 0; n < 100 && partial.empty(); ++n) {
-        const std::string candidate = archive + ".part" + std::to_string(n);
-        if (!fs::exists(fs::symlink_status(candidate, ec))) {
-            partial = candidate;
-        }
-    }
-    if (partial.empty()) {
-        throw EFCreateError(archive, "no free temporary name beside it");
-    }
-    try {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        if (!out.is_open()) {
-            throw EFCreateError(archive, "cannot write it");
-        }
-        writer.Write(out);
-        out.close();
-        if (out.fail()) {
-            throw EWriteError();
-        }
-        fs::rename(partial, archive, ec);
-        if (ec) {
-            throw EFCreateError(archive, ec.message());
-        }
-    } catch (...) {
-        fs::remove(partial, ec);
-        throw;
-    }
+    TPendingFile out(archive);
+    writer.Write(out.Stream());
+    out.Commit();
 }
 
 }  // namespace
