@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSplitter>
@@ -200,6 +201,9 @@ void TfrmMain::CreateMenus() {
     OnlineSupport1 = help->addAction("Online &Support");
     help->addSeparator();
     About1 = help->addAction("&About");
+
+    PopupMenu1 = new QMenu(this);
+    GridColors2 = PopupMenu1->addAction("&Grid Colors...");
 }
 
 void TfrmMain::FormCreate() {

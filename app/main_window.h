@@ -10,6 +10,7 @@ class IDialogs;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
@@ -90,6 +91,10 @@ class TfrmMain : public QMainWindow {
     QAction* OnlineHelp1;
     QAction* OnlineSupport1;
     QAction* About1;
+    // The grid's context menu, with its one item; the grid shows it on a
+    // right click.
+    QMenu* PopupMenu1;
+    QAction* GridColors2;
 
   protected:
     bool event(QEvent* event) override;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -54,6 +55,7 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
               (QStringList{"Connection Settings...", "Grid Colors...", "Check For List Updates",
                            "Use external Email Program For Links"}));
     EXPECT_EQ(Captions(menus[2]->menu()), (QStringList{"Local Help", "Online Support", "About"}));
+    EXPECT_EQ(Captions(frmMain->PopupMenu1), QStringList{"Grid Colors..."});
     EXPECT_TRUE(frmMain->UseExternalEmail1->isCheckable());
     EXPECT_TRUE(frmMain->UseExternalEmail1->isChecked());
     EXPECT_EQ(frmMain->windowTitle(), "Quorvane");
