@@ -7,7 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -56,6 +58,8 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenI
       FirstRunRequest(std::move(firstRunRequest)),
       Screen(screen) {
     setWindowTitle("Quorvane");
+    // FormClose ends the program itself, at a moment when no wait is under way.
+    setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
     CreateMenus();
     FormCreate();
@@ -200,6 +204,9 @@ void TfrmMain::CreateMenus() {
     OnlineSupport1 = help->addAction("Online &Support");
     help->addSeparator();
     About1 = help->addAction("&About");
+
+    PopupMenu1 = new QMenu(this);
+    GridColors2 = PopupMenu1->addAction("&Grid Colors...");
 }
 
 void TfrmMain::FormCreate() {
@@ -271,12 +278,24 @@ void TfrmMain::FormActivate() {
     if (!FirstActivation)
         return;
     FirstActivation = false;
+    // The first-run request keeps the event loop running, so the window may
+    // be closed in the middle of these steps. Quitting then would make every
+    // further wait of the request return at once and spin; the program ends
+    // when the steps do instead.
+    Activating = true;
+    const auto ended = qScopeGuard([this] {
+        Activating = false;
+        if (QuitWhenActivated)
+            QCoreApplication::quit();
+    });
 
     LoadStartupLists(ProgramDirectory, Settings, [this](const std::string& message) {
         Dialogs.Warning(this, QString::fromStdString(message));
     });
     BuildLinkGroups();
     if (FirstRun && !RunFirstRunSequence())
+        return;
+    if (QuitWhenActivated)
         return;
     if (LowColourMode)
         Dialogs.Warning(this, LowColourWarning);
@@ -356,7 +375,10 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
-    QCoreApplication::quit();
+    if (Activating)
+        QuitWhenActivated = true;
+    else
+        QCoreApplication::quit();
 }
 
 void TfrmMain::SaveSettingsOrWarn() {

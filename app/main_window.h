@@ -10,6 +10,7 @@ class IDialogs;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
@@ -29,7 +30,9 @@ TScreenInfo PrimaryScreenInfo();
 // The main window. Creating it starts the settings (reading the settings
 // file, or creating it at the first run) and places the window; its first
 // activation loads the lists, fills the side bar's link groups and runs the
-// first-run steps; closing it stores its placement in the settings file.
+// first-run steps; closing it stores its placement in the settings file and
+// ends the program (when closed during the first activation's steps, once
+// they are over).
 // Lives on the user-interface thread for the whole run.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -90,6 +93,10 @@ class TfrmMain : public QMainWindow {
     QAction* OnlineHelp1;
     QAction* OnlineSupport1;
     QAction* About1;
+    // The grid's context menu, with its one item; the grid shows it on a
+    // right click.
+    QMenu* PopupMenu1;
+    QAction* GridColors2;
 
   protected:
     bool event(QEvent* event) override;
@@ -125,5 +132,7 @@ class TfrmMain : public QMainWindow {
     TScreenInfo Screen;
     TLongLivedWindows Windows;
     bool FirstActivation = true;
-    int SideBarWidth = 0;  // to apply at the first showing
+    bool Activating = false;         // the first activation's steps are under way
+    bool QuitWhenActivated = false;  // closed during them: quit when they end
+    int SideBarWidth = 0;            // to apply at the first showing
 };

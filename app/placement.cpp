@@ -16,8 +16,11 @@ int RoundHalfEven(double value) {
 TMainPlacement PlaceMainWindow(int savedStatus, const TWindowRect& saved, TScreenSize screen) {
     TMainPlacement placement{savedStatus == 1, {}};
     TWindowRect& rect = placement.Normal;
-    if (saved.Left + RoundHalfEven(saved.Width / 4.0) < screen.Width - 10 &&
-        saved.Top + RoundHalfEven(saved.Height / 4.0) < screen.Height - 10) {
+    // Wide sums: the saved values come from a file and may be anything, and
+    // a wrapped sum would send the window far off the screen.
+    const long long right = static_cast<long long>(saved.Left) + RoundHalfEven(saved.Width / 4.0);
+    const long long bottom = static_cast<long long>(saved.Top) + RoundHalfEven(saved.Height / 4.0);
+    if (right < screen.Width - 10 && bottom < screen.Height - 10) {
         rect.Left = saved.Left < 0 ? 0 : saved.Left;
         rect.Top = saved.Top < 0 ? 0 : saved.Top;
     } else {

@@ -2,12 +2,21 @@
 // first activation, through a proxy that a loopback HTTP server plays.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "app/app_state.h"
 #include "app/fresh_start.h"
@@ -95,6 +104,61 @@ TEST_F(FirstRunRequestTest, UnreachableProxyLeavesTheFirstRunSetSilently) {
     EXPECT_TRUE(FirstRun);
     EXPECT_TRUE(Dialogs.Warnings.isEmpty());
     EXPECT_NE(frmMain->focusWidget(), frmMain->txtURL);
+}
+
+// Ends the test process if it is not released in time: a program that spins
+// in its event loop runs no timers of its own.
+class TWatchdog {
+  public:
+    explicit TWatchdog(std::chrono::seconds limit)
+        : Thread([this, limit] {
+              std::unique_lock lock(Mutex);
+              if (!Released.wait_for(lock, limit, [this] { return Done; })) {
+                  std::fprintf(stderr, "the program did not end\n");
+                  std::_Exit(1);
+              }
+          }) {}
+    ~TWatchdog() {
+        {
+            std::lock_guard lock(Mutex);
+            Done = true;
+        }
+        Released.notify_one();
+        Thread.join();
+    }
+
+  private:
+    std::mutex Mutex;
+    std::condition_variable Released;
+    bool Done = false;
+    std::thread Thread;
+};
+
+TEST_F(FirstRunRequestTest, ClosingDuringTheRequestEndsTheProgramWhenTheRequestEnds) {
+    // A proxy that holds the request until the user has closed the window.
+    QTcpServer proxy;
+    ASSERT_TRUE(proxy.listen(QHostAddress::LocalHost));
+    auto frmMain = Start({8, {1024, 768}}, qv::SendFirstRunRequest);
+    Settings.UseProxy = true;
+    Settings.ProxyHost = "127.0.0.1";
+    Settings.ProxyPort = proxy.serverPort();
+    QObject::connect(&proxy, &QTcpServer::newConnection, [&] {
+        QTcpSocket* held = proxy.nextPendingConnection();
+        QTimer::singleShot(50, frmMain.get(), &QWidget::close);
+        QTimer::singleShot(300, held, [held] {
+            held->write("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\nno news");
+            held->disconnectFromHost();
+        });
+    });
+    frmMain->show();
+    {
+        const TWatchdog watchdog(std::chrono::seconds(30));
+        QApplication::exec();
+    }
+    EXPECT_TRUE(frmMain->isHidden());
+    EXPECT_FALSE(FirstRun);
+    // Nothing more is shown once the window is closed.
+    EXPECT_TRUE(Dialogs.Warnings.isEmpty());
 }
 
 }  // namespace

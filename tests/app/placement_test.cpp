@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <ostream>
 
 // Found by GoogleTest's printer next to the type.
@@ -53,6 +54,12 @@ TEST(PlaceMainWindowTest, CornerTooFarRightOrDownOpensAtOrigin) {
     // 410 / 4 = 102.5 rounds to 102: 656 + 102 reaches 768 - 10.
     EXPECT_EQ(Place({40, 656, 640, 410}, Xga), (TWindowRect{0, 0, 640, 410}));
     EXPECT_EQ(Place({40, 655, 640, 410}, Xga), (TWindowRect{40, 655, 640, 410}));
+}
+
+TEST(PlaceMainWindowTest, AbsurdSavedCornerOpensAtOriginRatherThanOffScreen) {
+    const int most = std::numeric_limits<int>::max();
+    EXPECT_EQ(Place({most - 40, 40, 640, 410}, Xga), (TWindowRect{0, 0, 640, 410}));
+    EXPECT_EQ(Place({40, most - 40, 640, 410}, Xga), (TWindowRect{0, 0, 640, 410}));
 }
 
 TEST(PlaceMainWindowTest, SavedMaximizedStateKeepsTheNormalGeometry) {
