@@ -1,5 +1,6 @@
 #include "update/first_run.h"
 
+#include <QTimer>
 #include <sstream>
 
 #include "update/http_client.h"
@@ -7,7 +8,7 @@
 
 namespace qv {
 
-bool SendFirstRunRequest(const TProxyConfig& proxy) {
+bool SendFirstRunRequestWithin(const TProxyConfig& proxy, std::chrono::milliseconds timeout) {
     THttpClient client;
     client.URL = std::string("http://") + servers::kSecondHost + servers::kFirstRunPath;
     if (proxy.UseProxy) {
@@ -20,12 +21,24 @@ bool SendFirstRunRequest(const TProxyConfig& proxy) {
     }
     std::ostringstream reply;
     client.ResponseStream = &reply;
+    bool timedOut = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [&] {
+        timedOut = true;
+        client.AbortRequest();
+    });
+    limit.start(timeout);
     try {
         client.Fetch();
     } catch (const EHttpException&) {
         return false;
     }
-    return true;
+    return !timedOut;
+}
+
+bool SendFirstRunRequest(const TProxyConfig& proxy) {
+    return SendFirstRunRequestWithin(proxy, kFirstRunTimeout);
 }
 
 }  // namespace qv

@@ -2,10 +2,13 @@
 // tinyproxy on loopback.
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "update/fetch_result.h"
 #include "update/first_run.h"
@@ -217,6 +220,21 @@ TEST_F(HttpIntegrationTest, FirstRunRequestGoesThroughTheProxyWithCredentialsOnl
 
     EXPECT_FALSE(
         SendFirstRunRequest({true, "127.0.0.1", qvtest::FreeLoopbackPort(), false, "", ""}));
+}
+
+TEST_F(HttpIntegrationTest, FirstRunRequestGivesUpOnAProxyThatNeverAnswers) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    std::vector<QTcpSocket*> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = silent.nextPendingConnection()) {
+            held.push_back(socket);
+        }
+    });
+
+    EXPECT_FALSE(SendFirstRunRequestWithin({true, "127.0.0.1", silent.serverPort(), false, "", ""},
+                                           std::chrono::milliseconds(300)));
+    EXPECT_EQ(held.size(), 1u);
 }
 
 }  // namespace
