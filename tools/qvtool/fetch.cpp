@@ -1,16 +1,15 @@
 // qvtool fetch: one GET with the program's HTTP client.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "commands.h"
+#include "compress/pending_file.h"
 #include "update/http_client.h"
 
 namespace qvtool {
@@ -48,44 +47,15 @@ std::optional<FetchOptions> ParseFetchArgs(const Args& args) {
     return options;
 }
 
-// The body goes to a temporary file beside the target, which replaces the
-// target only when the whole document has arrived.
-class OutputFile {
-  public:
-    explicit OutputFile(const std::string& path) : path_(path), temp_(path + ".XXXXXX") {
-        int fd = mkstemp(temp_.data());
-        if (fd < 0) {
-            temp_.clear();
-            return;
-        }
-        mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        close(fd);
-        stream_.open(temp_, std::ios::binary | std::ios::trunc);
-    }
-    ~OutputFile() {
-        if (!temp_.empty()) {
-            stream_.close();
-            std::remove(temp_.c_str());
-        }
-    }
-    bool IsOpen() const { return stream_.is_open(); }
-    std::ostream& Stream() { return stream_; }
-    bool Commit() {
-        stream_.close();
-        if (stream_.fail() || std::rename(temp_.c_str(), path_.c_str()) != 0) {
-            return false;
-        }
-        temp_.clear();
+// Commits the pending output file; false when it could not be completed.
+bool CommitOutput(qv::compress::TPendingFile& file) {
+    try {
+        file.Commit();
         return true;
+    } catch (const std::exception&) {
+        return false;
     }
-
-  private:
-    std::string path_;
-    std::string temp_;
-    std::ofstream stream_;
-};
+}
 
 // Progress on standard error, redrawn at most ten times a second.
 class Progress {
@@ -138,10 +108,13 @@ int RunFetch(const Args& args) {
     client.ProxyUsername = options->proxyUser;
     client.ProxyPassword = options->proxyPassword;
 
-    std::optional<OutputFile> file;
+    // With -o the body goes to a file beside FILE, which replaces FILE only
+    // when the whole document has arrived.
+    std::optional<qv::compress::TPendingFile> file;
     if (!options->output.empty()) {
-        file.emplace(options->output);
-        if (!file->IsOpen()) {
+        try {
+            file.emplace(options->output);
+        } catch (const std::exception&) {
             std::fprintf(stderr, "qvtool fetch: cannot write %s\n", options->output.c_str());
             return 1;
         }
@@ -168,7 +141,7 @@ int RunFetch(const Args& args) {
         meter.Show(client, true);
     }
     std::cout.flush();
-    if (file ? !file->Commit() : !std::cout) {
+    if (file ? !CommitOutput(*file) : !std::cout) {
         std::fprintf(stderr, "qvtool fetch: cannot write %s\n",
                      options->output.empty() ? "standard output" : options->output.c_str());
         return 1;
