@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "update/http_client.h"
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 
 namespace {
 

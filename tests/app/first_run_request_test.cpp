@@ -19,9 +19,9 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/fresh_start.h"
+#include "support/fresh_start.h"
 #include "app/main_window.h"
-#include "controls/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 #include "settings/settings.h"
 #include "update/first_run.h"
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "app/list_files.h"
+#include "support/list_files.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 

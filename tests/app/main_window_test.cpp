@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/fresh_start.h"
-#include "app/list_files.h"
-#include "controls/fake_dialogs.h"
+#include "support/fresh_start.h"
+#include "support/list_files.h"
+#include "support/fake_dialogs.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
 #include "settings/settings.h"

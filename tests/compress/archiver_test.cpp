@@ -9,7 +9,7 @@
 #include "compress/archive_errors.h"
 #include "compress/archive_writer.h"
 #include "compress/archiver.h"
-#include "compress/compress_test_support.h"
+#include "support/archive_support.h"
 #include "compress/compressors.h"
 
 namespace qv::compress::testing {

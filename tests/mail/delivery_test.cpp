@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fake_net.h"
+#include "support/fake_net.h"
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 

@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "fake_net.h"
+#include "support/fake_net.h"
 #include "mail/net_errors.h"
 #include "mail/smtp_client.h"
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 namespace qv {
 namespace {

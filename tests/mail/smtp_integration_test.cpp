@@ -8,7 +8,7 @@
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/smtp_client.h"
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 namespace qv {
 namespace {

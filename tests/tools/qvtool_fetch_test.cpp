@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 
 namespace {
 

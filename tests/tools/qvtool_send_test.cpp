@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 extern char** environ;
 

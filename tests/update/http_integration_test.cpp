@@ -10,11 +10,11 @@
 #include <sstream>
 #include <vector>
 
-#include "update/fetch_result.h"
+#include "support/fetch_result.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
 #include "update/servers.h"
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 
 namespace qv {
 namespace {

@@ -1,4 +1,4 @@
-#include "compress/compress_test_support.h"
+#include "support/archive_support.h"
 
 #include <cstdlib>
 #include <fstream>
