@@ -237,24 +237,9 @@ std::int64_t TArchiver::FreeSpaceForFile(const std::string& path) const {
     if (!checkSpaceBeforeExpand_) {
         return kMaxSize;
     }
-    const std::int64_t free = freeSpace_->DiskFreeBytes(FolderPart(path));
-    if (free >= kMaxSize) {
-        return kMaxSize;
-    }
-    std::int64_t result = free;
-    std::error_code ec;
-    if (fs::is_regular_file(path, ec)) {
-        const std::uintmax_t size = fs::file_size(path, ec);
-        if (ec) {
-            throw EInOutError("Cannot read the size of \"" + path + "\". " + ec.message());
-        }
-        if (static_cast<std::int64_t>(std::min<std::uintmax_t>(size, kMaxSize)) + free >=
-            kMaxSize) {
-            return kMaxSize;
-        }
-        result += static_cast<std::int64_t>(size);
-    }
-    return result;
+    // An old file at the target does not count as free: the entry is written
+    // beside it in full before it goes.
+    return std::min(freeSpace_->DiskFreeBytes(FolderPart(path)), kMaxSize);
 }
 
 void TArchiver::MakeDirectoryPath(const std::string& path) const {
