@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
+#include "update/http_client.h"
 
 namespace {
 
@@ -53,7 +54,10 @@ int main(int argc, char* argv[]) {
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
 
-    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
+    TfrmMain frmMain(dialogs, [](qv::THttpClient& client, const qv::TProxyConfig& proxy,
+                                 std::function<void(bool)> done) {
+        qv::SendFirstRunRequest(client, proxy, std::move(done));
+    });
     frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
 
     QApplication::setApplicationDisplayName("Quorvane");

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -27,6 +26,7 @@
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
+#include "update/http_client.h"
 
 namespace {
 
@@ -56,9 +56,10 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenI
     : QMainWindow(parent),
       Dialogs(dialogs),
       FirstRunRequest(std::move(firstRunRequest)),
-      Screen(screen) {
+      Screen(screen),
+      HttpClient(new qv::THttpClient(this)) {
     setWindowTitle("Quorvane");
-    // FormClose ends the program itself, at a moment when no wait is under way.
+    // FormClose ends the program itself.
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
     CreateMenus();
@@ -278,25 +279,17 @@ void TfrmMain::FormActivate() {
     if (!FirstActivation)
         return;
     FirstActivation = false;
-    // The first-run request keeps the event loop running, so the window may
-    // be closed in the middle of these steps. Quitting then would make every
-    // further wait of the request return at once and spin; the program ends
-    // when the steps do instead.
-    Activating = true;
-    const auto ended = qScopeGuard([this] {
-        Activating = false;
-        if (QuitWhenActivated)
-            QCoreApplication::quit();
-    });
-
     LoadStartupLists(ProgramDirectory, Settings, [this](const std::string& message) {
         Dialogs.Warning(this, QString::fromStdString(message));
     });
     BuildLinkGroups();
-    if (FirstRun && !RunFirstRunSequence())
-        return;
-    if (QuitWhenActivated)
-        return;
+    if (FirstRun)
+        RunFirstRunSequence();
+    else
+        FinishFirstActivation();
+}
+
+void TfrmMain::FinishFirstActivation() {
     if (LowColourMode)
         Dialogs.Warning(this, LowColourWarning);
     txtURL->setFocus();
@@ -311,16 +304,22 @@ void TfrmMain::BuildLinkGroups() {
                              QString::fromStdString(link.Address));
 }
 
-// The first run's steps, in order. A failed request ends the first
-// activation: FirstRun stays set for the rest of the run.
-bool TfrmMain::RunFirstRunSequence() {
+// The first run's steps, in order; the request's end brings the rest.
+void TfrmMain::RunFirstRunSequence() {
     ShowWelcomeWindow();
     ShowConnectionSettings();
-    const bool sent = FirstRunRequest && FirstRunRequest(FirstRunProxy(Settings));
+    if (FirstRunRequest)
+        FirstRunRequest(*HttpClient, FirstRunProxy(Settings),
+                        [this](bool sent) { FirstRunRequestDone(sent); });
+}
+
+// A failed request ends the first activation: FirstRun stays set for the
+// rest of the run, and neither the colour warning nor the focus move follows.
+void TfrmMain::FirstRunRequestDone(bool sent) {
     if (!sent)
-        return false;
+        return;
     FirstRun = false;
-    return true;
+    FinishFirstActivation();
 }
 
 // The welcome window, placed by PlaceWelcomeWindow and shown modally, comes
@@ -375,10 +374,10 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
-    if (Activating)
-        QuitWhenActivated = true;
-    else
-        QCoreApplication::quit();
+    // A first-run request still under way ends here, unanswered, so that
+    // nothing of the first run follows the window's end.
+    HttpClient->AbortRequest();
+    QCoreApplication::quit();
 }
 
 void TfrmMain::SaveSettingsOrWarn() {
