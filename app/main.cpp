@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
     if (!BrowserEngineAvailable()) {
-        dialogs.Warning(nullptr, "Wrong Version of Internet Explorer");
+        dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;
     }
 
