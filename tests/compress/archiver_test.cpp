@@ -83,7 +83,7 @@ class ArchiverTest : public ::testing::Test {
         return names;
     }
 
-    TTempDir dir;
+    TTempFolder dir;
     TArchiver archiver;
 };
 

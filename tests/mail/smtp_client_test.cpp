@@ -173,7 +173,7 @@ TEST_F(SmtpClientTest, WireTextOfAPlainMessage) {
 }
 
 TEST_F(SmtpClientTest, WireTextOfAMessageWithAttachments) {
-    test::TempFolder folder;
+    TTempFolder folder;
     std::string path = (folder.Path() / "letter.txt").string();
     std::ofstream(path, std::ios::binary) << "Hi";
     ConnectQuietly();

@@ -30,7 +30,7 @@ class SmtpIntegrationTest : public ::testing::Test {
 
 TEST_F(SmtpIntegrationTest, MessageWithAttachmentsArrivesIntact) {
     Start();
-    test::TempFolder files;
+    TTempFolder files;
     std::string binary(100000, '\0');
     std::mt19937 random(7);
     for (char& c : binary) {
