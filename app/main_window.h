@@ -53,7 +53,7 @@ class TfrmMain : public QMainWindow {
     TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
-    void SetLongLivedWindows(const TLongLivedWindows& windows) { Windows = windows; }
+    void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
 
     // The first activation's steps; any later call does nothing. The window
     // calls it itself when it is first activated. At the first run the steps
@@ -133,11 +133,11 @@ class TfrmMain : public QMainWindow {
     // Writes the settings file; a refused write is shown as a warning.
     void SaveSettingsOrWarn();
 
-    IDialogs& Dialogs;
-    TFirstRunRequest FirstRunRequest;
-    TScreenInfo Screen;
-    TLongLivedWindows Windows;
-    qv::THttpClient* HttpClient;  // the first-run request's
-    bool FirstActivation = true;
-    int SideBarWidth = 0;  // to apply at the first showing
+    IDialogs& dialogs_;
+    TFirstRunRequest firstRunRequest_;
+    TScreenInfo screen_;
+    TLongLivedWindows windows_;
+    qv::THttpClient* httpClient_;  // the first-run request's
+    bool firstActivation_ = true;
+    int sideBarWidth_ = 0;  // to apply at the first showing
 };
