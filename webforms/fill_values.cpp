@@ -279,7 +279,10 @@ TNameParts SplitName(std::string_view name) {
         append(parts.Suffix, word);
     }
 
-    if (family.empty() && given.size() > 1) {
+    if (family.empty() && given.size() == 1 && !parts.Prefix.empty()) {
+        family = std::move(given);  // "Mr. Smith"
+        given.clear();
+    } else if (family.empty() && given.size() > 1) {
         std::size_t last = given.size() - 1;
         while (last > 1 && IsLowerParticle(given[last - 1])) {
             --last;
@@ -300,9 +303,9 @@ const TUsState* FindUsState(std::string_view text) {
     if (folded.empty()) {
         return nullptr;
     }
-    const std::string_view dc = folded == "washingtondc" || folded == "dc" ? "dc" : folded;
+    const std::string code = folded == "washingtondc" ? "dc" : folded;
     for (const TUsState& state : kUsStates) {
-        if (Folded(state.Code) == dc || Folded(state.Name) == folded ||
+        if (Folded(state.Code) == code || Folded(state.Name) == folded ||
             (state.Code == "VI" && folded == "virginislands")) {
             return &state;
         }

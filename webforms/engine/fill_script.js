@@ -27,7 +27,8 @@
   // `autocomplete` tokens, or its input type is one of its `types`, or
   // `match` finds itself in one of the field's descriptions (its labels,
   // aria-label, name, id, placeholder, title, or the text in front of it),
-  // unless `unless` finds itself in any of them. Descriptions are compared in
+  // unless `unless` finds itself in any of them, or the row names a key
+  // `after` that no earlier field of the page was claimed for. Descriptions are compared in
   // lower case with every run of other characters turned into one blank and
   // word and digit runs split ("txtFirstName" -> "txt first name",
   // "zip4" -> "zip 4"). `key` names the values to fill; a row without a key
@@ -48,7 +49,8 @@
     { key: 'phone', kinds: TEXT, autocomplete: ['tel', 'tel-national'], types: ['tel'],
       match: /phone|\btel\b|\bmobile\b|\bcell\b/, unless: /\bfax\b/,
       pieces: ['phoneArea', 'phoneExchange', 'phoneLine'] },
-    { key: 'zip4', kinds: TEXT,
+    // "ZIP+4" alone means the whole code; after a ZIP field, the four.
+    { key: 'zip4', kinds: TEXT, after: 'zip',
       match: /\b(zip|postal)( ?code)? ?(4|plus ?4|ext|extension|suffix|last 4)\b|\bplus ?4\b/ },
     { key: 'zip', kinds: TEXT, autocomplete: ['postal-code'],
       match: /\bzip|\bpostal|\bpost ?code/, pieces: ['zip5', 'zip4'] },
@@ -199,11 +201,11 @@
     return texts.map(words).filter((t) => t !== '');
   }
 
-  function ruleFor(el, kind) {
+  function ruleFor(el, kind, keysBefore) {
     const tokens = (el.getAttribute('autocomplete') || '').toLowerCase().split(/\s+/);
     const texts = descriptionsOf(el);
     for (const rule of FIELD_RULES) {
-      if (!rule.kinds.includes(kind)) {
+      if (!rule.kinds.includes(kind) || (rule.after && !keysBefore.has(rule.after))) {
         continue;
       }
       if (rule.unless && texts.some((t) => rule.unless.test(t))) {
@@ -399,14 +401,16 @@
     }
 
     const areas = [];
+    const keysBefore = new Set();
     for (const entry of entries) {
       const el = entry.elements[0];
       const kind = entry.grouped ? null : kindOf(el);
       if (!kind || !isVisible(el)) {
         continue;
       }
-      const rule = ruleFor(el, kind);
+      const rule = ruleFor(el, kind, keysBefore);
       if (rule) {
+        keysBefore.add(rule.key);
         if (rule.key) {
           fillField(entry, el, rule);
         }
