@@ -7,13 +7,11 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "arguments.h"
 #include "commands.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
@@ -36,40 +34,15 @@ struct FillFormOptions {
 
 std::optional<FillFormOptions> ParseFillFormArgs(const Args& args) {
     FillFormOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string* target = arg == "--settings"    ? &options.settings
-                              : arg == "--subject"   ? &options.subject
-                              : arg == "--body-file" ? &options.bodyFile
-                                                     : nullptr;
-        if (target != nullptr) {
-            if (++i == args.size()) {
-                return std::nullopt;
-            }
-            *target = args[i];
-        } else if (arg.empty() || arg[0] == '-' || !options.url.empty()) {
-            return std::nullopt;
-        } else {
-            options.url = arg;
-        }
-    }
-    if (options.url.empty()) {
+    std::optional<std::string> url = ParseOperandAndOptions(
+        args, {{"--settings", &options.settings},
+               {"--subject", &options.subject},
+               {"--body-file", &options.bodyFile}});
+    if (!url) {
         return std::nullopt;
     }
+    options.url = *url;
     return options;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
-        return std::nullopt;
-    }
-    return text;
 }
 
 // The contact details and addresses of a settings file, read as the
