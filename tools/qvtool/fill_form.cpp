@@ -131,7 +131,7 @@ int RunFillForm(const Args& args) {
                          filler.SetActive(false);
                          std::cout << qv::webforms::FillResultJson(result) << '\n';
                          std::cout.flush();
-                         QCoreApplication::exit(std::cout ? 0 : 1);
+                         QCoreApplication::exit(std::cout ? 0 : Fail("cannot write standard output"));
                      });
     QObject::connect(&filler, &qv::webforms::TFormFiller::FillFailed, [&](const QString& reason) {
         QCoreApplication::exit(Fail(reason.toStdString()));

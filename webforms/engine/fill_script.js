@@ -76,7 +76,7 @@
       match: /\bname\b|\bfullname\b|\byourname\b/,
       unless: /\buser|company|organi[sz]ation|business|\bfile|\bscreen|\bnick/ },
     { key: 'subject', kinds: TEXT,
-      match: /\bsubject\b|\bre\b/ },
+      match: /\bsubject\b|\bre\b|\b(message|letter|email) title\b/ },
     { key: 'message', kinds: ['textarea'],
       match: /message|comment|\bbody\b|\bletter\b|question|concern|\bmsg\b|feedback|your thoughts/ },
   ];
