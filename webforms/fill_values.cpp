@@ -167,9 +167,15 @@ void PutName(TFillValues& values, std::string_view name) {
     Put(values, "prefix", parts.Prefix);
     Put(values, "firstName", parts.First);
     if (!parts.Middle.empty()) {
-        // Forms with a one-letter middle initial field take the initial.
+        // Forms with a one-letter middle initial field take the initial,
+        // the whole of its UTF-8 sequence.
+        std::size_t initial = 1;
+        while (initial < parts.Middle.size() &&
+               (static_cast<unsigned char>(parts.Middle[initial]) & 0xC0) == 0x80) {
+            ++initial;
+        }
         std::vector<std::string> middle{parts.Middle};
-        AddCandidate(middle, parts.Middle.substr(0, 1));
+        AddCandidate(middle, parts.Middle.substr(0, initial));
         Put(values, "middleName", std::move(middle));
     }
     Put(values, "lastName", parts.Last);

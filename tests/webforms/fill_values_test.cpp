@@ -74,6 +74,8 @@ TEST(BuildFillValuesTest, OffersEachDetailInTheFormsFieldsAskFor) {
          {"Jane Q. Citizen"}},
         {"middle initial", with([](TSettings& s) { s.Name = "Jane Quinn Citizen"; }), "middleName",
          {"Quinn", "Q"}},
+        {"accented initial", with([](TSettings& s) { s.Name = "Ana \xC3\x89lise Ruiz"; }), "middleName",
+         {"\xC3\x89lise", "\xC3\x89"}},
         {"blank street", with([](TSettings& s) { s.Street1 = "   "; }), "street1", {}},
     };
     for (const Row& row : rows) {
