@@ -310,7 +310,7 @@ void TfrmMain::RunFirstRunSequence() {
     ShowConnectionSettings();
     if (firstRunRequest_)
         firstRunRequest_(*httpClient_, FirstRunProxy(Settings),
-                        [this](bool sent) { FirstRunRequestDone(sent); });
+                         [this](bool sent) { FirstRunRequestDone(sent); });
 }
 
 // A failed request ends the first activation: FirstRun stays set for the

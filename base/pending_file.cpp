@@ -61,7 +61,8 @@ TPendingFile::TPendingFile(std::string target, TPendingFileOptions options)
     const fs::path targetPath(target_);
     const std::string stem = "." + targetPath.filename().string() + ".qvpart";
     for (int n = 0; n < 100 && temp_.empty(); ++n) {
-        const std::string candidate = (targetPath.parent_path() / (stem + std::to_string(n))).string();
+        const std::string candidate =
+            (targetPath.parent_path() / (stem + std::to_string(n))).string();
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                               options_.Mode.value_or(0666));
         if (fd < 0 && errno == EEXIST) {

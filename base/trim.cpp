@@ -21,6 +21,10 @@ std::string_view TrimSpacesAndTabs(std::string_view text) {
     return TrimWhere(text, [](char c) { return c == ' ' || c == '\t'; });
 }
 
+std::string_view TrimSpacesTabsAndLineBreaks(std::string_view text) {
+    return TrimWhere(text, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
 std::string_view TrimSpaces(std::string_view text) {
     return TrimWhere(text, [](char c) { return c == ' '; });
 }

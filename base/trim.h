@@ -12,6 +12,9 @@ namespace qv {
 // values, dates).
 std::string_view TrimSpacesAndTabs(std::string_view text);
 
+// Spaces, tabs, carriage returns and line feeds (values put into web forms).
+std::string_view TrimSpacesTabsAndLineBreaks(std::string_view text);
+
 // Spaces only (entries of a recipient field).
 std::string_view TrimSpaces(std::string_view text);
 

@@ -269,7 +269,8 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     if (auto span = FindSection(section)) {
         if (auto line = FindKey(*span, key)) {
             const std::string& text = lines_[*line];
-            return CappedRead(qv::TrimSpacesAndTabs(std::string_view(text).substr(text.find('=') + 1)));
+            return CappedRead(
+                qv::TrimSpacesAndTabs(std::string_view(text).substr(text.find('=') + 1)));
         }
     }
     return CappedRead(default_value);

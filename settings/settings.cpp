@@ -94,10 +94,10 @@ void ApplyUseProxyInvariant(TSettings& s) {
 // string as is, date "M/d/yyyy", width list N integers joined by ",".
 // Colours are ints. A new key is one row here and one field in TSettings.
 
-using TField = std::variant<bool TSettings::*, int TSettings::*, std::string TSettings::*,
-                            std::chrono::year_month_day TSettings::*,
-                            std::array<int, 5> TSettings::*, std::array<int, 7> TSettings::*,
-                            std::array<int, 8> TSettings::*>;
+using TField =
+    std::variant<bool TSettings::*, int TSettings::*, std::string TSettings::*,
+                 std::chrono::year_month_day TSettings::*, std::array<int, 5> TSettings::*,
+                 std::array<int, 7> TSettings::*, std::array<int, 8> TSettings::*>;
 
 struct TKey {
     std::string_view Section;
@@ -161,7 +161,7 @@ constexpr TKey kKeys[] = {
     Key(kContact, "UWorkP", &S::UWorkP, "", 33),
     Key(kContact, "UFax", &S::UFax, "", 34),
     Key(kContact, "UDist", &S::UDist, "", 35),
-    Key(kMain, "OddRowColor", &S::OddRowColor, "16770775", 36),   // red 215, green 230, blue 255
+    Key(kMain, "OddRowColor", &S::OddRowColor, "16770775", 36),    // red 215, green 230, blue 255
     Key(kMain, "EvenRowColor", &S::EvenRowColor, "14148351", 37),  // red 255, green 226, blue 215
 };
 
@@ -224,18 +224,17 @@ std::optional<std::array<int, N>> ParseWidthList(std::string_view text) {
 
 // The key's built-in default into its field.
 void SetBuiltinDefault(TSettings& s, const TKey& key) {
-    std::visit(TOverloaded{
-                   [&](bool S::*f) { s.*f = ParseProfileInteger(key.Default).value_or(0) != 0; },
-                   [&](int S::*f) { s.*f = ParseProfileInteger(key.Default).value_or(0); },
-                   [&](std::string S::*f) { s.*f = key.Default; },
-                   [&](std::chrono::year_month_day S::*f) {
-                       s.*f = ParseShortDate(key.Default).value();
-                   },
-                   [&]<std::size_t N>(std::array<int, N> S::*f) {
-                       s.*f = ParseWidthList<N>(key.Default).value();
-                   },
-               },
-               key.Field);
+    std::visit(
+        TOverloaded{
+            [&](bool S::*f) { s.*f = ParseProfileInteger(key.Default).value_or(0) != 0; },
+            [&](int S::*f) { s.*f = ParseProfileInteger(key.Default).value_or(0); },
+            [&](std::string S::*f) { s.*f = key.Default; },
+            [&](std::chrono::year_month_day S::*f) { s.*f = ParseShortDate(key.Default).value(); },
+            [&]<std::size_t N>(std::array<int, N> S::*f) {
+                s.*f = ParseWidthList<N>(key.Default).value();
+            },
+        },
+        key.Field);
 }
 
 // Each key is read with the field's current value as its default, except a
@@ -244,20 +243,21 @@ void SetBuiltinDefault(TSettings& s, const TKey& key) {
 void ReadKey(const IniFile& ini, TSettings& s, const TKey& key) {
     const std::string_view section = key.Section;
     const std::string_view name = key.ReadName;
-    std::visit(TOverloaded{
-                   [&](bool S::*f) { s.*f = ini.ReadBool(section, name, s.*f); },
-                   [&](int S::*f) { s.*f = ini.ReadInteger(section, name, s.*f); },
-                   [&](std::string S::*f) { s.*f = ini.ReadString(section, name, s.*f); },
-                   [&](std::chrono::year_month_day S::*f) {
-                       s.*f = ParseShortDate(ini.ReadString(section, name, kMissingDate))
-                                  .value_or(Today());
-                   },
-                   [&]<std::size_t N>(std::array<int, N> S::*f) {
-                       s.*f = ParseWidthList<N>(ini.ReadString(section, name, key.Default))
-                                  .value_or(ParseWidthList<N>(key.Default).value());
-                   },
-               },
-               key.Field);
+    std::visit(
+        TOverloaded{
+            [&](bool S::*f) { s.*f = ini.ReadBool(section, name, s.*f); },
+            [&](int S::*f) { s.*f = ini.ReadInteger(section, name, s.*f); },
+            [&](std::string S::*f) { s.*f = ini.ReadString(section, name, s.*f); },
+            [&](std::chrono::year_month_day S::*f) {
+                s.*f =
+                    ParseShortDate(ini.ReadString(section, name, kMissingDate)).value_or(Today());
+            },
+            [&]<std::size_t N>(std::array<int, N> S::*f) {
+                s.*f = ParseWidthList<N>(ini.ReadString(section, name, key.Default))
+                           .value_or(ParseWidthList<N>(key.Default).value());
+            },
+        },
+        key.Field);
 }
 
 void WriteKey(IniFile& ini, const TSettings& s, const TKey& key) {

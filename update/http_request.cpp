@@ -46,9 +46,8 @@ std::vector<std::string> BuildRequestLines(const THttpRequestHead& head) {
     add(post, [&] { return "Content-Length: " + std::to_string(head.ContentLength); });
     add(head.ModifiedSince.isValid(),
         [&] { return "If-Modified-Since: " + HttpDate(head.ModifiedSince); });
-    add(!head.Username.empty(), [&] {
-        return "Authorization: Basic " + Base64(head.Username + ":" + head.Password);
-    });
+    add(!head.Username.empty(),
+        [&] { return "Authorization: Basic " + Base64(head.Username + ":" + head.Password); });
     add(head.ThroughProxy && !head.ProxyUsername.empty(), [&] {
         return "Proxy-Authorization: Basic " +
                Base64(head.ProxyUsername + ":" + head.ProxyPassword);
@@ -115,8 +114,8 @@ std::optional<std::pair<std::string, std::string>> ParseContentRange(std::string
     const std::size_t slash = value.find('/', dash);
     return std::make_pair(
         std::string(value.substr(6, dash - 6)),
-        std::string(value.substr(
-            dash + 1, slash == std::string_view::npos ? std::string_view::npos : slash - dash - 1)));
+        std::string(value.substr(dash + 1, slash == std::string_view::npos ? std::string_view::npos
+                                                                           : slash - dash - 1)));
 }
 
 }  // namespace qv

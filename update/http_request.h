@@ -21,14 +21,14 @@ struct THttpRequestHead {
     std::string Path;  // the absolute address when sent to a proxy
     std::string Host;
     std::string Sender, Accept, Reference, Agent, Cookie;
-    std::string ContentType;  // POST only
+    std::string ContentType;        // POST only
     std::size_t ContentLength = 0;  // POST only
     bool NoCache = false;
-    QDateTime ModifiedSince;  // sent when valid, as given (no time zone conversion)
+    QDateTime ModifiedSince;         // sent when valid, as given (no time zone conversion)
     std::string Username, Password;  // basic authorization when Username is set
     bool ThroughProxy = false;
     std::string ProxyUsername, ProxyPassword;  // only through a proxy
-    std::string RangeBegin, RangeEnd;  // a Range line when either is set
+    std::string RangeBegin, RangeEnd;          // a Range line when either is set
 };
 
 // The head's lines without line ends, in the order servers have always
