@@ -164,15 +164,23 @@ void TSuperGrid::SetColumns(const QList<TGridColumn>& columns) {
     }
 }
 
-int TSuperGrid::ColWidth(int column) const {
+void TSuperGrid::RequireColumn(int column) const {
     if (column < 0 || column >= ColCount())
         throw ENoCell(column, 0);
+}
+
+void TSuperGrid::RequireRow(int row) const {
+    if (row < 0 || row >= RowCount())
+        throw ENoCell(0, row);
+}
+
+int TSuperGrid::ColWidth(int column) const {
+    RequireColumn(column);
     return horizontalHeader()->sectionSize(column);
 }
 
 void TSuperGrid::SetColWidth(int column, int width) {
-    if (column < 0 || column >= ColCount())
-        throw ENoCell(column, 0);
+    RequireColumn(column);
     if (column == 0)
         return;
     QHeaderView* titles = horizontalHeader();
@@ -187,29 +195,25 @@ void TSuperGrid::SetColWidth(int column, int width) {
 }
 
 bool TSuperGrid::ColumnHidden(int column) const {
-    if (column < 0 || column >= ColCount())
-        throw ENoCell(column, 0);
+    RequireColumn(column);
     return horizontalHeader()->isSectionHidden(column);
 }
 
 void TSuperGrid::SetColumnHidden(int column, bool hidden) {
-    if (column < 0 || column >= ColCount())
-        throw ENoCell(column, 0);
+    RequireColumn(column);
     if (column != 0)
         horizontalHeader()->setSectionHidden(column, hidden);
 }
 
 int TSuperGrid::RowHeight(int row) const {
-    if (row < 0 || row >= RowCount())
-        throw ENoCell(0, row);
+    RequireRow(row);
     if (row == 0)
         return horizontalHeader()->height();
     return verticalHeader()->sectionSize(row - 1);
 }
 
 void TSuperGrid::SetRowHeight(int row, int height) {
-    if (row < 0 || row >= RowCount())
-        throw ENoCell(0, row);
+    RequireRow(row);
     if (row == 0)
         horizontalHeader()->setFixedHeight(std::max(height, 0));
     else

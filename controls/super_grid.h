@@ -165,6 +165,9 @@ class TSuperGrid : public QTableView {
   private:
     using QTableView::setModel;
 
+    // ENoCell unless the grid has the column or row.
+    void RequireColumn(int column) const;
+    void RequireRow(int row) const;
     TGridCoord CellAtViewport(QPoint position) const;
     void ToggleByUser(int column, int row);
     void AnnounceToggle(int column, int row);

@@ -227,10 +227,15 @@ TEST_F(SuperGridTest, RowsAlternateColoursAndNothingIsHighlighted) {
     EXPECT_EQ(ColourAt(2, 3), QColor(Qt::yellow));
     EXPECT_TRUE(Grid.selectionModel()->selectedIndexes().isEmpty());
 
-    // Rows added later take their colours by position.
+    // Rows added later take their colours by position; fixed columns take
+    // the title row's.
     Grid.SetRowCount(6);
     EXPECT_EQ(ColourAt(2, 4), QColor(Qt::cyan));
     EXPECT_EQ(ColourAt(2, 5), QColor(Qt::yellow));
+    Grid.SetFixedColour(Qt::gray);
+    Grid.SetFixedCols(3);
+    EXPECT_EQ(ColourAt(2, 4), QColor(Qt::gray));
+    EXPECT_EQ(ColourAt(3, 4), QColor(Qt::cyan));
 }
 
 TEST_F(SuperGridTest, ColumnWidthsHiddenColumnsAndDragging) {
