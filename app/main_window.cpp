@@ -116,6 +116,8 @@ void TfrmMain::CreateBanner() {
     // The banner fills Panel5 and snaps to the largest format that fits.
     Adimage1 = new TAdvertisement(Panel5);
     Adimage1->SetAdSize(TAdImageSize::ad468x60);
+    Adimage1->SetAutoStart(true);
+    Adimage1->SetAutoStartMessaging(true);
     Adimage1->SetFlags({});
     Adimage1->SetSidebar(false);
     Adimage1->SetSoftwareID(BannerSoftwareID);

@@ -160,7 +160,7 @@ void TSuperGrid::SetColumns(const QList<TGridColumn>& columns) {
         if (format.Link)
             Content->SetLinkColumn(column, font());
         else
-            Content->SetColumnFont(column, font(), Qt::black);
+            Content->SetPlainColumn(column);
     }
 }
 

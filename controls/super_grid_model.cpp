@@ -180,6 +180,13 @@ void TSuperGridModel::SetLinkColumn(int column, const QFont& base) {
     SetColumnFont(column, font, LinkColour);
 }
 
+void TSuperGridModel::SetPlainColumn(int column) {
+    TColumn& target = ColumnAt(column);
+    target.Font.reset();
+    target.Colour = Qt::black;
+    ColumnChanged(column);
+}
+
 std::optional<QFont> TSuperGridModel::ColumnFont(int column) const {
     return ColumnAt(column).Font;
 }

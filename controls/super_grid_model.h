@@ -92,6 +92,8 @@ class TSuperGridModel : public QAbstractTableModel {
     void SetColumnFont(int column, const QFont& font, const QColor& colour);
     // The column's text in `base` underlined and navy.
     void SetLinkColumn(int column, const QFont& base);
+    // The column's text in the grid's font, black.
+    void SetPlainColumn(int column);
     std::optional<QFont> ColumnFont(int column) const;
     QColor ColumnColour(int column) const;
 
