@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
-# run_target.sh DRIVER PROGRAM SEEDS WORK SECONDS [fresh]
+# run_target.sh DRIVER PROGRAM SEEDS WORK SECONDS
 #
 # Runs one fuzz target for SECONDS, starting from the seed inputs in the
 # folder SEEDS. DRIVER says what drives the program: "libfuzzer" (built with
 # clang's -fsanitize=fuzzer) or "fixed" (the project's fixed-seed driver).
-# WORK/corpus keeps the inputs the run found worth keeping and WORK/findings
-# every input that failed (crash-, leak-, timeout-, oom- followed by a hash);
-# with "fresh" the run forgets the corpus of earlier runs first, so that the
-# test suite always starts from the seeds alone and with the same seed.
-# Exits non-zero when the target failed on an input.
+# WORK/findings receives every input that failed (crash-, leak-, timeout-,
+# oom- followed by a hash); WORK/corpus the inputs the run found worth
+# keeping. Exits non-zero when the target failed on an input.
+#
+# By default a run forgets the corpus of earlier runs and takes the fixed
+# seed 1, so that every run of the test suite starts alike. For long runs
+# (scripts/fuzz.sh) QV_FUZZ_SECONDS replaces SECONDS, and QV_FUZZ_KEEP=1
+# keeps the corpus of earlier runs and takes a new seed each time.
 set -euo pipefail
-if [ $# -lt 5 ]; then
-    echo "usage: $0 libfuzzer|fixed PROGRAM SEEDS WORK SECONDS [fresh]" >&2
+if [ $# -ne 5 ]; then
+    echo "usage: $0 libfuzzer|fixed PROGRAM SEEDS WORK SECONDS" >&2
     exit 2
 fi
-driver=$1 program=$2 seeds=$3 work=$4 seconds=$5 mode=${6:-keep}
-if [ "$mode" = fresh ]; then
+driver=$1 program=$2 seeds=$3 work=$4
+seconds=${QV_FUZZ_SECONDS:-$5}
+seed=1
+if [ "${QV_FUZZ_KEEP:-0}" = 1 ]; then
+    seed=0  # 0: the driver picks one
+else
     rm -rf "$work/corpus"
 fi
 mkdir -p "$work/corpus" "$work/findings"
-seed=1
-[ "$mode" = fresh ] || seed=0  # 0: each long run takes a new seed
 case $driver in
 libfuzzer)
     # The first folder receives new inputs; the repository's seeds are only
