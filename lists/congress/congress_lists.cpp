@@ -24,6 +24,19 @@ struct TSenator {
     std::size_t Entry = 0;
 };
 
+// parent[key] when `parent` is a map holding `key`, else a null node. A
+// missing key would give an invalid node, which raises on every question
+// but IsDefined(); nothing here ever holds one.
+YAML::Node Child(const YAML::Node& parent, const char* key) {
+    if (parent.IsMap()) {
+        const YAML::Node value = std::as_const(parent)[key];
+        if (value.IsDefined()) {
+            return value;
+        }
+    }
+    return YAML::Node();
+}
+
 // One entry of the dataset, read with its position for the messages.
 class TMember {
   public:
@@ -37,8 +50,8 @@ class TMember {
     // The scalar at node[key], or nullopt when absent or null. Raises for a
     // value that is a map or sequence.
     std::optional<std::string> Text(const YAML::Node& node, const char* key) const {
-        const YAML::Node value = node[key];
-        if (!value.IsDefined() || value.IsNull()) {
+        const YAML::Node value = Child(node, key);
+        if (value.IsNull()) {
             return std::nullopt;
         }
         if (!value.IsScalar()) {
@@ -62,7 +75,7 @@ class TMember {
     const YAML::Node& Node() const { return node_; }
 
     YAML::Node Name() const {
-        const YAML::Node name = node_["name"];
+        const YAML::Node name = Child(node_, "name");
         if (!name.IsMap()) {
             Fail("no name");
         }
@@ -72,7 +85,7 @@ class TMember {
     const YAML::Node& Terms() const { return terms_; }
 
     YAML::Node CurrentTerm() {
-        terms_ = std::as_const(node_)["terms"];
+        terms_ = Child(node_, "terms");
         if (!terms_.IsSequence() || terms_.size() == 0) {
             Fail("no terms");
         }
@@ -87,24 +100,19 @@ class TMember {
     // " (Maria Cantwell)", from whatever names the member; the messages
     // must not fail on an entry that lacks its name.
     std::string Who() const {
-        if (!node_.IsMap()) {
-            return "";
-        }
-        const auto scalar = [](const YAML::Node& n) {
+        const auto scalar = [](const YAML::Node& parent, const char* key) {
+            const YAML::Node n = Child(parent, key);
             return n.IsScalar() ? n.Scalar() : std::string();
         };
-        const YAML::Node name = node_["name"];
-        std::string who;
-        if (name.IsMap()) {
-            who = scalar(name["official_full"]);
-            if (who.empty()) {
-                who = scalar(name["first"]);
-                const std::string last = scalar(name["last"]);
-                who += who.empty() || last.empty() ? last : " " + last;
-            }
+        const YAML::Node name = Child(node_, "name");
+        std::string who = scalar(name, "official_full");
+        if (who.empty()) {
+            who = scalar(name, "first");
+            const std::string last = scalar(name, "last");
+            who += who.empty() || last.empty() ? last : " " + last;
         }
-        if (who.empty() && node_["id"].IsMap()) {
-            who = scalar(node_["id"]["bioguide"]);
+        if (who.empty()) {
+            who = scalar(Child(node_, "id"), "bioguide");
         }
         return who.empty() ? "" : " (" + who + ")";
     }
