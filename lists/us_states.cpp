@@ -88,3 +88,11 @@ int UsStateIndex(std::string_view abbreviation) {
     }
     return -1;
 }
+
+std::string DistrictField(int number) {
+    return number == 0 ? std::string(kAtLargeDistrict) : std::to_string(number);
+}
+
+std::string DistrictCode(const TDistrict& district) {
+    return district.State + "-" + DistrictField(district.Number);
+}

@@ -1,9 +1,10 @@
 #pragma once
 
 // The states, the District of Columbia and the territories that send a
-// member to the House, with the seats each holds.
+// member to the House, the seats each holds, and how the lists name a seat.
 
 #include <span>
+#include <string>
 #include <string_view>
 
 struct TUsState {
@@ -29,3 +30,15 @@ int UsStateIndex(std::string_view abbreviation);
 
 // The at-large seat's label in the list files and district codes.
 inline constexpr std::string_view kAtLargeDistrict = "AL";
+
+struct TDistrict {
+    std::string State;  // abbreviation, as in the list files
+    int Number = 0;     // 0 for an at-large seat
+    bool operator==(const TDistrict&) const = default;
+};
+
+// "OH-3"; "WY-AL" for an at-large seat.
+std::string DistrictCode(const TDistrict& district);
+
+// The district as the House list writes it: "3", or "AL".
+std::string DistrictField(int number);

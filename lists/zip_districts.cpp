@@ -1,7 +1,6 @@
 #include "lists/zip_districts.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 
 #include "lists/list_format.h"
@@ -39,17 +38,12 @@ std::vector<std::string_view> SplitCommas(std::string_view line) {
     }
 }
 
+// "1st", "2nd", "3rd", "4th" ... "11th", "12th", "13th" ... "21st".
 std::string Ordinal(int n) {
-    const char* suffix = "th";
-    if (n % 100 < 11 || n % 100 > 13) {
-        switch (n % 10) {
-            case 1: suffix = "st"; break;
-            case 2: suffix = "nd"; break;
-            case 3: suffix = "rd"; break;
-            default: break;
-        }
-    }
-    return std::to_string(n) + suffix;
+    static const char* const kSuffix[] = {"th", "st", "nd", "rd"};
+    const int last = n % 10;
+    const bool teen = n % 100 >= 11 && n % 100 <= 13;
+    return std::to_string(n) + (teen || last > 3 ? "th" : kSuffix[last]);
 }
 
 // "a", "a and b", "a, b and c".
@@ -85,14 +79,6 @@ std::string StateDistricts(const std::string& state, const std::vector<int>& num
 }
 
 }  // namespace
-
-std::string DistrictField(int number) {
-    return number == 0 ? std::string(kAtLargeDistrict) : std::to_string(number);
-}
-
-std::string DistrictCode(const TDistrict& district) {
-    return district.State + "-" + DistrictField(district.Number);
-}
 
 std::string NormalizeZip(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");

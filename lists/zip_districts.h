@@ -18,7 +18,12 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/us_states.h"
+
 class TOfficialList;
+
+// The table's file name in the program's folder.
+inline constexpr const char* kZipTableFileName = "zccd.csv";
 
 // The table file cannot be read or is not a ZIP-to-district table. The
 // message names the file and, for bad content, the line.
@@ -46,18 +51,6 @@ class EUnknownZip : public EZipLookupError {
     explicit EUnknownZip(std::string_view text)
         : EZipLookupError("ZIP code not found: " + std::string(text)) {}
 };
-
-struct TDistrict {
-    std::string State;  // abbreviation, as in the list files
-    int Number = 0;     // 0 for an at-large seat
-    bool operator==(const TDistrict&) const = default;
-};
-
-// "OH-3"; "WY-AL" for an at-large seat.
-std::string DistrictCode(const TDistrict& district);
-
-// The district as the House list writes it: "3", or "AL".
-std::string DistrictField(int number);
 
 // The five digits of a ZIP code written as five digits, or as ZIP+4 with
 // the extension after a hyphen, a blank or nothing ("43004-1234",

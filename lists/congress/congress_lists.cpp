@@ -8,12 +8,12 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "lists/list_writer.h"
 #include "lists/us_states.h"
-#include "lists/zip_districts.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ class TMember {
         : node_(node), index_(index), file_(file) {}
 
     [[noreturn]] void Fail(const std::string& what) const {
-        throw ECongressDataError(Warning(what));
+        throw ECongressDataError(Describe(what));
     }
 
     // The scalar at node[key], or nullopt when absent or null. Raises for a
@@ -60,7 +60,8 @@ class TMember {
         return value.Scalar();
     }
 
-    std::string Warning(const std::string& what) const {
+    // "FILE, entry N (who): what".
+    std::string Describe(const std::string& what) const {
         return file_ + ", entry " + std::to_string(index_ + 1) + Who() + ": " + what;
     }
 
@@ -82,14 +83,18 @@ class TMember {
         return name;
     }
 
-    const YAML::Node& Terms() const { return terms_; }
-
-    YAML::Node CurrentTerm() {
-        terms_ = Child(node_, "terms");
-        if (!terms_.IsSequence() || terms_.size() == 0) {
+    // The terms served, oldest first; at least one.
+    YAML::Node Terms() const {
+        const YAML::Node terms = Child(node_, "terms");
+        if (!terms.IsSequence() || terms.size() == 0) {
             Fail("no terms");
         }
-        const YAML::Node term = terms_[terms_.size() - 1];
+        return terms;
+    }
+
+    // The last of `terms`, the one being served.
+    YAML::Node CurrentTerm(const YAML::Node& terms) const {
+        const YAML::Node term = terms[terms.size() - 1];
         if (!term.IsMap()) {
             Fail("the current term is not a map");
         }
@@ -118,7 +123,6 @@ class TMember {
     }
 
     YAML::Node node_;
-    YAML::Node terms_;
     std::size_t index_;
     const std::string& file_;
 };
@@ -154,8 +158,7 @@ std::string ListName(const TMember& member) {
 
 // The start of the run of Senate terms for `state` that ends in the
 // current term.
-std::string ServiceStart(const TMember& member, const std::string& state) {
-    const YAML::Node& terms = member.Terms();
+std::string ServiceStart(const TMember& member, const YAML::Node& terms, const std::string& state) {
     std::string start;
     for (std::size_t i = terms.size(); i-- > 0;) {
         const YAML::Node term = terms[i];
@@ -178,8 +181,8 @@ std::optional<std::string> WebAddress(const TMember& member, const YAML::Node& t
         return std::nullopt;
     }
     if (!value->starts_with("https://") && !value->starts_with("http://")) {
-        warnings.push_back(member.Warning(std::string(key) + " \"" + *value +
-                                          "\" is no web address; left out"));
+        warnings.push_back(
+            member.Describe(std::string(key) + " \"" + *value + "\" is no web address; left out"));
         return std::nullopt;
     }
     return value;
@@ -232,7 +235,8 @@ TCongressLists ReadCongressLists(std::istream& in, const std::string& name) {
             if (!member.Node().IsMap()) {
                 member.Fail("not a member's entry");
             }
-            const YAML::Node term = member.CurrentTerm();
+            const YAML::Node terms = member.Terms();
+            const YAML::Node term = member.CurrentTerm(terms);
             const std::string type = member.Required(term, "type", "type in the current term");
             const std::string state = member.Required(term, "state", "state in the current term");
             const std::string party = member.Required(term, "party", "party in the current term");
@@ -257,7 +261,7 @@ TCongressLists ReadCongressLists(std::istream& in, const std::string& name) {
                     member.Fail("a third senator for " + state);
                 }
                 TSenator senator{{state, partyLetter, person, email, home},
-                                 ServiceStart(member, state),
+                                 ServiceStart(member, terms, state),
                                  member.Text(term, "state_rank") == "senior",
                                  i};
                 CheckWritable(member, senator.Fields);
@@ -267,16 +271,18 @@ TCongressLists ReadCongressLists(std::istream& in, const std::string& name) {
                     member.Required(term, "district", "district in the current term");
                 const auto district = NonNegative(districtText);
                 // A single seat is the at-large one, numbered 0.
-                const bool fits = district && (where.Seats == 1 ? *district == 0
-                                                                : *district >= 1 &&
-                                                                      *district <= where.Seats);
+                const bool fits =
+                    district && (where.Seats == 1 ? *district == 0
+                                                  : *district >= 1 && *district <= where.Seats);
                 if (!fits) {
                     member.Fail("district " + districtText + " is not a seat of " + state);
                 }
-                std::vector<std::string> record{state, DistrictField(*district), partyLetter,
-                                                person, email, home};
+                std::vector<std::string> record{
+                    state, DistrictField(*district), partyLetter, person, email, home};
                 CheckWritable(member, {record[0], record[2], record[3], record[4], record[5]});
-                if (!seats[static_cast<std::size_t>(stateIndex)].emplace(*district, record).second) {
+                if (!seats[static_cast<std::size_t>(stateIndex)]
+                         .emplace(*district, record)
+                         .second) {
                     member.Fail("seat " + DistrictCode({state, *district}) +
                                 " is held by an earlier entry too");
                 }

@@ -24,7 +24,8 @@ TEST(ListWriterTest, WritesWhatTheReaderReadsBack) {
         TOfficialList List;
         const char* Text;
     } cases[] = {
-        {ListOf(5, {{"AL", "R", "Doe, Jane", "none", "https://x/?a=1,2"}, {" a ", "b", "c", "d", "é"}}),
+        {ListOf(5, {{"AL", "R", "Doe, Jane", "none", "https://x/?a=1,2"},
+                    {" a ", "b", "c", "d", "é"}}),
          "5 2\r\nAL,R,\"Doe, Jane\",none,\"https://x/?a=1,2\"\r\n a ,b,c,d,é\r\n"},
         {ListOf(1, {{"one"}, {"a,b"}}), "1 2\r\n\"one\"\r\n\"a,b\"\r\n"},
         {ListOf(6, {}), "6 0\r\n"},
@@ -35,7 +36,8 @@ TEST(ListWriterTest, WritesWhatTheReaderReadsBack) {
         WriteOfficialList(out, c.List);
         EXPECT_EQ(out.str(), c.Text);
         TOfficialList read;
-        ASSERT_EQ(LoadOfficialList(folder.Write("list.dat", out.str()), read, nullptr), 0) << c.Text;
+        ASSERT_EQ(LoadOfficialList(folder.Write("list.dat", out.str()), read, nullptr), 0)
+            << c.Text;
         ASSERT_EQ(read.RowCount(), c.List.RowCount());
         for (int row = 0; row < read.RowCount(); ++row) {
             for (int col = 0; col < read.FieldCount(); ++col) {
@@ -48,7 +50,8 @@ TEST(ListWriterTest, WritesWhatTheReaderReadsBack) {
 TEST(ListWriterTest, RefusesFieldsTheFormatCannotCarryBeforeWriting) {
     for (const char* bad : {"", "say \"hi\"", "two\r\nlines", "line\n"}) {
         std::ostringstream out;
-        EXPECT_THROW(WriteOfficialList(out, ListOf(2, {{"ok", "ok"}, {"ok", bad}})), EListFieldError)
+        EXPECT_THROW(WriteOfficialList(out, ListOf(2, {{"ok", "ok"}, {"ok", bad}})),
+                     EListFieldError)
             << bad;
         EXPECT_EQ(out.str(), "");
     }

@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "lists/zip_districts.h"
 #include "lists/test_support.h"
+#include "lists/zip_districts.h"
 
 namespace {
 

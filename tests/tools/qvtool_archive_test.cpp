@@ -11,15 +11,13 @@
 #include <random>
 #include <string>
 
+#include "tools/run_qvtool.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using TResult = TQvtoolResult;
 
 class QvtoolArchiveTest : public ::testing::Test {
   protected:
@@ -36,19 +34,7 @@ class QvtoolArchiveTest : public ::testing::Test {
     }
 
     TResult Run(const std::string& arguments) {
-        const fs::path errFile = dir_ / "stderr.txt";
-        const std::string command =
-            std::string(QVTOOL_PATH) + " " + arguments + " 2>'" + errFile.string() + "'";
-        TResult result;
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buffer{};
-        while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-            result.out += buffer.data();
-        }
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = Read(errFile);
-        return result;
+        return RunQvtool(arguments, (dir_ / "stderr.txt").string());
     }
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }

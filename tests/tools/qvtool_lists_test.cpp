@@ -2,10 +2,6 @@
 // and the ZIP lookup they share with the program.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,36 +12,21 @@
 #include "lists/official_list.h"
 #include "lists/test_support.h"
 #include "lists/zip_districts.h"
+#include "tools/run_qvtool.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TResult {
-    int ExitCode = -1;
-    std::string Out;
-    std::string Err;
-};
+using TResult = TQvtoolResult;
 
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs qvtool with `arguments` (already quoted for the shell).
-TResult RunQvtool(const TTempFolder& folder, const std::string& arguments) {
-    const std::string errFile = folder.Path("stderr.txt");
-    const std::string command = std::string(QVTOOL_PATH) + " " + arguments + " 2>'" + errFile + "'";
-    TResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-        result.Out += buffer.data();
-    }
-    const int status = pclose(pipe);
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Err = Read(errFile);
-    return result;
+TResult Qvtool(const TTempFolder& folder, const std::string& arguments) {
+    return RunQvtool(arguments, folder.Path("stderr.txt"));
 }
 
 std::string Quoted(const std::string& text) {
@@ -65,8 +46,9 @@ TEST(QvtoolListsCheckTest, OneLinePerFileAndFailureInTheExitCode) {
          "OK 2 records"},
         {"my-leaders.dat", "6 1\n1,X,Y,Z,none,none\n", "OK 1 records"},
         {"misc.dat", "1 1\r\nspare,\r\n2 2\r\na,b\r\nc,d\r\n2 0\r\n", "OK 1+2+0 records"},
-        {"legis.dat", "\"Top\",http://t/,\r\n1,Europe,\r\n2,1,France,\r\n\"A\",http://a/,\r\n"
-                      "\"B\",http://b/,\r\n1,Asia,\r\n",
+        {"legis.dat",
+         "\"Top\",http://t/,\r\n1,Europe,\r\n2,1,France,\r\n\"A\",http://a/,\r\n"
+         "\"B\",http://b/,\r\n1,Asia,\r\n",
          "OK 2 groups, 6 nodes"},
         {"house.dat", "6 1\r\n,1,R,Doe,none,none\r\n", "ERROR -1"},
         {"house2.dat", "1 1\r\nno terminator\r\n", "ERROR -1"},
@@ -82,15 +64,15 @@ TEST(QvtoolListsCheckTest, OneLinePerFileAndFailureInTheExitCode) {
         arguments += " " + Quoted(path);
         expected += path + ": " + file.Line + "\n";
     }
-    const TResult all = RunQvtool(folder, arguments);
-    EXPECT_EQ(all.ExitCode, 1);
-    EXPECT_EQ(all.Out, expected);
+    const TResult all = Qvtool(folder, arguments);
+    EXPECT_EQ(all.exitCode, 1);
+    EXPECT_EQ(all.out, expected);
 
-    const TResult good = RunQvtool(folder, "lists check " + Quoted(folder.Path("senate.dat")) + " " +
-                                         Quoted(folder.Path("legis.dat")));
-    EXPECT_EQ(good.ExitCode, 0);
-    EXPECT_EQ(RunQvtool(folder, "lists check").ExitCode, 2);
-    EXPECT_EQ(RunQvtool(folder, "lists frobnicate").ExitCode, 2);
+    const TResult good = Qvtool(folder, "lists check " + Quoted(folder.Path("senate.dat")) + " " +
+                                            Quoted(folder.Path("legis.dat")));
+    EXPECT_EQ(good.exitCode, 0);
+    EXPECT_EQ(Qvtool(folder, "lists check").exitCode, 2);
+    EXPECT_EQ(Qvtool(folder, "lists frobnicate").exitCode, 2);
 }
 
 // --- lists from-congress -----------------------------------------------------
@@ -136,8 +118,9 @@ constexpr const char* kMembers = R"(- id: {bioguide: W1}
 class QvtoolFromCongressTest : public testing::Test {
   protected:
     TResult FromCongress(const std::string& yaml) {
-        return RunQvtool(folder_, "lists from-congress " + Quoted(folder_.Write("current.yaml", yaml)) +
-                                " " + Quoted(folder_.Path("out")));
+        return Qvtool(folder_, "lists from-congress " +
+                                   Quoted(folder_.Write("current.yaml", yaml)) + " " +
+                                   Quoted(folder_.Path("out")));
     }
     std::vector<std::string> Lines(const std::string& name) const {
         std::vector<std::string> lines;
@@ -153,19 +136,19 @@ class QvtoolFromCongressTest : public testing::Test {
 
 TEST_F(QvtoolFromCongressTest, WritesBothListsInTheListFormat) {
     const TResult result = FromCongress(kMembers);
-    ASSERT_EQ(result.ExitCode, 0) << result.Err;
-    EXPECT_EQ(result.Out, folder_.Path("out/senate.dat") + ": 2 senators\n" +
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, folder_.Path("out/senate.dat") + ": 2 senators\n" +
                               folder_.Path("out/house.dat") + ": 441 seats, 436 vacant\n");
-    EXPECT_NE(result.Err.find("entry 4 (Robert Roe): contact_form \"hhttps://"), std::string::npos)
-        << result.Err;
+    EXPECT_NE(result.err.find("entry 4 (Robert Roe): contact_form \"hhttps://"), std::string::npos)
+        << result.err;
 
-    EXPECT_EQ(Lines("senate.dat"),
-              (std::vector<std::string>{
-                  "5 2",
-                  "WY,R,\"Member, Older III\",https://member.senate.example,"
-                  "https://member.senate.example",
-                  "WY,R,\"Senator, Newer\",https://senator.senate.example/contact,"
-                  "https://senator.senate.example"}));
+    EXPECT_EQ(
+        Lines("senate.dat"),
+        (std::vector<std::string>{"5 2",
+                                  "WY,R,\"Member, Older III\",https://member.senate.example,"
+                                  "https://member.senate.example",
+                                  "WY,R,\"Senator, Newer\",https://senator.senate.example/contact,"
+                                  "https://senator.senate.example"}));
 
     const std::vector<std::string> house = Lines("house.dat");
     ASSERT_EQ(house.size(), 442u);
@@ -178,7 +161,8 @@ TEST_F(QvtoolFromCongressTest, WritesBothListsInTheListFormat) {
         "OH,15,D,\"Roe, Bobby\",https://roe.house.example,https://roe.house.example",
         "WY,AL,R,\"Doe, John Jr.\",https://doe.house.example/contact,https://doe.house.example",
     };
-    const std::regex vacant("[A-Z]{2},(AL|[1-9][0-9]?),n/a,Vacant,none,https://clerk\\.house\\.gov/");
+    const std::regex vacant(
+        "[A-Z]{2},(AL|[1-9][0-9]?),n/a,Vacant,none,https://clerk\\.house\\.gov/");
     std::vector<std::string> held;
     for (std::size_t i = 1; i < house.size(); ++i) {
         if (!std::regex_match(house[i], vacant)) {
@@ -187,8 +171,9 @@ TEST_F(QvtoolFromCongressTest, WritesBothListsInTheListFormat) {
     }
     EXPECT_EQ(held, members);  // in the territory filter's order, each once
     EXPECT_EQ(house[1], "AL,1,n/a,Vacant,none,https://clerk.house.gov/");
-    EXPECT_EQ(house[441], "WY,AL,R,\"Doe, John Jr.\",https://doe.house.example/contact,"
-                          "https://doe.house.example");
+    EXPECT_EQ(house[441],
+              "WY,AL,R,\"Doe, John Jr.\",https://doe.house.example/contact,"
+              "https://doe.house.example");
 
     // What it wrote, the program reads back field for field.
     TOfficialList list;
@@ -214,10 +199,11 @@ TEST_F(QvtoolFromCongressTest, BadDataIsRefusedNamingTheEntryAndNothingIsWritten
          "unknown state ZZ"},
         {"- name: {first: A, last: B}\n  terms: [{type: sen, state: PR, party: R}]",
          "which is no state"},
-        {std::string(kMembers) +
-             "- name: {first: A, last: B}\n  terms: [{type: rep, state: OH, district: 1, party: R}]",
+        {std::string(kMembers) + "- name: {first: A, last: B}\n  terms: [{type: rep, state: OH, "
+                                 "district: 1, party: R}]",
          "entry 8 (A B): seat OH-1 is held by an earlier entry too"},
-        {"- name: {first: 'A \"Al\"', last: B}\n  terms: [{type: rep, state: OH, district: 2, party: R}]",
+        {"- name: {first: 'A \"Al\"', last: B}\n  terms: [{type: rep, state: OH, district: 2, "
+         "party: R}]",
          "its name cannot stand in a list file"},
         {"- name: {first: A}\n  terms: [{type: sen, state: OH, party: R}]", "no last name"},
     };
@@ -227,23 +213,24 @@ TEST_F(QvtoolFromCongressTest, BadDataIsRefusedNamingTheEntryAndNothingIsWritten
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Yaml);
         const TResult result = FromCongress(c.Yaml);
-        EXPECT_EQ(result.ExitCode, 1);
-        EXPECT_EQ(result.Out, "");
-        EXPECT_NE(result.Err.find(c.Error), std::string::npos) << result.Err;
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(c.Error), std::string::npos) << result.err;
         EXPECT_EQ(Read(folder_.Path("out/senate.dat")), "old senate");
         EXPECT_EQ(Read(folder_.Path("out/house.dat")), "old house");
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path("out")), {}), 2);
-    EXPECT_EQ(RunQvtool(folder_, "lists from-congress only-one").ExitCode, 2);
+    EXPECT_EQ(Qvtool(folder_, "lists from-congress only-one").exitCode, 2);
 }
 
 TEST_F(QvtoolFromCongressTest, ShippedListsAreTheSnapshotRegenerated) {
     const std::string source(QV_TEST_SOURCE_DIR);
     const TResult result =
-        RunQvtool(folder_, "lists from-congress " +
-                         Quoted(source + "/data/sources/congress-legislators/legislators-current.yaml") +
-                         " " + Quoted(folder_.Path("out")));
-    ASSERT_EQ(result.ExitCode, 0) << result.Err;
+        Qvtool(folder_,
+               "lists from-congress " +
+                   Quoted(source + "/data/sources/congress-legislators/legislators-current.yaml") +
+                   " " + Quoted(folder_.Path("out")));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
     for (const char* name : {"senate.dat", "house.dat"}) {
         EXPECT_TRUE(Read(folder_.Path(std::string("out/") + name)) ==
                     Read(source + "/data/" + name))
@@ -313,11 +300,11 @@ TTempFolder* ZipLookupTest::folder_ = nullptr;
 TEST_P(ZipLookupTest, ThroughTheLookupAndTheCommand) {
     const TZipCase& c = GetParam();
     const TResult result =
-        RunQvtool(*folder_, "lists find-zip " + Quoted(c.Zip) + " --dir " + Quoted(folder_->Path("")));
+        Qvtool(*folder_, "lists find-zip " + Quoted(c.Zip) + " --dir " + Quoted(folder_->Path("")));
     const bool found = *c.Out != '\0';
-    EXPECT_EQ(result.ExitCode, found ? 0 : 1);
-    EXPECT_EQ(result.Out, c.Out);
-    EXPECT_EQ(result.Err, found ? "" : std::string("ZIP code not found: ") + c.Zip + "\n");
+    EXPECT_EQ(result.exitCode, found ? 0 : 1);
+    EXPECT_EQ(result.out, c.Out);
+    EXPECT_EQ(result.err, found ? "" : std::string("ZIP code not found: ") + c.Zip + "\n");
 
     const TZipDistricts table = TZipDistricts::Load(folder_->Path("zccd.csv"));
     TOfficialList senate, house;
@@ -364,8 +351,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "representative AL-3: Jo, Jan\nrepresentative GA-14: Lu, Lee\n",
                  "This ZIP code lies in Alabama's 3rd district and Georgia's 14th district; "
                  "your street address decides which."},
-        TZipCase{"44101-1234", "44101: OH-11\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
-                               "representative OH-11: Nu, Ned\n",
+        TZipCase{"44101-1234",
+                 "44101: OH-11\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
+                 "representative OH-11: Nu, Ned\n",
                  "This ZIP code lies in Ohio's 11th district."},
         TZipCase{" 820011234 ",
                  "82001: WY-AL\nsenator WY: Ha, Hal\nsenator WY: Ie, Ida\n"
@@ -374,21 +362,20 @@ INSTANTIATE_TEST_SUITE_P(
         TZipCase{"99999", "", "ZIP code not found: 99999"},
         TZipCase{"4410", "", "Not a ZIP code: 4410"},
         TZipCase{"44101-12", "", "Not a ZIP code: 44101-12"},
-        TZipCase{"4410l", "", "Not a ZIP code: 4410l"},
-        TZipCase{"", "", "Not a ZIP code: "}));
+        TZipCase{"4410l", "", "Not a ZIP code: 4410l"}, TZipCase{"", "", "Not a ZIP code: "}));
 
 TEST(QvtoolFindZipTest, DefaultFolderIsQvtoolsOwnAndMissingListsFail) {
     const TTempFolder folder;
     // The build puts the shipped lists and ZIP table next to qvtool.
-    const TResult shipped = RunQvtool(folder, "lists find-zip 20001");
-    EXPECT_EQ(shipped.ExitCode, 0) << shipped.Err;
-    EXPECT_EQ(shipped.Out.substr(0, 19), "20001: DC-AL\nrepres");
+    const TResult shipped = Qvtool(folder, "lists find-zip 20001");
+    EXPECT_EQ(shipped.exitCode, 0) << shipped.err;
+    EXPECT_EQ(shipped.out.substr(0, 19), "20001: DC-AL\nrepres");
 
-    const TResult empty = RunQvtool(folder, "lists find-zip 20001 --dir " + Quoted(folder.Path("")));
-    EXPECT_EQ(empty.ExitCode, 1);
-    EXPECT_NE(empty.Err.find("cannot read"), std::string::npos) << empty.Err;
-    EXPECT_EQ(RunQvtool(folder, "lists find-zip").ExitCode, 2);
-    EXPECT_EQ(RunQvtool(folder, "lists find-zip 20001 --dir").ExitCode, 2);
+    const TResult empty = Qvtool(folder, "lists find-zip 20001 --dir " + Quoted(folder.Path("")));
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_NE(empty.err.find("cannot read"), std::string::npos) << empty.err;
+    EXPECT_EQ(Qvtool(folder, "lists find-zip").exitCode, 2);
+    EXPECT_EQ(Qvtool(folder, "lists find-zip 20001 --dir").exitCode, 2);
 }
 
 }  // namespace

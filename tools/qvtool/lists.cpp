@@ -162,8 +162,8 @@ int RunFindZip(const Args& args) {
         const std::string path = (dir / list.File).string();
         const int result = LoadOfficialList(path, *list.List, nullptr);
         if (result < 0) {
-            std::fprintf(stderr, "qvtool lists find-zip: cannot read %s (error %d)\n",
-                         path.c_str(), result);
+            std::fprintf(stderr, "qvtool lists find-zip: cannot read %s (error %d)\n", path.c_str(),
+                         result);
             return 1;
         }
         if (list.List->FieldCount() < list.Fields) {
@@ -173,7 +173,7 @@ int RunFindZip(const Args& args) {
         }
     }
     try {
-        const TZipDistricts table = TZipDistricts::Load((dir / "zccd.csv").string());
+        const TZipDistricts table = TZipDistricts::Load((dir / kZipTableFileName).string());
         const TZipOfficials found = FindZipOfficials(table, zip, senate, house);
         std::string codes;
         for (const TDistrict& district : found.Districts) {
