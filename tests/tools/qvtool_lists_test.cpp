@@ -245,6 +245,9 @@ constexpr const char* kZipTable =
     "39,OH,43004,15\r\n"
     "39,OH,43004,3\r\n"
     "39,OH,44101,11\r\n"
+    "39,OH,45011,13\r\n"
+    "39,OH,45011,2\r\n"
+    "39,OH,45011,1\r\n"
     "56,WY,82001,0\r\n"
     "11,DC,20001,0\r\n"
     "72,PR,00601,0\r\n"
@@ -336,6 +339,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "43004: OH-3, OH-15\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
                  "representative OH-3: Mo, Max\nrepresentative OH-15: Vacant\n",
                  "This ZIP code lies in Ohio's 3rd and 15th districts; your street address "
+                 "decides which."},
+        // The House list has no record for these districts.
+        TZipCase{"45011", "45011: OH-1, OH-2, OH-13\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n",
+                 "This ZIP code lies in Ohio's 1st, 2nd and 13th districts; your street address "
                  "decides which."},
         TZipCase{"82001",
                  "82001: WY-AL\nsenator WY: Ha, Hal\nsenator WY: Ie, Ida\n"
