@@ -4,6 +4,8 @@
 
 #include "lists/official_list.h"
 
+namespace qv {
+
 bool IsWritableField(std::string_view text) {
     return !text.empty() && text.find_first_of("\"\r\n") == std::string_view::npos;
 }
@@ -33,3 +35,5 @@ void WriteOfficialList(std::ostream& out, const TOfficialList& list) {
         out << "\r\n";
     }
 }
+
+}  // namespace qv

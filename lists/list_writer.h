@@ -10,6 +10,8 @@
 
 class TOfficialList;
 
+namespace qv {
+
 // A field the format cannot carry: empty, or holding a double quote, a CR or
 // an LF (there is no escape).
 class EListFieldError : public std::runtime_error {
@@ -28,3 +30,5 @@ bool IsWritableField(std::string_view text);
 // EListFieldError before writing anything when a field cannot be written;
 // stream failures are the caller's to check.
 void WriteOfficialList(std::ostream& out, const TOfficialList& list);
+
+}  // namespace qv

@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace qv {
+
 namespace {
 
 constexpr std::array<TUsState, 56> kStates{{
@@ -96,3 +98,5 @@ std::string DistrictField(int number) {
 std::string DistrictCode(const TDistrict& district) {
     return district.State + "-" + DistrictField(district.Number);
 }
+
+}  // namespace qv

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace qv {
+
 struct TUsState {
     std::string_view Abbreviation;  // as the list files write it
     std::string_view Name;          // for sentences ("Ohio", "the District of Columbia")
@@ -42,3 +44,5 @@ std::string DistrictCode(const TDistrict& district);
 
 // The district as the House list writes it: "3", or "AL".
 std::string DistrictField(int number);
+
+}  // namespace qv

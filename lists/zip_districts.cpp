@@ -9,6 +9,8 @@
 
 using namespace qv_lists_detail;
 
+namespace qv {
+
 namespace {
 
 constexpr std::string_view kHeader = "state_fips,state_abbr,zcta,cd";
@@ -218,3 +220,5 @@ TZipOfficials FindZipOfficials(const TZipDistricts& table, std::string_view zip,
     }
     return found;
 }
+
+}  // namespace qv

@@ -22,6 +22,8 @@
 
 class TOfficialList;
 
+namespace qv {
+
 // The table's file name in the program's folder.
 inline constexpr const char* kZipTableFileName = "zccd.csv";
 
@@ -123,3 +125,5 @@ struct TZipOfficials {
 // EUnknownZip as Find. The lists must have those fields.
 TZipOfficials FindZipOfficials(const TZipDistricts& table, std::string_view zip,
                                const TOfficialList& senate, const TOfficialList& house);
+
+}  // namespace qv

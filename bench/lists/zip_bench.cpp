@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace qv;
+
 const std::string kData = std::string(QV_SOURCE_DIR) + "/data/";
 
 void BM_LoadZipTable(benchmark::State& state) {

@@ -15,6 +15,8 @@
 #include "lists/list_writer.h"
 #include "lists/us_states.h"
 
+namespace qv {
+
 namespace {
 
 struct TSenator {
@@ -336,3 +338,5 @@ TCongressLists LoadCongressLists(const std::string& path) {
     }
     return ReadCongressLists(in, path);
 }
+
+}  // namespace qv

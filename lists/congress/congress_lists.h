@@ -18,6 +18,8 @@
 
 #include "lists/official_list.h"
 
+namespace qv {
+
 // The dataset cannot be read, or an entry lacks what a list record needs.
 // The message names the file and, for an entry, its position and member.
 class ECongressDataError : public std::runtime_error {
@@ -67,3 +69,5 @@ TCongressLists ReadCongressLists(std::istream& in, const std::string& name);
 // As above from the file at `path`; raises ECongressDataError when it cannot
 // be opened.
 TCongressLists LoadCongressLists(const std::string& path);
+
+}  // namespace qv

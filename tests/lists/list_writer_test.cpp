@@ -5,9 +5,11 @@
 #include <sstream>
 
 #include "lists/official_list.h"
-#include "lists/test_support.h"
+#include "support/temp_folder.h"
 
 namespace {
+
+using namespace qv;
 
 TOfficialList ListOf(int fields, const std::vector<std::vector<std::string>>& rows) {
     TOfficialList list;

@@ -5,10 +5,12 @@
 #include <sstream>
 #include <string>
 
-#include "lists/test_support.h"
 #include "lists/zip_districts.h"
+#include "support/temp_folder.h"
 
 namespace {
+
+using namespace qv;
 
 std::string Codes(const std::vector<TDistrict>& districts) {
     std::string codes;

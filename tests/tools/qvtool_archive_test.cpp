@@ -11,7 +11,8 @@
 #include <random>
 #include <string>
 
-#include "tools/run_qvtool.h"
+#include "support/run_qvtool.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -21,23 +22,11 @@ using TResult = TQvtoolResult;
 
 class QvtoolArchiveTest : public ::testing::Test {
   protected:
-    QvtoolArchiveTest() {
-        std::string pattern = (fs::temp_directory_path() / "qvtoolarcXXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        dir_ = pattern;
-    }
-    ~QvtoolArchiveTest() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
     TResult Run(const std::string& arguments) {
-        return RunQvtool(arguments, (dir_ / "stderr.txt").string());
+        return RunQvtool(arguments, dir_.Path("stderr.txt"));
     }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return dir_.Path(name); }
     static std::string Read(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -46,7 +35,7 @@ class QvtoolArchiveTest : public ::testing::Test {
         std::ofstream(path, std::ios::binary) << data;
     }
 
-    fs::path dir_;
+    TTempFolder dir_;
 };
 
 TEST_F(QvtoolArchiveTest, PackThenExpandEveryMethod) {

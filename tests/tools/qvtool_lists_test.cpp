@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "lists/official_list.h"
-#include "lists/test_support.h"
 #include "lists/zip_districts.h"
-#include "tools/run_qvtool.h"
+#include "support/run_qvtool.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace qv;
 
 using TResult = TQvtoolResult;
 

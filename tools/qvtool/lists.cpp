@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/pending_file.h"
 #include "commands.h"
-#include "compress/pending_file.h"
 #include "lists/congress/congress_lists.h"
 #include "lists/list_writer.h"
 #include "lists/official_list.h"
@@ -16,6 +16,7 @@ namespace qvtool {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace qv;
 
 constexpr const char* kUsage =
     "usage: qvtool lists check FILE...\n"
@@ -100,8 +101,8 @@ int RunFromCongress(const Args& args) {
         }
         const fs::path dir = args[1];
         fs::create_directories(dir);
-        qv::compress::TPendingFile senate((dir / "senate.dat").string());
-        qv::compress::TPendingFile house((dir / "house.dat").string());
+        qv::TPendingFile senate((dir / "senate.dat").string());
+        qv::TPendingFile house((dir / "house.dat").string());
         WriteOfficialList(senate.Stream(), lists.Senate);
         WriteOfficialList(house.Stream(), lists.House);
         senate.Close();
