@@ -21,6 +21,44 @@ constexpr std::size_t kMaxReply = 1024 * 1024;
 
 constexpr int kMessageTooLong = 10040;
 
+// Pipelined commands go out in groups of at most this many before their
+// replies are read, so that the replies waiting in the server's buffers stay
+// small and neither side can block the other however many recipients a
+// transaction has. 128 keeps a transaction of up to 125 recipients in one
+// group.
+constexpr std::size_t kPipelineGroup = 128;
+
+bool IsRecipientCommand(std::string_view command) {
+    return command.starts_with("RCPT ");
+}
+
+// 251 ("user not local; will forward") accepts a recipient as 250 does.
+bool Accepted(std::string_view command, int code) {
+    if (IsRecipientCommand(command)) {
+        return code == 250 || code == 251;
+    }
+    if (command == "Data") {
+        return code == 354;
+    }
+    return code == 250;
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+// The keyword of an EHLO extension line ("AUTH" for "AUTH PLAIN LOGIN" and
+// for the old form "AUTH=LOGIN"), in capitals.
+std::string ExtensionKeyword(std::string_view line) {
+    return UpperCase(line.substr(0, line.find_first_of(" =")));
+}
+
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -91,6 +129,13 @@ void TNetSocket::CloseSocket() noexcept {
     FHold = false;
 }
 
+std::unique_ptr<INetStream> TNetSocket::DetachSocket() {
+    Flush();
+    std::unique_ptr<INetStream> socket = std::move(FSocket);
+    CloseSocket();
+    return socket;
+}
+
 void TNetSocket::WriteLine(std::string_view line) {
     if (!Connected()) {
         throw ENetClosedSocket();
@@ -114,7 +159,8 @@ void TNetSocket::Flush() {
     }
     try {
         FSocket->Write(FPending, FReplyTimeout);
-    } catch (const ENetSocketError&) {
+    } catch (...) {
+        // A stream that failed, or was cancelled, is in an unknown state.
         CloseSocket();
         throw;
     }
@@ -138,7 +184,7 @@ void TNetSocket::FillReceiveBuffer(TClock::time_point deadline) {
     }
     try {
         FFilled += FSocket->Read(std::span<char>(FReceive).subspan(FFilled), Remaining(deadline));
-    } catch (const ENetSocketError&) {
+    } catch (...) {
         CloseSocket();
         throw;
     }
@@ -222,7 +268,15 @@ void TNetClient::OpenSocket() {
     TConnectOptions options;
     options.UseNagle = UseNagle();
     options.Timeout = FConnectTimeout;
+    options.Cancel = CancelHandle();
     AttachSocket(Connector().Open(FHost, Port(), options));
+}
+
+void TNetClient::SecureSocket(const std::string& caFile) {
+    TTlsOptions options;
+    options.CaFile = caFile;
+    options.Timeout = ReplyTimeout();
+    AttachSocket(Connector().StartTls(DetachSocket(), FHost, options));
 }
 
 void TMessageClient::WriteMessage(const TMailMessage& message) {
@@ -231,9 +285,25 @@ void TMessageClient::WriteMessage(const TMailMessage& message) {
     message.WriteBodyLines(*this);
 }
 
+std::optional<TSmtpSecurity> SmtpSecurityFromInt(int value) {
+    if (value < 0 || value > 3) {
+        return std::nullopt;
+    }
+    return static_cast<TSmtpSecurity>(value);
+}
+
 TSmtpClient::TSmtpClient(std::shared_ptr<INetConnector> connector)
     : TMessageClient(std::move(connector)) {
     SetPort(25);
+}
+
+void TSmtpClient::SetAccount(const TSmtpAccount& account) {
+    SetHost(account.Host);
+    SetPort(account.Port);
+    FSecurity = account.Security;
+    FUserID = account.User;
+    FPassword = account.Password;
+    FCaFile = account.CaFile;
 }
 
 TSmtpClient::~TSmtpClient() {
@@ -247,13 +317,39 @@ TSmtpClient::~TSmtpClient() {
 }
 
 void TSmtpClient::Connect() {
+    FGreeting.clear();
+    FExtended = false;
+    FExtensions.clear();
+    FAuthMechanism.clear();
     OpenSocket();
     try {
+        if (FSecurity == TSmtpSecurity::Tls) {
+            SecureSocket(FCaFile);
+        }
         ReadReply();
+        FGreeting = ReplyText();
         if (ReplyCode() != 220) {
             throw ENetConnectRefused(ReplyText());
         }
-        SendCommand("Helo " + LocalHostName(), 250);
+        if (FSecurity == TSmtpSecurity::None && FPassword.empty()) {
+            SendCommand("Helo " + LocalHostName(), 250);
+            return;
+        }
+        Greet();
+        if (FSecurity == TSmtpSecurity::StartTlsIfOffered ||
+            FSecurity == TSmtpSecurity::StartTlsRequired) {
+            if (Offers("STARTTLS")) {
+                SendCommand("STARTTLS", 220);
+                SecureSocket(FCaFile);
+                // What the server offered before TLS may have been forged.
+                Greet();
+            } else if (FSecurity == TSmtpSecurity::StartTlsRequired) {
+                throw ESmtpStartTlsMissing();
+            }
+        }
+        if (!FPassword.empty()) {
+            Authenticate();
+        }
     } catch (...) {
         try {
             Disconnect();
@@ -261,6 +357,74 @@ void TSmtpClient::Connect() {
             // The first failure is the one worth reporting.
         }
         throw;
+    }
+}
+
+void TSmtpClient::Greet() {
+    const std::string host = LocalHostName();
+    SendCommand("EHLO " + host, -1);
+    FExtensions.clear();
+    if (ReplyCode() == 250) {
+        FExtended = true;
+        // The first line names the server; each further one is an extension.
+        const TStringList& lines = ReplyLines();
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            FExtensions.push_back(lines[i].size() > 4 ? lines[i].substr(4) : std::string());
+        }
+        return;
+    }
+    FExtended = false;
+    SendCommand("Helo " + host, 250);
+}
+
+bool TSmtpClient::Offers(std::string_view keyword) const {
+    const std::string wanted = UpperCase(keyword);
+    return std::any_of(FExtensions.begin(), FExtensions.end(), [&](const std::string& line) {
+        return ExtensionKeyword(line) == wanted;
+    });
+}
+
+void TSmtpClient::CheckAuthReply(int expected) {
+    if (ReplyCode() != expected) {
+        throw ESmtpAuthRefused(ReplyText());
+    }
+}
+
+void TSmtpClient::Authenticate() {
+    if (FSecurity != TSmtpSecurity::None && TlsInfo() == nullptr) {
+        throw ESmtpAuthNeedsTls();
+    }
+    bool plain = false;
+    bool login = false;
+    for (const std::string& line : FExtensions) {
+        if (ExtensionKeyword(line) != "AUTH") {
+            continue;
+        }
+        std::string mechanisms = UpperCase(line.substr(5)) + " ";
+        plain = plain || mechanisms.find("PLAIN ") != std::string::npos;
+        login = login || mechanisms.find("LOGIN ") != std::string::npos;
+    }
+    // The credentials travel as base64, so no character of them can end a
+    // command line early.
+    if (plain) {
+        FAuthMechanism = "PLAIN";
+        std::string credentials = std::string(1, '\0') + FUserID + '\0' + FPassword;
+        WriteLine("AUTH PLAIN " + EncodeBase64(credentials));
+        ReadReply();
+        CheckAuthReply(235);
+    } else if (login) {
+        FAuthMechanism = "LOGIN";
+        WriteLine("AUTH LOGIN");
+        ReadReply();
+        CheckAuthReply(334);
+        WriteLine(EncodeBase64(FUserID));
+        ReadReply();
+        CheckAuthReply(334);
+        WriteLine(EncodeBase64(FPassword));
+        ReadReply();
+        CheckAuthReply(235);
+    } else {
+        throw ESmtpAuthUnsupported();
     }
 }
 
@@ -343,14 +507,23 @@ void TSmtpClient::Send(TMailMessage& message) {
 }
 
 void TSmtpClient::Transaction(TMailMessage& message, const std::string& sender) {
-    SendCommand("Rset", 250);
-    SendCommand("Mail from:<" + sender + ">", 250);
+    TStringList commands = {"Rset", "Mail from:<" + sender + ">"};
     for (const TStringList* list : {&message.BCCList(), &message.CCList(), &message.Too()}) {
         for (const std::string& entry : *list) {
-            SendCommand("RCPT to:<" + TMailMessage::ExtractAddress(entry) + ">", 250);
+            commands.push_back("RCPT to:<" + TMailMessage::ExtractAddress(entry) + ">");
         }
     }
-    SendCommand("Data", 354);
+    commands.push_back("Data");
+    if (Offers("PIPELINING")) {
+        PipelinedEnvelope(commands);
+    } else {
+        for (const std::string& command : commands) {
+            SendCommand(command, -1);
+            if (!Accepted(command, ReplyCode())) {
+                throw ENetResponseError(ReplyText());
+            }
+        }
+    }
     try {
         message.PrepareHeaders();
         message.SetHeader("Newsgroups", TMailMessage::JoinAddressList(message.Newsgroups()));
@@ -366,6 +539,37 @@ void TSmtpClient::Transaction(TMailMessage& message, const std::string& sender) 
         throw;
     }
     SendCommand("", 250);
+}
+
+void TSmtpClient::PipelinedEnvelope(const TStringList& commands) {
+    std::optional<std::string> refusal;
+    bool dataAccepted = false;
+    for (std::size_t first = 0; first < commands.size() && !refusal; first += kPipelineGroup) {
+        std::size_t end = std::min(commands.size(), first + kPipelineGroup);
+        HoldWrites(true);
+        for (std::size_t i = first; i < end; ++i) {
+            WriteLine(commands[i]);
+        }
+        HoldWrites(false);
+        // Every reply of the group is read, refused or not, so that the next
+        // reply read belongs to the next command.
+        for (std::size_t i = first; i < end; ++i) {
+            ReadReply();
+            bool accepted = Accepted(commands[i], ReplyCode());
+            if (!accepted && !refusal) {
+                refusal = ReplyText();
+            }
+            dataAccepted = commands[i] == "Data" && accepted;
+        }
+    }
+    if (refusal) {
+        if (dataAccepted) {
+            // The server now waits for message data; only closing ends that
+            // without delivering anything.
+            CloseSocket();
+        }
+        throw ENetResponseError(*refusal);
+    }
 }
 
 }  // namespace qv

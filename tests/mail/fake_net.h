@@ -1,6 +1,7 @@
 // A scripted stand-in for the SMTP client's socket: records every byte the
 // client writes and answers with scripted replies, or, in answering mode,
-// with the replies a willing SMTP server would give.
+// with the replies a willing SMTP server would give. StartTls leaves the bytes
+// as they are and marks the point in the written bytes with "<TLS host>".
 #pragma once
 
 #include <algorithm>
@@ -23,9 +24,11 @@ struct FakeNet {
     std::vector<std::string> writes;              // the data of each Write call
     std::deque<std::string> replies;              // what each Read hands back, in order
     std::deque<std::exception_ptr> openFailures;  // raised by the next Opens
+    std::exception_ptr tlsFailure;                // raised by StartTls when set
     int opens = 0;
     bool open = false;
     TConnectOptions lastOptions;
+    TTlsOptions lastTlsOptions;
 
     // Answering mode: replies are made from the commands written.
     bool answer = false;
@@ -110,6 +113,23 @@ class FakeStream : public INetStream {
     std::shared_ptr<FakeNet> FNet;
 };
 
+class FakeTlsStream : public INetStream {
+  public:
+    explicit FakeTlsStream(std::unique_ptr<INetStream> plain) : FPlain(std::move(plain)) {}
+    void Write(std::string_view data, TNetTimeout timeout) override {
+        FPlain->Write(data, timeout);
+    }
+    std::size_t Read(std::span<char> into, TNetTimeout timeout) override {
+        return FPlain->Read(into, timeout);
+    }
+    void Close() noexcept override { FPlain->Close(); }
+    const TTlsInfo* Tls() const noexcept override { return &FInfo; }
+
+  private:
+    std::unique_ptr<INetStream> FPlain;
+    TTlsInfo FInfo{"TLSv1.3", "TLS_AES_128_GCM_SHA256", "CN=fake", "CN=fake"};
+};
+
 class FakeConnector : public INetConnector {
   public:
     explicit FakeConnector(std::shared_ptr<FakeNet> net) : FNet(std::move(net)) {}
@@ -130,6 +150,18 @@ class FakeConnector : public INetConnector {
             FNet->partial.clear();
         }
         return std::make_unique<FakeStream>(FNet);
+    }
+
+    std::unique_ptr<INetStream> StartTls(std::unique_ptr<INetStream> plain,
+                                         const std::string& host,
+                                         const TTlsOptions& options) override {
+        FNet->written += "<TLS " + host + ">";
+        FNet->lastTlsOptions = options;
+        if (FNet->tlsFailure) {
+            plain.reset();
+            std::rethrow_exception(FNet->tlsFailure);
+        }
+        return std::make_unique<FakeTlsStream>(std::move(plain));
     }
 
   private:

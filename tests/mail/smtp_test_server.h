@@ -1,11 +1,14 @@
 // Starts the loopback SMTP server of smtp_server.py for one test and stops it
-// when destroyed; reads what it stored for each accepted message.
+// when destroyed; reads what it stored for each accepted message. Makes the
+// certificates its TLS modes need with the openssl command.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -44,9 +47,49 @@ class TempFolder {
     std::filesystem::path FPath;
 };
 
+// Runs program with args, its output discarded; true when it exits with 0.
+inline bool RunQuietly(std::vector<std::string> args) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// A self-signed certificate and its key, made out to name and to the
+// subjectAltName entries alt (such as "DNS:localhost,IP:127.0.0.1"), valid
+// for a day. Trusting the certificate makes it its own authority.
+struct TestCertificate {
+    TestCertificate(const std::filesystem::path& folder, const std::string& name,
+                    const std::string& alt)
+        : Cert((folder / (name + ".crt")).string()), Key((folder / (name + ".key")).string()) {
+        Made = RunQuietly({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                           "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                           "/CN=" + name, "-addext", "subjectAltName=" + alt, "-keyout", Key,
+                           "-out", Cert});
+    }
+    std::string Cert;
+    std::string Key;
+    bool Made = false;
+};
+
 class SmtpTestServer {
   public:
-    explicit SmtpTestServer(const std::vector<std::string>& refused = {}) {
+    // refused: recipients answered with 550; options: further arguments of
+    // smtp_server.py, such as {"--starttls", "--cert", C, "--key", K}.
+    explicit SmtpTestServer(const std::vector<std::string>& refused = {},
+                            const std::vector<std::string>& options = {}) {
         std::string script =
             EnvOr("QV_SOURCE_DIR", QV_TEST_SOURCE_DIR) + std::string("/tests/mail/smtp_server.py");
         std::vector<std::string> args = {EnvOr("QV_PYTHON", "/usr/bin/python3"), script,
@@ -55,6 +98,7 @@ class SmtpTestServer {
             args.push_back("--refuse");
             args.push_back(address);
         }
+        args.insert(args.end(), options.begin(), options.end());
         int out[2];
         if (::pipe(out) != 0) {
             return;
@@ -102,6 +146,21 @@ class SmtpTestServer {
         return ReadFileBytes(File(std::to_string(n) + ".part." + std::to_string(k)));
     }
     bool Has(int n) const { return std::filesystem::exists(File(std::to_string(n) + ".txt")); }
+
+    // Every byte the clients sent, decrypted, once the server has seen
+    // sessions connections end (it reads on its own time); and one line per
+    // login attempt, "MECHANISM USER ok|refused".
+    std::string Wire(int sessions = 1) const {
+        for (int wait = 0; wait < 100; ++wait) {
+            std::string closed = ReadFileBytes(File("wire.log.closed"));
+            if (std::count(closed.begin(), closed.end(), '\n') >= sessions) {
+                break;
+            }
+            ::usleep(50 * 1000);
+        }
+        return ReadFileBytes(File("wire.log"));
+    }
+    std::string Logins() const { return ReadFileBytes(File("auth.log")); }
 
     // The lines of message n's summary that start with prefix.
     std::vector<std::string> Lines(int n, const std::string& prefix) const {
