@@ -53,10 +53,20 @@ std::string UpperCase(std::string_view text) {
     return upper;
 }
 
-// The keyword of an EHLO extension line ("AUTH" for "AUTH PLAIN LOGIN" and
-// for the old form "AUTH=LOGIN"), in capitals.
-std::string ExtensionKeyword(std::string_view line) {
-    return UpperCase(line.substr(0, line.find_first_of(" =")));
+// The words of an EHLO extension line in capitals: the keyword and its
+// parameters. "AUTH PLAIN LOGIN" and the old form "AUTH=PLAIN LOGIN" both give
+// AUTH, PLAIN, LOGIN.
+TStringList ExtensionWords(std::string_view line) {
+    TStringList words;
+    std::string upper = UpperCase(line);
+    std::size_t start = 0;
+    while ((start = upper.find_first_not_of(" =", start)) != std::string::npos) {
+        std::size_t end = words.empty() ? upper.find_first_of(" =", start)
+                                        : upper.find(' ', start);
+        words.push_back(upper.substr(start, end - start));
+        start = end;
+    }
+    return words;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -380,7 +390,8 @@ void TSmtpClient::Greet() {
 bool TSmtpClient::Offers(std::string_view keyword) const {
     const std::string wanted = UpperCase(keyword);
     return std::any_of(FExtensions.begin(), FExtensions.end(), [&](const std::string& line) {
-        return ExtensionKeyword(line) == wanted;
+        TStringList words = ExtensionWords(line);
+        return !words.empty() && words.front() == wanted;
     });
 }
 
@@ -397,12 +408,12 @@ void TSmtpClient::Authenticate() {
     bool plain = false;
     bool login = false;
     for (const std::string& line : FExtensions) {
-        if (ExtensionKeyword(line) != "AUTH") {
+        TStringList words = ExtensionWords(line);
+        if (words.empty() || words.front() != "AUTH") {
             continue;
         }
-        std::string mechanisms = UpperCase(line.substr(5)) + " ";
-        plain = plain || mechanisms.find("PLAIN ") != std::string::npos;
-        login = login || mechanisms.find("LOGIN ") != std::string::npos;
+        plain = plain || std::find(words.begin() + 1, words.end(), "PLAIN") != words.end();
+        login = login || std::find(words.begin() + 1, words.end(), "LOGIN") != words.end();
     }
     // The credentials travel as base64, so no character of them can end a
     // command line early.

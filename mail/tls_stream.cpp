@@ -202,7 +202,8 @@ class TTlsStream : public INetStream {
 
     [[noreturn]] void Fail(bool negotiating, TClock::time_point deadline) {
         // The engine's alert tells the server why; nothing else goes out.
-        std::string reason = QueuedReason("the server broke off the negotiation");
+        std::string reason = QueuedReason(negotiating ? "the server broke off the negotiation"
+                                                      : "the encrypted stream broke off");
         try {
             SendOutput(deadline);
         } catch (...) {

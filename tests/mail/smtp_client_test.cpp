@@ -402,6 +402,10 @@ TEST_F(SmtpClientTest, EachSecurityAndLoginGivesItsDialogue) {
          "settings require. Nothing was sent."},
         {"EHLO refused: Helo instead", TSmtpSecurity::StartTlsIfOffered, "",
          {"500 5.5.1 Command unrecognized", "250 hello"}, "EHLO {h}\r\nHelo {h}\r\n", ""},
+        {"AUTH offered without a mechanism we speak", TSmtpSecurity::None, "pw",
+         {"250-mail", "250-AUTH", "250 AUTH X-PLAIN CRAM-MD5"}, "EHLO {h}\r\nQuit\r\n",
+         "ESmtpAuthUnsupported: The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN, so the "
+         "password was not sent."},
         {"Helo only and a password: nothing to log in with", TSmtpSecurity::None, "pw",
          {"502 no", "250 hello"}, "EHLO {h}\r\nHelo {h}\r\nQuit\r\n",
          "ESmtpAuthUnsupported: The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN, so the "

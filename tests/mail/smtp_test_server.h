@@ -47,6 +47,18 @@ class TempFolder {
     std::filesystem::path FPath;
 };
 
+// In a forked child: runs args[0] (looked up on PATH) with args; never
+// returns.
+[[noreturn]] inline void ExecChild(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
 // Runs program with args, its output discarded; true when it exits with 0.
 inline bool RunQuietly(std::vector<std::string> args) {
     pid_t pid = ::fork();
@@ -54,13 +66,7 @@ inline bool RunQuietly(std::vector<std::string> args) {
         int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
         ::dup2(null, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
+        ExecChild(args);
     }
     int status = 0;
     return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
@@ -108,13 +114,7 @@ class SmtpTestServer {
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             ::close(out[1]);
-            std::vector<char*> argv;
-            for (std::string& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            ExecChild(args);
         }
         ::close(out[1]);
         FILE* port = ::fdopen(out[0], "r");
