@@ -386,9 +386,11 @@ TEST_F(SmtpClientTest, EachSecurityAndLoginGivesItsDialogue) {
         {"AUTH LOGIN when PLAIN is not offered, old AUTH= form", TSmtpSecurity::None, "pw",
          {"250-mail", "250 AUTH=LOGIN", "334 VXNlcm5hbWU6", "334 UGFzc3dvcmQ6", "235 ok"},
          "EHLO {h}\r\nAUTH LOGIN\r\nam8=\r\ncHc=\r\n", ""},
+        // Plain text that arrived with the 220 is dropped, not read as
+        // the reply to the EHLO under TLS.
         {"STARTTLS, EHLO again, then AUTH", TSmtpSecurity::StartTlsRequired, "pw",
-         {"250-mail", "250-STARTTLS", "250 AUTH PLAIN", "220 go ahead", "250-mail",
-          "250 AUTH PLAIN", "235 ok"},
+         {"250-mail", "250-STARTTLS", "250 AUTH PLAIN", "220 go ahead\r\n250 injected",
+          "250-mail", "250 AUTH PLAIN", "235 ok"},
          "EHLO {h}\r\nSTARTTLS\r\n<TLS mail.example.org>EHLO {h}\r\nAUTH PLAIN AGpvAHB3\r\n", ""},
         {"STARTTLS not offered and not required: plain session", TSmtpSecurity::StartTlsIfOffered,
          "", {"250 mail"}, "EHLO {h}\r\n", ""},
