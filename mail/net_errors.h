@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/socket_errors.h"
+
 namespace qv {
 
 class ENetException : public std::runtime_error {
@@ -17,15 +19,15 @@ class ENetException : public std::runtime_error {
 };
 
 // A socket call failed. Code is a Windows Sockets error code (see
-// WinsockCodeFromErrno); the message is "Socket Error #<code>" CR LF and the
+// base/socket_errors.h); the message is "Socket Error #<code>" CR LF and the
 // code's text.
 class ENetSocketError : public ENetException {
   public:
     explicit ENetSocketError(int code);
-    int Code() const noexcept { return FCode; }
+    int Code() const noexcept { return code_; }
 
   private:
-    int FCode;
+    int code_;
 };
 
 // A reply code differs from the one expected; the message is the reply line.
@@ -60,10 +62,10 @@ class ENetInvalidSocket : public ENetException {
 class ESmtpConnectFailed : public ENetException {
   public:
     explicit ESmtpConnectFailed(std::exception_ptr cause);
-    std::exception_ptr Cause() const noexcept { return FCause; }
+    std::exception_ptr Cause() const noexcept { return cause_; }
 
   private:
-    std::exception_ptr FCause;
+    std::exception_ptr cause_;
 };
 
 // The operation was ended from another thread through TNetCancel; the
@@ -146,13 +148,13 @@ class ESmtpAuthRefused : public ESmtpNegotiationError {
 class ESendCancelled : public ENetException {
   public:
     ESendCancelled(std::size_t sent, std::size_t total)
-        : ENetException("Sending was cancelled."), FSent(sent), FTotal(total) {}
-    std::size_t Sent() const noexcept { return FSent; }
-    std::size_t Total() const noexcept { return FTotal; }
+        : ENetException("Sending was cancelled."), sent_(sent), total_(total) {}
+    std::size_t Sent() const noexcept { return sent_; }
+    std::size_t Total() const noexcept { return total_; }
 
   private:
-    std::size_t FSent;
-    std::size_t FTotal;
+    std::size_t sent_;
+    std::size_t total_;
 };
 
 // Base of the failures found in a message before or while it is written.
@@ -193,16 +195,9 @@ class EFileReadError : public EMailMessageError {
     using EMailMessageError::EMailMessageError;
 };
 
-// The text of a Windows Sockets error code; empty for an unknown code.
-std::string SocketErrorText(int code);
-
-// The Windows Sockets code for a POSIX errno value, so that messages read the
-// same on every platform. An errno without a counterpart is passed through.
-int WinsockCodeFromErrno(int err);
-
-// The Windows Sockets code for a getaddrinfo() result (EAI_*). EAI_SYSTEM
-// takes the errno in force.
-int WinsockCodeFromResolver(int eaiError);
+// The SMTP client's text of a Windows Sockets error code; empty for an
+// unknown code.
+std::string SmtpSocketErrorText(int code);
 
 // The exception's class name without namespaces, for reports such as
 // "ENetResponseError: 550 ...".

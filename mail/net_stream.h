@@ -31,16 +31,16 @@ class TNetCancel {
 
     void Cancel() noexcept;
     void Reset() noexcept;
-    bool Cancelled() const noexcept { return FCancelled.load(std::memory_order_acquire); }
+    bool Cancelled() const noexcept { return cancelled_.load(std::memory_order_acquire); }
 
     // A descriptor that becomes readable on Cancel(), for poll() beside a
     // socket; -1 when none could be had, and waits then look at Cancelled()
     // at short intervals instead.
-    int WaitHandle() const noexcept { return FEvent; }
+    int WaitHandle() const noexcept { return event_; }
 
   private:
-    std::atomic<bool> FCancelled{false};
-    int FEvent = -1;
+    std::atomic<bool> cancelled_{false};
+    int event_ = -1;
 };
 
 // What a negotiated TLS session offers, for the connection test.

@@ -25,9 +25,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-constexpr int kTimedOut = 10060;
-constexpr int kPeerClosed = 10054;
-
 // Without a wake-up descriptor a cancel is noticed within this time.
 constexpr TNetTimeout kCancelPollSlice{100};
 
@@ -78,26 +75,26 @@ void WaitFor(int fd, short events, TClock::time_point deadline, const TNetCancel
             return;
         }
         if (TClock::now() >= deadline) {
-            throw ENetSocketError(kTimedOut);
+            throw ENetSocketError(sockerr::kTimedOut);
         }
     }
 }
 
 class TFd {
   public:
-    explicit TFd(int fd) : FFd(fd) {}
+    explicit TFd(int fd) : fd_(fd) {}
     ~TFd() {
-        if (FFd >= 0) {
-            ::close(FFd);
+        if (fd_ >= 0) {
+            ::close(fd_);
         }
     }
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
-    int Get() const { return FFd; }
-    int Release() { return std::exchange(FFd, -1); }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
 
   private:
-    int FFd;
+    int fd_;
 };
 
 // The socket stays non-blocking for its whole life: a blocking send() after
@@ -106,20 +103,20 @@ class TFd {
 class TPosixStream : public INetStream {
   public:
     TPosixStream(int fd, std::shared_ptr<TNetCancel> cancel)
-        : FFd(fd), FCancel(std::move(cancel)) {}
+        : fd_(fd), cancel_(std::move(cancel)) {}
     ~TPosixStream() override { Close(); }
 
     void Write(std::string_view data, TNetTimeout timeout) override {
         auto deadline = DeadlineAfter(timeout);
         while (!data.empty()) {
-            if (FCancel && FCancel->Cancelled()) {
+            if (cancel_ && cancel_->Cancelled()) {
                 throw ENetCancelled();
             }
-            ssize_t sent = ::send(FFd, data.data(), data.size(), MSG_NOSIGNAL);
+            ssize_t sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
             if (sent >= 0) {
                 data.remove_prefix(static_cast<std::size_t>(sent));
             } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                WaitFor(FFd, POLLOUT, deadline, FCancel.get());
+                WaitFor(fd_, POLLOUT, deadline, cancel_.get());
             } else if (errno != EINTR) {
                 RaiseErrno();
             }
@@ -129,13 +126,13 @@ class TPosixStream : public INetStream {
     std::size_t Read(std::span<char> into, TNetTimeout timeout) override {
         auto deadline = DeadlineAfter(timeout);
         for (;;) {
-            WaitFor(FFd, POLLIN, deadline, FCancel.get());
-            ssize_t got = ::recv(FFd, into.data(), into.size(), 0);
+            WaitFor(fd_, POLLIN, deadline, cancel_.get());
+            ssize_t got = ::recv(fd_, into.data(), into.size(), 0);
             if (got > 0) {
                 return static_cast<std::size_t>(got);
             }
             if (got == 0) {
-                throw ENetSocketError(kPeerClosed);
+                throw ENetSocketError(sockerr::kConnectionReset);
             }
             if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
                 RaiseErrno();
@@ -144,15 +141,15 @@ class TPosixStream : public INetStream {
     }
 
     void Close() noexcept override {
-        if (FFd >= 0) {
-            ::close(FFd);
-            FFd = -1;
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
         }
     }
 
   private:
-    int FFd;
-    std::shared_ptr<TNetCancel> FCancel;
+    int fd_;
+    std::shared_ptr<TNetCancel> cancel_;
 };
 
 in_addr ResolveHost(const std::string& host) {
@@ -200,28 +197,28 @@ void ConnectWithTimeout(int fd, const sockaddr_in& target, const TConnectOptions
 
 }  // namespace
 
-TNetCancel::TNetCancel() : FEvent(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+TNetCancel::TNetCancel() : event_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 TNetCancel::~TNetCancel() {
-    if (FEvent >= 0) {
-        ::close(FEvent);
+    if (event_ >= 0) {
+        ::close(event_);
     }
 }
 
 void TNetCancel::Cancel() noexcept {
-    FCancelled.store(true, std::memory_order_release);
-    if (FEvent >= 0) {
+    cancelled_.store(true, std::memory_order_release);
+    if (event_ >= 0) {
         std::uint64_t one = 1;
         // Only fails when the counter is full, and then it is readable anyway.
-        [[maybe_unused]] ssize_t ignored = ::write(FEvent, &one, sizeof one);
+        [[maybe_unused]] ssize_t ignored = ::write(event_, &one, sizeof one);
     }
 }
 
 void TNetCancel::Reset() noexcept {
-    FCancelled.store(false, std::memory_order_release);
-    if (FEvent >= 0) {
+    cancelled_.store(false, std::memory_order_release);
+    if (event_ >= 0) {
         std::uint64_t count = 0;
-        [[maybe_unused]] ssize_t ignored = ::read(FEvent, &count, sizeof count);
+        [[maybe_unused]] ssize_t ignored = ::read(event_, &count, sizeof count);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/trim.h"
 #include "mail/net_errors.h"
 
 namespace qv {
@@ -18,8 +19,6 @@ constexpr std::size_t kFlushSize = 64 * 1024;
 // A reply line, or a multi-line reply, longer than this is not SMTP;
 // refusing it keeps a broken server from filling memory.
 constexpr std::size_t kMaxReply = 1024 * 1024;
-
-constexpr int kMessageTooLong = 10040;
 
 // Pipelined commands go out in groups of at most this many before their
 // replies are read, so that the replies waiting in the server's buffers stay
@@ -73,16 +72,6 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-std::string_view TrimControls(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 int ParseReplyCode(std::string_view text) {
     if (text.starts_with("+OK")) {
         return 1;
@@ -117,31 +106,31 @@ void CheckNoLineBreak(std::string_view what, std::string_view value) {
 }  // namespace
 
 TNetComponent::TNetComponent(std::shared_ptr<INetConnector> connector)
-    : FConnector(connector ? std::move(connector) : std::make_shared<TPosixConnector>()) {}
+    : connector_(connector ? std::move(connector) : std::make_shared<TPosixConnector>()) {}
 
 void TNetSocket::AttachSocket(std::unique_ptr<INetStream> socket) {
-    FReceive.assign(static_cast<std::size_t>(FBufferChunk), '\0');
-    FFilled = 0;
-    FPending.clear();
-    FHold = false;
-    FSocket = std::move(socket);
+    FReceive.assign(static_cast<std::size_t>(bufferChunk_), '\0');
+    filled_ = 0;
+    pending_.clear();
+    hold_ = false;
+    socket_ = std::move(socket);
 }
 
 void TNetSocket::CloseSocket() noexcept {
-    if (FSocket) {
-        FSocket->Close();
-        FSocket.reset();
+    if (socket_) {
+        socket_->Close();
+        socket_.reset();
     }
     FReceive.clear();
     FReceive.shrink_to_fit();
-    FFilled = 0;
-    FPending.clear();
-    FHold = false;
+    filled_ = 0;
+    pending_.clear();
+    hold_ = false;
 }
 
 std::unique_ptr<INetStream> TNetSocket::DetachSocket() {
     Flush();
-    std::unique_ptr<INetStream> socket = std::move(FSocket);
+    std::unique_ptr<INetStream> socket = std::move(socket_);
     CloseSocket();
     return socket;
 }
@@ -153,47 +142,47 @@ void TNetSocket::WriteLine(std::string_view line) {
     if (HasLineBreak(line)) {
         throw ELineBreakInField("A line to be written contains a line break.");
     }
-    FPending += line;
-    FPending += "\r\n";
-    if (!FHold || FPending.size() >= kFlushSize) {
+    pending_ += line;
+    pending_ += "\r\n";
+    if (!hold_ || pending_.size() >= kFlushSize) {
         Flush();
     }
 }
 
 void TNetSocket::Flush() {
-    if (FPending.empty()) {
+    if (pending_.empty()) {
         return;
     }
     if (!Connected()) {
         throw ENetClosedSocket();
     }
     try {
-        FSocket->Write(FPending, FReplyTimeout);
+        socket_->Write(pending_, replyTimeout_);
     } catch (...) {
         // A stream that failed, or was cancelled, is in an unknown state.
         CloseSocket();
         throw;
     }
-    FPending.clear();
+    pending_.clear();
 }
 
 void TNetSocket::HoldWrites(bool hold) {
-    FHold = hold;
+    hold_ = hold;
     if (!hold) {
         Flush();
     }
 }
 
 void TNetSocket::FillReceiveBuffer(TClock::time_point deadline) {
-    std::size_t chunk = static_cast<std::size_t>(FBufferChunk);
-    std::size_t free = FReceive.size() - FFilled;
-    if (free == 0 || 2 * free < FFilled) {
+    std::size_t chunk = static_cast<std::size_t>(bufferChunk_);
+    std::size_t free = FReceive.size() - filled_;
+    if (free == 0 || 2 * free < filled_) {
         FReceive.resize(FReceive.size() + chunk);
     } else if (free > 2 * chunk && FReceive.size() > 2 * chunk) {
         FReceive.resize(FReceive.size() - chunk);
     }
     try {
-        FFilled += FSocket->Read(std::span<char>(FReceive).subspan(FFilled), Remaining(deadline));
+        filled_ += socket_->Read(std::span<char>(FReceive).subspan(filled_), Remaining(deadline));
     } catch (...) {
         CloseSocket();
         throw;
@@ -206,27 +195,27 @@ std::string TNetSocket::ReadLine(TClock::time_point deadline) {
         if (!Connected()) {
             throw ENetClosedSocket();
         }
-        std::string_view filled(FReceive.data(), FFilled);
+        std::string_view filled(FReceive.data(), filled_);
         std::size_t end = filled.find("\r\n", scanned);
         if (end != std::string_view::npos) {
             std::string line(filled.substr(0, end));
             std::size_t consumed = end + 2;
-            std::memmove(FReceive.data(), FReceive.data() + consumed, FFilled - consumed);
-            FFilled -= consumed;
+            std::memmove(FReceive.data(), FReceive.data() + consumed, filled_ - consumed);
+            filled_ -= consumed;
             return line;
         }
-        if (FFilled > kMaxReply) {
+        if (filled_ > kMaxReply) {
             CloseSocket();
-            throw ENetSocketError(kMessageTooLong);
+            throw ENetSocketError(sockerr::kMessageTooLong);
         }
-        scanned = FFilled > 0 ? FFilled - 1 : 0;
+        scanned = filled_ > 0 ? filled_ - 1 : 0;
         FillReceiveBuffer(deadline);
     }
 }
 
 std::string TNetSocket::ReadReplyLine(TClock::time_point deadline) {
     for (;;) {
-        std::string line(TrimControls(ReadLine(deadline)));
+        std::string line(TrimControlsAndSpaces(ReadLine(deadline)));
         if (!line.empty()) {
             return line;
         }
@@ -235,10 +224,10 @@ std::string TNetSocket::ReadReplyLine(TClock::time_point deadline) {
 
 void TNetSocket::ReadReply() {
     Flush();
-    auto deadline = TClock::now() + FReplyTimeout;
-    FReplyLines.clear();
-    FReplyLines.push_back(ReadReplyLine(deadline));
-    const std::string& first = FReplyLines.front();
+    auto deadline = TClock::now() + replyTimeout_;
+    replyLines_.clear();
+    replyLines_.push_back(ReadReplyLine(deadline));
+    const std::string& first = replyLines_.front();
     if (first.size() > 3 && first[3] == '-') {
         std::string code = first.substr(0, 3);
         std::size_t total = first.size();
@@ -247,18 +236,18 @@ void TNetSocket::ReadReply() {
             total += line.size();
             if (total > kMaxReply) {
                 CloseSocket();
-                throw ENetSocketError(kMessageTooLong);
+                throw ENetSocketError(sockerr::kMessageTooLong);
             }
             // A last line of the bare code ends the reply too.
             bool last = line == code || line.starts_with(code + " ");
-            FReplyLines.push_back(std::move(line));
+            replyLines_.push_back(std::move(line));
             if (last) {
                 break;
             }
         }
     }
-    FReplyText = FReplyLines.back();
-    FReplyCode = ParseReplyCode(FReplyText);
+    replyText_ = replyLines_.back();
+    replyCode_ = ParseReplyCode(replyText_);
 }
 
 void TNetSocket::SendCommand(std::string_view line, int expected) {
@@ -266,8 +255,8 @@ void TNetSocket::SendCommand(std::string_view line, int expected) {
         WriteLine(line);
     }
     ReadReply();
-    if (expected >= 0 && FReplyCode != expected) {
-        throw ENetResponseError(FReplyText);
+    if (expected >= 0 && replyCode_ != expected) {
+        throw ENetResponseError(replyText_);
     }
 }
 
@@ -277,16 +266,16 @@ void TNetClient::OpenSocket() {
     }
     TConnectOptions options;
     options.UseNagle = UseNagle();
-    options.Timeout = FConnectTimeout;
+    options.Timeout = connectTimeout_;
     options.Cancel = CancelHandle();
-    AttachSocket(Connector().Open(FHost, Port(), options));
+    AttachSocket(Connector().Open(host_, Port(), options));
 }
 
 void TNetClient::SecureSocket(const std::string& caFile) {
     TTlsOptions options;
     options.CaFile = caFile;
     options.Timeout = ReplyTimeout();
-    AttachSocket(Connector().StartTls(DetachSocket(), FHost, options));
+    AttachSocket(Connector().StartTls(DetachSocket(), host_, options));
 }
 
 void TMessageClient::WriteMessage(const TMailMessage& message) {
@@ -310,10 +299,10 @@ TSmtpClient::TSmtpClient(std::shared_ptr<INetConnector> connector)
 void TSmtpClient::SetAccount(const TSmtpAccount& account) {
     SetHost(account.Host);
     SetPort(account.Port);
-    FSecurity = account.Security;
-    FUserID = account.User;
-    FPassword = account.Password;
-    FCaFile = account.CaFile;
+    security_ = account.Security;
+    userID_ = account.User;
+    password_ = account.Password;
+    caFile_ = account.CaFile;
 }
 
 TSmtpClient::~TSmtpClient() {
@@ -327,37 +316,37 @@ TSmtpClient::~TSmtpClient() {
 }
 
 void TSmtpClient::Connect() {
-    FGreeting.clear();
-    FExtended = false;
-    FExtensions.clear();
-    FAuthMechanism.clear();
+    greeting_.clear();
+    extended_ = false;
+    extensions_.clear();
+    authMechanism_.clear();
     OpenSocket();
     try {
-        if (FSecurity == TSmtpSecurity::Tls) {
-            SecureSocket(FCaFile);
+        if (security_ == TSmtpSecurity::Tls) {
+            SecureSocket(caFile_);
         }
         ReadReply();
-        FGreeting = ReplyText();
+        greeting_ = ReplyText();
         if (ReplyCode() != 220) {
             throw ENetConnectRefused(ReplyText());
         }
-        if (FSecurity == TSmtpSecurity::None && FPassword.empty()) {
+        if (security_ == TSmtpSecurity::None && password_.empty()) {
             SendCommand("Helo " + LocalHostName(), 250);
             return;
         }
         Greet();
-        if (FSecurity == TSmtpSecurity::StartTlsIfOffered ||
-            FSecurity == TSmtpSecurity::StartTlsRequired) {
+        if (security_ == TSmtpSecurity::StartTlsIfOffered ||
+            security_ == TSmtpSecurity::StartTlsRequired) {
             if (Offers("STARTTLS")) {
                 SendCommand("STARTTLS", 220);
-                SecureSocket(FCaFile);
+                SecureSocket(caFile_);
                 // What the server offered before TLS may have been forged.
                 Greet();
-            } else if (FSecurity == TSmtpSecurity::StartTlsRequired) {
+            } else if (security_ == TSmtpSecurity::StartTlsRequired) {
                 throw ESmtpStartTlsMissing();
             }
         }
-        if (!FPassword.empty()) {
+        if (!password_.empty()) {
             Authenticate();
         }
     } catch (...) {
@@ -373,23 +362,23 @@ void TSmtpClient::Connect() {
 void TSmtpClient::Greet() {
     const std::string host = LocalHostName();
     SendCommand("EHLO " + host, -1);
-    FExtensions.clear();
+    extensions_.clear();
     if (ReplyCode() == 250) {
-        FExtended = true;
+        extended_ = true;
         // The first line names the server; each further one is an extension.
         const TStringList& lines = ReplyLines();
         for (std::size_t i = 1; i < lines.size(); ++i) {
-            FExtensions.push_back(lines[i].size() > 4 ? lines[i].substr(4) : std::string());
+            extensions_.push_back(lines[i].size() > 4 ? lines[i].substr(4) : std::string());
         }
         return;
     }
-    FExtended = false;
+    extended_ = false;
     SendCommand("Helo " + host, 250);
 }
 
 bool TSmtpClient::Offers(std::string_view keyword) const {
     const std::string wanted = UpperCase(keyword);
-    return std::any_of(FExtensions.begin(), FExtensions.end(), [&](const std::string& line) {
+    return std::any_of(extensions_.begin(), extensions_.end(), [&](const std::string& line) {
         TStringList words = ExtensionWords(line);
         return !words.empty() && words.front() == wanted;
     });
@@ -402,12 +391,12 @@ void TSmtpClient::CheckAuthReply(int expected) {
 }
 
 void TSmtpClient::Authenticate() {
-    if (FSecurity != TSmtpSecurity::None && TlsInfo() == nullptr) {
+    if (security_ != TSmtpSecurity::None && TlsInfo() == nullptr) {
         throw ESmtpAuthNeedsTls();
     }
     bool plain = false;
     bool login = false;
-    for (const std::string& line : FExtensions) {
+    for (const std::string& line : extensions_) {
         TStringList words = ExtensionWords(line);
         if (words.empty() || words.front() != "AUTH") {
             continue;
@@ -418,20 +407,20 @@ void TSmtpClient::Authenticate() {
     // The credentials travel as base64, so no character of them can end a
     // command line early.
     if (plain) {
-        FAuthMechanism = "PLAIN";
-        std::string credentials = std::string(1, '\0') + FUserID + '\0' + FPassword;
+        authMechanism_ = "PLAIN";
+        std::string credentials = std::string(1, '\0') + userID_ + '\0' + password_;
         WriteLine("AUTH PLAIN " + EncodeBase64(credentials));
         ReadReply();
         CheckAuthReply(235);
     } else if (login) {
-        FAuthMechanism = "LOGIN";
+        authMechanism_ = "LOGIN";
         WriteLine("AUTH LOGIN");
         ReadReply();
         CheckAuthReply(334);
-        WriteLine(EncodeBase64(FUserID));
+        WriteLine(EncodeBase64(userID_));
         ReadReply();
         CheckAuthReply(334);
-        WriteLine(EncodeBase64(FPassword));
+        WriteLine(EncodeBase64(password_));
         ReadReply();
         CheckAuthReply(235);
     } else {
@@ -493,7 +482,7 @@ void TSmtpClient::CheckMessage(const TMailMessage& message) const {
 void TSmtpClient::Send(TMailMessage& message) {
     CheckMessage(message);
     std::string sender = SenderAddress(message);
-    if (TrimControls(message.Subject()).empty()) {
+    if (TrimControlsAndSpaces(message.Subject()).empty()) {
         message.SetSubject("None");
     }
     bool openedHere = !Connected();

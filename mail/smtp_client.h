@@ -27,31 +27,31 @@ class TNetComponent {
     TNetComponent(const TNetComponent&) = delete;
     TNetComponent& operator=(const TNetComponent&) = delete;
 
-    int Port() const { return FPort; }
-    void SetPort(int port) { FPort = port; }
+    int Port() const { return port_; }
+    void SetPort(int port) { port_ = port; }
 
     // True while a stream is open.
-    bool Connected() const { return FSocket != nullptr; }
+    bool Connected() const { return socket_ != nullptr; }
 
     // Ends the operation in progress on another thread, and every later one,
     // by closing the connection: they raise ENetCancelled. Safe from any
     // thread. It stays in force until ResetCancel().
-    void Cancel() noexcept { FCancel->Cancel(); }
+    void Cancel() noexcept { cancel_->Cancel(); }
 
     // Lets operations run again after Cancel(). Not while one is in progress:
     // call it before handing the client to the thread that will use it.
-    void ResetCancel() noexcept { FCancel->Reset(); }
+    void ResetCancel() noexcept { cancel_->Reset(); }
 
   protected:
-    INetConnector& Connector() { return *FConnector; }
-    const std::shared_ptr<TNetCancel>& CancelHandle() const { return FCancel; }
+    INetConnector& Connector() { return *connector_; }
+    const std::shared_ptr<TNetCancel>& CancelHandle() const { return cancel_; }
 
-    std::unique_ptr<INetStream> FSocket;
+    std::unique_ptr<INetStream> socket_;
 
   private:
-    std::shared_ptr<INetConnector> FConnector;
-    std::shared_ptr<TNetCancel> FCancel = std::make_shared<TNetCancel>();
-    int FPort = 0;
+    std::shared_ptr<INetConnector> connector_;
+    std::shared_ptr<TNetCancel> cancel_ = std::make_shared<TNetCancel>();
+    int port_ = 0;
 };
 
 // Line-oriented reading and writing over the stream, with the reply parsing
@@ -61,20 +61,20 @@ class TNetSocket : public TNetComponent, public ILineWriter {
   public:
     using TNetComponent::TNetComponent;
 
-    int BufferChunk() const { return FBufferChunk; }
-    void SetBufferChunk(int chunk) { FBufferChunk = chunk > 0 ? chunk : 1; }
-    bool UseNagle() const { return FUseNagle; }
-    void SetUseNagle(bool on) { FUseNagle = on; }
+    int BufferChunk() const { return bufferChunk_; }
+    void SetBufferChunk(int chunk) { bufferChunk_ = chunk > 0 ? chunk : 1; }
+    bool UseNagle() const { return useNagle_; }
+    void SetUseNagle(bool on) { useNagle_ = on; }
 
     // Longest wait for one whole reply; also bounds each write.
-    TNetTimeout ReplyTimeout() const { return FReplyTimeout; }
-    void SetReplyTimeout(TNetTimeout timeout) { FReplyTimeout = timeout; }
+    TNetTimeout ReplyTimeout() const { return replyTimeout_; }
+    void SetReplyTimeout(TNetTimeout timeout) { replyTimeout_ = timeout; }
 
     // The last reply: its code (1 for "+OK", 0 for "-ERR" or no number), its
     // last line trimmed, and all its lines.
-    int ReplyCode() const { return FReplyCode; }
-    const std::string& ReplyText() const { return FReplyText; }
-    const TStringList& ReplyLines() const { return FReplyLines; }
+    int ReplyCode() const { return replyCode_; }
+    const std::string& ReplyText() const { return replyText_; }
+    const TStringList& ReplyLines() const { return replyLines_; }
 
     // Writes line and CR LF. Raises ENetClosedSocket while closed and
     // ELineBreakInField when line holds a CR or LF.
@@ -115,31 +115,31 @@ class TNetSocket : public TNetComponent, public ILineWriter {
     void FillReceiveBuffer(std::chrono::steady_clock::time_point deadline);
     void Flush();
 
-    int FBufferChunk = 8192;
-    bool FUseNagle = true;
-    TNetTimeout FReplyTimeout = std::chrono::minutes(5);
+    int bufferChunk_ = 8192;
+    bool useNagle_ = true;
+    TNetTimeout replyTimeout_ = std::chrono::minutes(5);
     std::vector<char> FReceive;
-    std::size_t FFilled = 0;
-    std::string FPending;
-    bool FHold = false;
-    int FReplyCode = 0;
-    std::string FReplyText;
-    TStringList FReplyLines;
+    std::size_t filled_ = 0;
+    std::string pending_;
+    bool hold_ = false;
+    int replyCode_ = 0;
+    std::string replyText_;
+    TStringList replyLines_;
 };
 
 class TNetClient : public TNetSocket {
   public:
     using TNetSocket::TNetSocket;
 
-    const std::string& Host() const { return FHost; }
-    void SetHost(std::string host) { FHost = std::move(host); }
+    const std::string& Host() const { return host_; }
+    void SetHost(std::string host) { host_ = std::move(host); }
 
-    TNetTimeout ConnectTimeout() const { return FConnectTimeout; }
-    void SetConnectTimeout(TNetTimeout timeout) { FConnectTimeout = timeout; }
+    TNetTimeout ConnectTimeout() const { return connectTimeout_; }
+    void SetConnectTimeout(TNetTimeout timeout) { connectTimeout_ = timeout; }
 
     // The TLS session of the open connection, or nullptr while it is plain
     // or closed.
-    const TTlsInfo* TlsInfo() const { return FSocket ? FSocket->Tls() : nullptr; }
+    const TTlsInfo* TlsInfo() const { return socket_ ? socket_->Tls() : nullptr; }
 
   protected:
     // Opens the stream to Host and Port. Raises ENetAlreadyConnected when a
@@ -152,8 +152,8 @@ class TNetClient : public TNetSocket {
     void SecureSocket(const std::string& caFile);
 
   private:
-    std::string FHost;
-    TNetTimeout FConnectTimeout = std::chrono::seconds(30);
+    std::string host_;
+    TNetTimeout connectTimeout_ = std::chrono::seconds(30);
 };
 
 class TMessageClient : public TNetClient {
@@ -161,15 +161,15 @@ class TMessageClient : public TNetClient {
     using TNetClient::TNetClient;
 
     // Value of the X-Mailer header; empty leaves the header out.
-    const std::string& XProgram() const { return FXProgram; }
-    void SetXProgram(std::string text) { FXProgram = std::move(text); }
+    const std::string& XProgram() const { return xProgram_; }
+    void SetXProgram(std::string text) { xProgram_ = std::move(text); }
 
   protected:
     // Writes the header and body lines of message in one held batch.
     void WriteMessage(const TMailMessage& message);
 
   private:
-    std::string FXProgram;
+    std::string xProgram_;
 };
 
 inline constexpr std::string_view kMailLibraryVersion = "1.20";
@@ -206,15 +206,15 @@ class TSmtpClient : public TMessageClient {
 
     // The user name and password for AUTH. With an empty password the
     // client does not log in.
-    const std::string& UserID() const { return FUserID; }
-    void SetUserID(std::string id) { FUserID = std::move(id); }
-    const std::string& Password() const { return FPassword; }
-    void SetPassword(std::string password) { FPassword = std::move(password); }
+    const std::string& UserID() const { return userID_; }
+    void SetUserID(std::string id) { userID_ = std::move(id); }
+    const std::string& Password() const { return password_; }
+    void SetPassword(std::string password) { password_ = std::move(password); }
 
-    TSmtpSecurity Security() const { return FSecurity; }
-    void SetSecurity(TSmtpSecurity security) { FSecurity = security; }
-    const std::string& CaFile() const { return FCaFile; }
-    void SetCaFile(std::string path) { FCaFile = std::move(path); }
+    TSmtpSecurity Security() const { return security_; }
+    void SetSecurity(TSmtpSecurity security) { security_ = security; }
+    const std::string& CaFile() const { return caFile_; }
+    void SetCaFile(std::string path) { caFile_ = std::move(path); }
 
     // Opens the connection and reads the 220 greeting. With no security and
     // no password it says Helo, as servers of every age understand. Otherwise
@@ -228,11 +228,11 @@ class TSmtpClient : public TMessageClient {
     // What the last Connect found: the greeting line, whether EHLO was
     // answered, the extensions it offered (keyword and parameters, as sent),
     // and the AUTH mechanism used ("PLAIN", "LOGIN", or empty).
-    const std::string& Greeting() const { return FGreeting; }
-    bool Extended() const { return FExtended; }
-    const TStringList& Extensions() const { return FExtensions; }
+    const std::string& Greeting() const { return greeting_; }
+    bool Extended() const { return extended_; }
+    const TStringList& Extensions() const { return extensions_; }
     bool Offers(std::string_view keyword) const;
-    const std::string& AuthMechanism() const { return FAuthMechanism; }
+    const std::string& AuthMechanism() const { return authMechanism_; }
 
     // Writes "Quit" when connected (no reply awaited), then always closes.
     void Disconnect();
@@ -258,14 +258,14 @@ class TSmtpClient : public TMessageClient {
     void PipelinedEnvelope(const TStringList& commands);
     void CheckAuthReply(int expected);
 
-    std::string FUserID;
-    std::string FPassword;
-    TSmtpSecurity FSecurity = TSmtpSecurity::None;
-    std::string FCaFile;
-    std::string FGreeting;
-    bool FExtended = false;
-    TStringList FExtensions;
-    std::string FAuthMechanism;
+    std::string userID_;
+    std::string password_;
+    TSmtpSecurity security_ = TSmtpSecurity::None;
+    std::string caFile_;
+    std::string greeting_;
+    bool extended_ = false;
+    TStringList extensions_;
+    std::string authMechanism_;
 };
 
 // The sender address of message: empty for an empty From (a null sender);

@@ -22,8 +22,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-constexpr int kPeerClosed = 10054;
-
 struct TSslContextFree {
     void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
 };
@@ -67,62 +65,62 @@ bool IsAddress(const std::string& host) {
 }
 
 // The TLS engine works on two memory buffers: what it wants sent collects in
-// FToPeer and goes out through the plain stream after every call; what the
-// plain stream delivers is put into FFromPeer when the engine asks for more.
+// toPeer_ and goes out through the plain stream after every call; what the
+// plain stream delivers is put into fromPeer_ when the engine asks for more.
 // So waits, time-outs and cancelling stay those of the plain stream.
 class TTlsStream : public INetStream {
   public:
     TTlsStream(std::unique_ptr<INetStream> plain, std::string host)
-        : FPlain(std::move(plain)), FHost(std::move(host)) {}
+        : plain_(std::move(plain)), host_(std::move(host)) {}
 
     ~TTlsStream() override { Close(); }
 
     void Negotiate(const TTlsOptions& options) {
-        FContext.reset(SSL_CTX_new(TLS_client_method()));
-        if (!FContext) {
-            throw ETlsError(FHost, QueuedReason("the TLS library cannot be set up"));
+        context_.reset(SSL_CTX_new(TLS_client_method()));
+        if (!context_) {
+            throw ETlsError(host_, QueuedReason("the TLS library cannot be set up"));
         }
-        SSL_CTX_set_min_proto_version(FContext.get(), TLS1_2_VERSION);
-        SSL_CTX_set_verify(FContext.get(), SSL_VERIFY_PEER, nullptr);
-        SSL_CTX_set_default_verify_paths(FContext.get());
+        SSL_CTX_set_min_proto_version(context_.get(), TLS1_2_VERSION);
+        SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
+        SSL_CTX_set_default_verify_paths(context_.get());
         if (!options.CaFile.empty() &&
-            SSL_CTX_load_verify_locations(FContext.get(), options.CaFile.c_str(), nullptr) != 1) {
+            SSL_CTX_load_verify_locations(context_.get(), options.CaFile.c_str(), nullptr) != 1) {
             throw ETlsCaFileError(options.CaFile);
         }
 
-        FSsl.reset(SSL_new(FContext.get()));
+        ssl_.reset(SSL_new(context_.get()));
         BIO* fromPeer = BIO_new(BIO_s_mem());
         BIO* toPeer = BIO_new(BIO_s_mem());
-        if (!FSsl || fromPeer == nullptr || toPeer == nullptr) {
+        if (!ssl_ || fromPeer == nullptr || toPeer == nullptr) {
             BIO_free(fromPeer);
             BIO_free(toPeer);
-            throw ETlsError(FHost, QueuedReason("the TLS library cannot be set up"));
+            throw ETlsError(host_, QueuedReason("the TLS library cannot be set up"));
         }
         // An empty input buffer means "wait for more", not end of stream.
         BIO_set_mem_eof_return(fromPeer, -1);
-        SSL_set_bio(FSsl.get(), fromPeer, toPeer);
-        FFromPeer = fromPeer;
-        FToPeer = toPeer;
+        SSL_set_bio(ssl_.get(), fromPeer, toPeer);
+        fromPeer_ = fromPeer;
+        toPeer_ = toPeer;
 
-        if (IsAddress(FHost)) {
-            X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(FSsl.get()), FHost.c_str());
+        if (IsAddress(host_)) {
+            X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), host_.c_str());
         } else {
-            SSL_set_hostflags(FSsl.get(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
-            SSL_set1_host(FSsl.get(), FHost.c_str());
-            SSL_set_tlsext_host_name(FSsl.get(), FHost.c_str());
+            SSL_set_hostflags(ssl_.get(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+            SSL_set1_host(ssl_.get(), host_.c_str());
+            SSL_set_tlsext_host_name(ssl_.get(), host_.c_str());
         }
-        SSL_set_connect_state(FSsl.get());
+        SSL_set_connect_state(ssl_.get());
 
         auto deadline = TClock::now() + options.Timeout;
-        Drive([this](std::size_t&) { return SSL_do_handshake(FSsl.get()); }, deadline, true);
-        FNegotiated = true;
+        Drive([this](std::size_t&) { return SSL_do_handshake(ssl_.get()); }, deadline, true);
+        negotiated_ = true;
 
-        FInfo.Version = SSL_get_version(FSsl.get());
-        FInfo.Cipher = SSL_get_cipher_name(FSsl.get());
-        std::unique_ptr<X509, TX509Free> certificate(SSL_get1_peer_certificate(FSsl.get()));
+        info_.Version = SSL_get_version(ssl_.get());
+        info_.Cipher = SSL_get_cipher_name(ssl_.get());
+        std::unique_ptr<X509, TX509Free> certificate(SSL_get1_peer_certificate(ssl_.get()));
         if (certificate) {
-            FInfo.CertificateSubject = NameText(X509_get_subject_name(certificate.get()));
-            FInfo.CertificateIssuer = NameText(X509_get_issuer_name(certificate.get()));
+            info_.CertificateSubject = NameText(X509_get_subject_name(certificate.get()));
+            info_.CertificateIssuer = NameText(X509_get_issuer_name(certificate.get()));
         }
     }
 
@@ -132,7 +130,7 @@ class TTlsStream : public INetStream {
             std::size_t chunk = std::min<std::size_t>(data.size(), INT_MAX);
             std::size_t written = Drive(
                 [&](std::size_t& done) {
-                    return SSL_write_ex(FSsl.get(), data.data(), chunk, &done);
+                    return SSL_write_ex(ssl_.get(), data.data(), chunk, &done);
                 },
                 deadline, false);
             data.remove_prefix(written);
@@ -143,44 +141,44 @@ class TTlsStream : public INetStream {
         auto deadline = TClock::now() + timeout;
         return Drive(
             [&](std::size_t& done) {
-                return SSL_read_ex(FSsl.get(), into.data(), into.size(), &done);
+                return SSL_read_ex(ssl_.get(), into.data(), into.size(), &done);
             },
             deadline, false);
     }
 
     void Close() noexcept override {
-        if (!FPlain) {
+        if (!plain_) {
             return;
         }
-        if (FNegotiated) {
+        if (negotiated_) {
             // The closing alert goes out only if the socket takes it at once.
             ERR_clear_error();
-            SSL_shutdown(FSsl.get());
+            SSL_shutdown(ssl_.get());
             try {
                 SendOutput(TClock::now());
             } catch (...) {
                 // The connection ends either way.
             }
         }
-        FPlain->Close();
-        FPlain.reset();
+        plain_->Close();
+        plain_.reset();
     }
 
-    const TTlsInfo* Tls() const noexcept override { return &FInfo; }
+    const TTlsInfo* Tls() const noexcept override { return &info_; }
 
   private:
     // Repeats one engine call until it completes, moving bytes between the
     // memory buffers and the plain stream; returns the call's byte count.
     template <class Call>
     std::size_t Drive(Call call, TClock::time_point deadline, bool negotiating) {
-        if (!FPlain) {
+        if (!plain_) {
             throw ENetClosedSocket();
         }
         for (;;) {
             ERR_clear_error();
             std::size_t done = 0;
             int rc = call(done);
-            int error = rc > 0 ? SSL_ERROR_NONE : SSL_get_error(FSsl.get(), rc);
+            int error = rc > 0 ? SSL_ERROR_NONE : SSL_get_error(ssl_.get(), rc);
             switch (error) {
                 case SSL_ERROR_NONE:
                     SendOutput(deadline);
@@ -193,7 +191,7 @@ class TTlsStream : public INetStream {
                     SendOutput(deadline);
                     break;
                 case SSL_ERROR_ZERO_RETURN:
-                    throw ENetSocketError(kPeerClosed);
+                    throw ENetSocketError(sockerr::kConnectionReset);
                 default:
                     Fail(negotiating, deadline);
             }
@@ -209,38 +207,38 @@ class TTlsStream : public INetStream {
         } catch (...) {
             // The failure below is the one worth reporting.
         }
-        long verified = SSL_get_verify_result(FSsl.get());
+        long verified = SSL_get_verify_result(ssl_.get());
         if (negotiating && verified != X509_V_OK) {
-            throw ETlsCertificateError(FHost, X509_verify_cert_error_string(verified));
+            throw ETlsCertificateError(host_, X509_verify_cert_error_string(verified));
         }
-        throw ETlsError(FHost, reason);
+        throw ETlsError(host_, reason);
     }
 
     void SendOutput(TClock::time_point deadline) {
         std::array<char, 16384> buffer;
-        while (BIO_ctrl_pending(FToPeer) > 0) {
-            int got = BIO_read(FToPeer, buffer.data(), static_cast<int>(buffer.size()));
+        while (BIO_ctrl_pending(toPeer_) > 0) {
+            int got = BIO_read(toPeer_, buffer.data(), static_cast<int>(buffer.size()));
             if (got <= 0) {
                 return;
             }
-            FPlain->Write({buffer.data(), static_cast<std::size_t>(got)}, Remaining(deadline));
+            plain_->Write({buffer.data(), static_cast<std::size_t>(got)}, Remaining(deadline));
         }
     }
 
     void ReceiveInput(TClock::time_point deadline) {
         std::array<char, 16384> buffer;
-        std::size_t got = FPlain->Read(buffer, Remaining(deadline));
-        BIO_write(FFromPeer, buffer.data(), static_cast<int>(got));
+        std::size_t got = plain_->Read(buffer, Remaining(deadline));
+        BIO_write(fromPeer_, buffer.data(), static_cast<int>(got));
     }
 
-    std::unique_ptr<INetStream> FPlain;
-    std::string FHost;
-    std::unique_ptr<SSL_CTX, TSslContextFree> FContext;
-    std::unique_ptr<SSL, TSslFree> FSsl;
-    BIO* FFromPeer = nullptr;  // owned by FSsl
-    BIO* FToPeer = nullptr;    // owned by FSsl
-    bool FNegotiated = false;
-    TTlsInfo FInfo;
+    std::unique_ptr<INetStream> plain_;
+    std::string host_;
+    std::unique_ptr<SSL_CTX, TSslContextFree> context_;
+    std::unique_ptr<SSL, TSslFree> ssl_;
+    BIO* fromPeer_ = nullptr;  // owned by ssl_
+    BIO* toPeer_ = nullptr;    // owned by ssl_
+    bool negotiated_ = false;
+    TTlsInfo info_;
 };
 
 }  // namespace

@@ -9,19 +9,18 @@
 #include "mail/net_errors.h"
 #include "mail/smtp_client.h"
 #include "mail/smtp_probe.h"
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 namespace qv {
 namespace {
 
 using test::SmtpTestServer;
-using test::TempFolder;
 using test::TestCertificate;
 
 class SmtpTlsTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        folder = new TempFolder;
+        folder = new TTempFolder;
         local = new TestCertificate(folder->Path(), "localhost", "DNS:localhost,IP:127.0.0.1");
         other = new TestCertificate(folder->Path(), "other.example", "DNS:other.example");
     }
@@ -61,7 +60,7 @@ class SmtpTlsTest : public ::testing::Test {
         return {.From = "jo@home.example", .To = to, .Subject = "Roads", .MessageText = "Fix them."};
     }
 
-    static inline TempFolder* folder = nullptr;
+    static inline TTempFolder* folder = nullptr;
     static inline TestCertificate* local = nullptr;
     static inline TestCertificate* other = nullptr;
 };

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace qv::test {
 
 inline std::string ReadFileBytes(const std::filesystem::path& path) {
@@ -29,23 +31,6 @@ inline std::string EnvOr(const char* name, const char* fallback) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : fallback;
 }
-
-// A fresh folder under the system's temporary folder, removed on destruction.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvmailXXXXXX").string();
-        FPath = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    const std::filesystem::path& Path() const { return FPath; }
-
-  private:
-    std::filesystem::path FPath;
-};
 
 // In a forked child: runs args[0] (looked up on PATH) with args; never
 // returns.
@@ -99,7 +84,7 @@ class SmtpTestServer {
         std::string script =
             EnvOr("QV_SOURCE_DIR", QV_TEST_SOURCE_DIR) + std::string("/tests/mail/smtp_server.py");
         std::vector<std::string> args = {EnvOr("QV_PYTHON", "/usr/bin/python3"), script,
-                                         FFolder.Path().string()};
+                                         folder_.Path().string()};
         for (const std::string& address : refused) {
             args.push_back("--refuse");
             args.push_back(address);
@@ -109,8 +94,8 @@ class SmtpTestServer {
         if (::pipe(out) != 0) {
             return;
         }
-        FPid = ::fork();
-        if (FPid == 0) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             ::close(out[1]);
@@ -119,25 +104,25 @@ class SmtpTestServer {
         ::close(out[1]);
         FILE* port = ::fdopen(out[0], "r");
         if (port != nullptr) {
-            if (std::fscanf(port, "%d", &FPort) != 1) {
-                FPort = 0;
+            if (std::fscanf(port, "%d", &port_) != 1) {
+                port_ = 0;
             }
             std::fclose(port);
         }
     }
 
     ~SmtpTestServer() {
-        if (FPid > 0) {
-            ::kill(FPid, SIGTERM);
-            ::waitpid(FPid, nullptr, 0);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
         }
     }
 
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;
 
-    int Port() const { return FPort; }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(FPort); }
+    int Port() const { return port_; }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
     // The parsed form of accepted message n (from 1), or "" before it arrived.
     std::string Summary(int n) const { return ReadFileBytes(File(std::to_string(n) + ".txt")); }
@@ -179,11 +164,11 @@ class SmtpTestServer {
     }
 
   private:
-    std::filesystem::path File(const std::string& name) const { return FFolder.Path() / name; }
+    std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
 
-    TempFolder FFolder;
-    pid_t FPid = -1;
-    int FPort = 0;
+    TTempFolder folder_;
+    pid_t pid_ = -1;
+    int port_ = 0;
 };
 
 }  // namespace qv::test
