@@ -44,7 +44,7 @@ std::string Lower(std::string text) {
 }
 
 std::string ErrorWithCode(int error) {
-    return SocketErrorText(error) + " (Error #" + std::to_string(error) + ")";
+    return HttpSocketErrorText(error) + " (Error #" + std::to_string(error) + ")";
 }
 
 std::string Base64(const std::string& text) {

@@ -49,8 +49,10 @@ inline constexpr int kOperationNotSupported = 10045;
 inline constexpr int kHostNotFound = 11001;
 }  // namespace sockerr
 
-// The fixed English text of a socket error code; "Not a WinSock error" for a
-// code outside the table.
-std::string SocketErrorText(int code);
+// The fixed English text of a socket error code as the HTTP client words it;
+// "Not a WinSock error" for a code outside the table. (The SMTP client has a
+// table of its own with other wording, mail/net_errors.h: the two names must
+// differ, or a program linking both gets either table.)
+std::string HttpSocketErrorText(int code);
 
 }  // namespace qv
