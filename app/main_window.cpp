@@ -27,6 +27,7 @@
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
+#include "update/windows/update_window.h"
 
 namespace {
 
@@ -63,6 +64,10 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenI
     CreateControls();
     CreateMenus();
     FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    delete frmUpdate;
 }
 
 void TfrmMain::CreateControls() {
@@ -193,6 +198,7 @@ void TfrmMain::CreateMenus() {
     ConnectionSettings1 = options->addAction("&Connection Settings...");
     GridColors1 = options->addAction("&Grid Colors...");
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
+    connect(CheckForListUpdates1, &QAction::triggered, this, &TfrmMain::CheckForListUpdates1Click);
     options->addSeparator();
     UseExternalEmail1 = options->addAction("Use &external Email Program For Links");
     UseExternalEmail1->setCheckable(true);
@@ -347,6 +353,17 @@ void TfrmMain::UseExternalEmail1Click() {
     SaveSettingsOrWarn();
 }
 
+void TfrmMain::CheckForListUpdates1Click() {
+    ManualCheck = true;
+    CreateUpdateWindow();
+}
+
+void TfrmMain::CreateUpdateWindow() {
+    if (frmUpdate)
+        frmUpdate->close();
+    frmUpdate = new TfrmUpdate(this, Dialogs, ProgramDirectory);
+}
+
 // What the side-bar items open comes with the list views and the browser.
 void TfrmMain::OutlookBar1ItemClick(int, int) {}
 
@@ -375,6 +392,8 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
+    if (frmUpdate)
+        frmUpdate->close();
     if (Activating)
         QuitWhenActivated = true;
     else

@@ -17,6 +17,8 @@ Special paths:
   /bad-length               a non-numeric Content-Length
   /last-request             the head of the previous request, as the body
   .../qnnew.dat             200 with a short body, also for absolute paths
+  /stall/NAME               NAME from the folder when it is qndates2.dat; any
+                            other NAME is accepted and never answered
 """
 import argparse
 import http.server
@@ -51,7 +53,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             previous = last_request
             last_request = head
 
-        if path == "/last-request":
+        if path.startswith("/stall/"):
+            if path != "/stall/qndates2.dat":
+                threading.Event().wait()
+            self.path = path[len("/stall"):]
+            super().do_GET()
+        elif path == "/last-request":
             self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % len(previous) + previous)
         elif path == "/redirect":
             target = "http://127.0.0.1:%s%s" % (query["port"][0], query.get("path", ["/"])[0])

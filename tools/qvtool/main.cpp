@@ -20,6 +20,7 @@ constexpr Command kCommands[] = {
      "--proxy-password PASSWORD] [-o FILE]"},
     {"expand", qvtool::RunExpand, "expand ARCHIVE NAME TARGETDIR"},
     {"pack", qvtool::RunPack, "pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE..."},
+    {"update", qvtool::RunUpdate, "update --dir DIR --server BASEURL --mirror BASEURL [--yes]"},
 };
 
 int Usage() {
