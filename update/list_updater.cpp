@@ -60,7 +60,8 @@ std::string TimedOutReason() {
 
 TUpdateServers DefaultUpdateServers() {
     return {{std::string("http://") + servers::kUpdateHost + servers::kListDirectory,
-             servers::kMirrorBase}};
+             servers::kMirrorBase},
+            TrustedListKeys()};
 }
 
 TListUpdater::TListUpdater(std::string programDirectory, TUpdateServers servers,
@@ -91,7 +92,7 @@ TListUpdater::~TListUpdater() {
     if (archiveFile_.is_open()) {
         archiveFile_.close();
     }
-    if (step_ == TStep::Downloading) {
+    if (step_ == TStep::Downloading || step_ == TStep::FetchingSignature) {
         RemoveWorkFiles();
     }
 }
@@ -165,6 +166,9 @@ void TListUpdater::Failed(int status, const std::string& reason) {
 
 void TListUpdater::DocData() {
     idleTimer_.start(idleLimit_);
+    if (step_ == TStep::FetchingSignature) {
+        return;
+    }
     const long long received = HttpClient1->ReceivedBytes();
     const long long size = HttpClient1->ContentSize();
     SetStatus(size > 0 ? std::to_string(received) + " Of " + std::to_string(size) +
@@ -196,6 +200,9 @@ void TListUpdater::RequestDone() {
         case TStep::Downloading:
             ArchiveReceived();
             break;
+        case TStep::FetchingSignature:
+            SignatureReceived();
+            break;
         case TStep::Idle:
             break;
     }
@@ -210,9 +217,9 @@ void TListUpdater::StartCheck() {
     aborted_ = false;
     SetUpProxy();
     HttpClient1->URL = servers_.Base[0] + kDatesFileName;
-    datesBuffer_ = std::make_unique<TBoundedTextBuffer>(kMaxDatesFileSize);
-    datesStream_ = std::make_unique<std::ostream>(datesBuffer_.get());
-    HttpClient1->ResponseStream = datesStream_.get();
+    textBuffer_ = std::make_unique<TBoundedTextBuffer>(kMaxDatesFileSize);
+    textStream_ = std::make_unique<std::ostream>(textBuffer_.get());
+    HttpClient1->ResponseStream = textStream_.get();
     if (!StartRequest(TStep::Checking)) {
         CheckDone();
     }
@@ -221,9 +228,9 @@ void TListUpdater::StartCheck() {
 void TListUpdater::CheckDone() {
     step_ = TStep::Idle;
     HttpClient1->ResponseStream = nullptr;
-    const std::string text = datesBuffer_ ? datesBuffer_->Text() : std::string();
-    datesStream_.reset();
-    datesBuffer_.reset();
+    const std::string text = textBuffer_ ? textBuffer_->Text() : std::string();
+    textStream_.reset();
+    textBuffer_.reset();
     if (failed_) {
         SetStatus("Failed: " + std::to_string(failedStatus_) + " " + failedReason_);
         if (OnCheckDone) {
@@ -291,6 +298,7 @@ void TListUpdater::BeginUpdateList() {
     const TUpdateListInfo& info = UpdateListInfo(runLists_[runPosition_]);
     SetUpProxy();
     HttpClient1->URL = servers_.Base[serverIndex_] + info.ArchiveName;
+    signatureFailed_ = false;
     const std::string archive = dir_ + kArchiveFileName;
     archiveFile_.clear();
     archiveFile_.open(archive, std::ios::binary | std::ios::out | std::ios::trunc);
@@ -324,7 +332,50 @@ void TListUpdater::ArchiveReceived() {
         return;
     }
     SetStatus("Received " + std::to_string(HttpClient1->ReceivedBytes()) + " bytes");
+
+    HttpClient1->URL += kSignatureSuffix;
+    textBuffer_ = std::make_unique<TBoundedTextBuffer>(kMaxSignatureFileSize);
+    textStream_ = std::make_unique<std::ostream>(textBuffer_.get());
+    HttpClient1->ResponseStream = textStream_.get();
+    if (!StartRequest(TStep::FetchingSignature)) {
+        SignatureReceived();
+    }
+}
+
+// A signature that cannot be fetched counts as one that does not verify.
+void TListUpdater::SignatureReceived() {
+    HttpClient1->ResponseStream = nullptr;
+    const std::string signature = textBuffer_ ? textBuffer_->Text() : std::string();
+    textStream_.reset();
+    textBuffer_.reset();
+    if (aborted_) {
+        EndRun(TRunOutcome::Aborted);
+        return;
+    }
+    if (failed_ || !ArchiveVerifies(signature)) {
+        signatureFailed_ = true;
+        SetStatus(std::string("Signature did not verify: ") +
+                  UpdateListInfo(runLists_[runPosition_]).ArchiveName);
+        ListResult(-2);
+        return;
+    }
     ListResult(InstallArchive());
+}
+
+bool TListUpdater::ArchiveVerifies(const std::string& signature) const {
+    const std::string path = dir_ + kArchiveFileName;
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || size > kMaxSignedArchiveSize) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string content(static_cast<std::size_t>(size), '\0');
+    if (!in.read(content.data(), static_cast<std::streamsize>(size))) {
+        return false;
+    }
+    return VerifyArchive(UpdateListInfo(runLists_[runPosition_]).ArchiveName, content, signature,
+                         servers_.TrustedKeys);
 }
 
 // Expands the downloaded archive's list and puts it in place of the list
@@ -388,7 +439,10 @@ void TListUpdater::ListResult(int result) {
                  (list == TUpdateList::Senate ? std::to_string(failedStatus_) + ":" : "") +
                  failedReason_);
         } else {
-            Warn(std::string("Error decompressing file: ") + info.Title);
+            Warn(std::string("Error decompressing file: ") + info.Title +
+                 (signatureFailed_ ? std::string("\nThe signature of the ") + info.Title +
+                                         " list did not verify."
+                                   : std::string()));
         }
         EndRun(TRunOutcome::Failed);
         return;

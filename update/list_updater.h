@@ -12,6 +12,11 @@
 // when the reader accepts the file. A run that completes every flagged list
 // writes the settings file.
 //
+// An archive is expanded only once its signature (the archive's name +
+// ".sig", beside it on the same server) verifies against a trusted key; a
+// missing or bad signature fails the list like a failed expansion, and the
+// final warning then says that the signature did not verify.
+//
 // Files in the program folder while a run works: "temp.dat", the archive
 // being downloaded (left in place after a completed run), and the expanded
 // entry "temp2.dat". A run that fails or is aborted removes both.
@@ -38,19 +43,23 @@
 #include "settings/settings.h"
 #include "update/dates_file.h"
 #include "update/http_client.h"
+#include "update/list_signature.h"
 
 namespace qv {
 
 class TBoundedTextBuffer;
 
-// The servers a check and a run use: the update server's list directory,
-// then the mirror's (ServerBase). Each ends in "/"; the dates file and the
-// archives are fetched as the base followed by their names.
+// Where a check and a run fetch from, and whom they trust.
 struct TUpdateServers {
+    // The update server's list directory, then the mirror's (ServerBase).
+    // Each ends in "/"; the dates file, the archives and their signatures
+    // are fetched as the base followed by their names.
     std::array<std::string, 2> Base;
+    // An archive is installed only with a signature by one of these keys.
+    std::vector<TPublicKey> TrustedKeys;
 };
 
-// The built-in servers of update/servers.h.
+// The built-in servers of update/servers.h and the built-in keys.
 TUpdateServers DefaultUpdateServers();
 
 inline constexpr const char* kDatesFileName = "qndates2.dat";
@@ -67,6 +76,8 @@ inline constexpr std::chrono::milliseconds kDefaultIdleLimit{60000};
 
 // A dates file larger than this is refused: it is held in memory.
 inline constexpr std::size_t kMaxDatesFileSize = 64 * 1024;
+// Nor is a signature file beyond this size.
+inline constexpr std::size_t kMaxSignatureFileSize = 1024;
 
 enum class TCheckOutcome {
     Failed,  // the dates file could not be fetched; the status line says why
@@ -129,7 +140,7 @@ class TListUpdater : public QObject {
     void SetIdleLimit(std::chrono::milliseconds limit) { idleLimit_ = limit; }
 
   private:
-    enum class TStep { Idle, Checking, Downloading };
+    enum class TStep { Idle, Checking, Downloading, FetchingSignature };
 
     void SetUpProxy();
     bool StartRequest(TStep step);
@@ -145,6 +156,8 @@ class TListUpdater : public QObject {
     void NextList();
     void BeginUpdateList();
     void ArchiveReceived();
+    void SignatureReceived();
+    bool ArchiveVerifies(const std::string& signature) const;
     int InstallArchive();
     bool CopyOverListFile(const std::string& expanded, const std::string& target);
     void ListResult(int result);
@@ -169,14 +182,16 @@ class TListUpdater : public QObject {
     std::string status_;
     std::array<bool, kUpdateListCount> updateFlags_{};
 
-    std::unique_ptr<TBoundedTextBuffer> datesBuffer_;
-    std::unique_ptr<std::ostream> datesStream_;
+    // The dates file or a signature, as it arrives.
+    std::unique_ptr<TBoundedTextBuffer> textBuffer_;
+    std::unique_ptr<std::ostream> textStream_;
 
     std::vector<TUpdateList> runLists_;
     std::size_t runPosition_ = 0;
     std::size_t serverIndex_ = 0;
     std::ofstream archiveFile_;
     std::string expandedName_;
+    bool signatureFailed_ = false;  // the list's last attempt failed on its signature
     int failedStatus_ = 0;
     std::string failedReason_;
 };

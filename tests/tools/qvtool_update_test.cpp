@@ -28,8 +28,9 @@ class QvtoolUpdateTest : public ::testing::Test {
         env.remove("http_proxy");
         env.remove("HTTP_PROXY");
         process.setProcessEnvironment(env);
-        process.start(QVTOOL_PATH,
-                      QStringList{"update", "--dir", site.Program.path()} + args);
+        process.start(QVTOOL_PATH, QStringList{"update", "--dir", site.Program.path(), "--key",
+                                               site.PublicFile()} +
+                                       args);
         process.closeWriteChannel();
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -88,7 +89,7 @@ TEST_F(QvtoolUpdateTest, FailuresGoToStandardErrorAndExitNonZero) {
     EXPECT_EQ(run.err, "Failed: 404 File not found\n");
 
     site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
-    qvtest::WriteFile(site.Server.filePath("senate2.dat"), "this is text, not an archive");
+    site.PublishBytes(site.Server, "senate2.dat", "this is text, not an archive");
     run = Update(servers);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Updates are available for the following lists: \nSenate List\n");
@@ -97,6 +98,33 @@ TEST_F(QvtoolUpdateTest, FailuresGoToStandardErrorAndExitNonZero) {
     EXPECT_EQ(SettingsFile(), "<missing>");
 
     EXPECT_EQ(Update({"--server", "http://127.0.0.1:1/"}).exitCode, 2);
+}
+
+TEST(QvtoolKeygenTest, KeepsTheSecretPrivateAndNeverReplacesIt) {
+    QTemporaryDir dir;
+    const QString secret = dir.filePath("lists.secret");
+    const QString pub = dir.filePath("lists.public");
+    qvtest::Qvtool({"keygen", secret, pub});
+    const std::string first = qvtest::ReadFile(secret);
+    const QFileDevice::Permissions others = QFile::ReadGroup | QFile::WriteGroup |
+                                            QFile::ExeGroup | QFile::ReadOther |
+                                            QFile::WriteOther | QFile::ExeOther;
+    EXPECT_FALSE(QFile::permissions(secret) & others);
+    EXPECT_TRUE(qv::ParseSecretKey(first));
+    EXPECT_TRUE(qv::ParsePublicKey(qvtest::ReadFile(pub)));
+
+    QProcess again;
+    again.start(QVTOOL_PATH, {"keygen", secret, dir.filePath("second.public")});
+    again.waitForFinished(60000);
+    EXPECT_EQ(again.exitCode(), 1);
+    EXPECT_EQ(qvtest::ReadFile(secret), first);
+
+    // A public key is no secret key to sign with; nothing is written then.
+    QProcess pack;
+    pack.start(QVTOOL_PATH, {"pack", "--sign", pub, dir.filePath("a.dat"), pub});
+    pack.waitForFinished(60000);
+    EXPECT_EQ(pack.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath("a.dat")));
 }
 
 }  // namespace

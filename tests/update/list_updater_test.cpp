@@ -68,8 +68,9 @@ class ListUpdaterTest : public ::testing::Test {
     }
 
     void Make(const std::string& server, const std::string& mirror) {
-        updater = std::make_unique<TListUpdater>(site.ProgramDir(), TUpdateServers{{server, mirror}},
-                                                 settings, [this] { ++saves; });
+        updater = std::make_unique<TListUpdater>(
+            site.ProgramDir(), TUpdateServers{{server, mirror}, site.TrustedKeys()}, settings,
+            [this] { ++saves; });
         updater->OnStatus = [this](const std::string& text) { statuses.push_back(text); };
         updater->OnWarning = [this](const std::string& text) { warnings.push_back(text); };
         updater->OnCheckDone = [this](TCheckOutcome outcome) { checked = outcome; };
@@ -259,7 +260,7 @@ TEST_F(ListUpdaterTest, ListFailingOnBothServersWarnsAndInstallsNothing) {
         for (const QTemporaryDir* folder : {&site.Server, &site.Mirror}) {
             QFile::remove(folder->filePath(row.archive));
             if (row.corrupt) {
-                qvtest::WriteFile(folder->filePath(row.archive), "this is text, not an archive");
+                site.PublishBytes(*folder, row.archive, "this is text, not an archive");
             }
         }
         warnings.clear();
@@ -267,6 +268,45 @@ TEST_F(ListUpdaterTest, ListFailingOnBothServersWarnsAndInstallsNothing) {
         ASSERT_EQ(Check(), TCheckOutcome::Done);
         EXPECT_EQ(Run(), TRunOutcome::Failed);
         EXPECT_EQ(warnings, Strings{row.warning});
+        ExpectNothingInstalled();
+    }
+}
+
+TEST_F(ListUpdaterTest, ArchiveWithoutAGoodSignatureIsNeverExpanded) {
+    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    HttpTestServer server(site.Server.path());
+    const QString archive = site.Server.filePath("senate2.dat");
+    const std::function<void()> spoil[] = {
+        [&] {  // a changed byte
+            std::string bytes = qvtest::ReadFile(archive);
+            bytes[bytes.size() / 2] ^= 1;
+            qvtest::WriteFile(archive, bytes);
+        },
+        [&] { QFile::remove(archive + ".sig"); },
+        [&] {  // signed by a key the program does not trust
+            qvtest::Qvtool({"pack", "--sign", site.OtherSecretFile(), archive,
+                            site.Program.filePath("senate.dat")});
+        },
+        [&] {  // the House archive, signed as such, served as the Senate's
+            site.Publish(site.Server, "house2.dat", kNewSenate);
+            QFile::remove(archive);
+            QFile::remove(archive + ".sig");
+            QFile::rename(site.Server.filePath("house2.dat"), archive);
+            QFile::rename(site.Server.filePath("house2.dat.sig"), archive + ".sig");
+        },
+    };
+    for (std::size_t i = 0; i < std::size(spoil); ++i) {
+        SCOPED_TRACE(i);
+        QFile::remove(archive + ".sig");
+        site.Publish(site.Server, "senate2.dat", kNewSenate);
+        spoil[i]();
+        warnings.clear();
+        Make(server, server);
+        ASSERT_EQ(Check(), TCheckOutcome::Done);
+        EXPECT_EQ(Run(), TRunOutcome::Failed);
+        EXPECT_EQ(warnings, Strings{"Error decompressing file: Senate\n"
+                                    "The signature of the Senate list did not verify."});
+        EXPECT_TRUE(Saw("Signature did not verify: senate2.dat"));
         ExpectNothingInstalled();
     }
 }

@@ -1,6 +1,7 @@
 // An installation and its update servers for the updater's tests: a program
 // folder holding small list files, and folders for the update server's and
-// the mirror's list directories, whose archives are made with qvtool pack.
+// the mirror's list directories, whose archives are made and signed with
+// qvtool pack by a key of the site's own (qvtool keygen).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 #include "app/list_files.h"
 #include "update/dates_file.h"
+#include "update/list_signature.h"
 
 namespace qvtest {
 
@@ -37,11 +39,28 @@ inline void WriteFile(const QString& path, const std::string& data) {
     file.write(data.data(), static_cast<qint64>(data.size()));
 }
 
+inline void Qvtool(const QStringList& args) {
+    QProcess tool;
+    tool.start(QVTOOL_PATH, args);
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+}
+
 class UpdateSite {
   public:
     UpdateSite() {
         qv::ServerDate.fill(qv::kNoServerDate);
         list_files::WriteAll(Program.path());
+        Qvtool({"keygen", SecretFile(), PublicFile()});
+        Qvtool({"keygen", Keys.filePath("other.secret"), Keys.filePath("other.public")});
+    }
+
+    QString SecretFile() const { return Keys.filePath("site.secret"); }
+    QString PublicFile() const { return Keys.filePath("site.public"); }
+    // The key of a publisher the program does not trust.
+    QString OtherSecretFile() const { return Keys.filePath("other.secret"); }
+    std::vector<qv::TPublicKey> TrustedKeys() const {
+        return {*qv::ParsePublicKey(ReadFile(PublicFile()))};
     }
 
     // The program folder, ending in "/".
@@ -50,23 +69,30 @@ class UpdateSite {
     QStringList ProgramFiles() const { return QDir(Program.path()).entryList(QDir::Files); }
 
     // Writes `content` as the entry `entry` of the archive `archive` in
-    // `folder`, packed by qvtool with `method`.
+    // `folder`, packed and signed by qvtool with `method`.
     void Publish(const QTemporaryDir& folder, const std::string& archive, const std::string& content,
                  const QString& entry = "temp2.dat", const QString& method = "LH5") {
         QTemporaryDir scratch;
         WriteFile(scratch.filePath(entry), content);
-        QProcess pack;
-        pack.start(QVTOOL_PATH, {"pack", "--method", method,
-                                 folder.filePath(QString::fromStdString(archive)),
-                                 scratch.filePath(entry)});
-        ASSERT_TRUE(pack.waitForFinished(60000));
-        ASSERT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+        Qvtool({"pack", "--method", method, "--sign", SecretFile(),
+                folder.filePath(QString::fromStdString(archive)), scratch.filePath(entry)});
+    }
+
+    // Puts `bytes` as the archive `archive` in `folder`, signed by the site.
+    void PublishBytes(const QTemporaryDir& folder, const std::string& archive,
+                      const std::string& bytes) {
+        const QString path = folder.filePath(QString::fromStdString(archive));
+        WriteFile(path, bytes);
+        const qv::TSignature sig =
+            qv::SignArchive(archive, bytes, *qv::ParseSecretKey(ReadFile(SecretFile())));
+        WriteFile(path + ".sig", std::string(sig.begin(), sig.end()));
     }
 
     void PublishDates(const QTemporaryDir& folder, const std::string& text) {
         WriteFile(folder.filePath("qndates2.dat"), text);
     }
 
+    QTemporaryDir Keys;
     QTemporaryDir Program;
     QTemporaryDir Server;
     QTemporaryDir Mirror;

@@ -19,8 +19,11 @@ constexpr Command kCommands[] = {
      "fetch URL [--proxy HOST[:PORT]] [--proxy-port PORT] [--proxy-user NAME "
      "--proxy-password PASSWORD] [-o FILE]"},
     {"expand", qvtool::RunExpand, "expand ARCHIVE NAME TARGETDIR"},
-    {"pack", qvtool::RunPack, "pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE..."},
-    {"update", qvtool::RunUpdate, "update --dir DIR --server BASEURL --mirror BASEURL [--yes]"},
+    {"pack", qvtool::RunPack,
+     "pack [--method NON|RLE|LZH|LH5] [--sign SECRETFILE] ARCHIVE FILE..."},
+    {"keygen", qvtool::RunKeygen, "keygen SECRETFILE PUBLICFILE"},
+    {"update", qvtool::RunUpdate,
+     "update --dir DIR --server BASEURL --mirror BASEURL [--yes] [--key PUBLICFILE]..."},
 };
 
 int Usage() {

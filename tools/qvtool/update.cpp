@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "settings/settings.h"
@@ -18,10 +21,12 @@ namespace qvtool {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: qvtool update --dir DIR --server BASEURL --mirror BASEURL [--yes]\n";
+    "usage: qvtool update --dir DIR --server BASEURL --mirror BASEURL [--yes] "
+    "[--key PUBLICFILE]...\n";
 
 struct UpdateOptions {
     std::string dir, server, mirror;
+    std::vector<std::string> keyFiles;  // trusted besides the built-in keys
     bool yes = false;
 };
 
@@ -40,6 +45,8 @@ std::optional<UpdateOptions> ParseUpdateArgs(const Args& args) {
             *target = args[i];
         } else if (arg == "--yes") {
             options.yes = true;
+        } else if (arg == "--key" && i + 1 < args.size()) {
+            options.keyFiles.push_back(args[++i]);
         } else {
             return std::nullopt;
         }
@@ -57,6 +64,24 @@ std::string DirectoryUrl(std::string url) {
         url += '/';
     }
     return url;
+}
+
+// The built-in keys and those of the --key files; false when a file holds
+// no public key.
+bool TrustedKeys(const std::vector<std::string>& files, std::vector<qv::TPublicKey>& keys) {
+    keys = qv::TrustedListKeys();
+    for (const std::string& file : files) {
+        std::ifstream in(file);
+        std::ostringstream text;
+        text << in.rdbuf();
+        const std::optional<qv::TPublicKey> key = qv::ParsePublicKey(text.str());
+        if (!key) {
+            std::fprintf(stderr, "qvtool update: %s holds no public key\n", file.c_str());
+            return false;
+        }
+        keys.push_back(*key);
+    }
+    return true;
 }
 
 // The program's own settings: its file when there is one, else the defaults.
@@ -99,7 +124,11 @@ int RunUpdate(const Args& args) {
         return 1;
     }
 
-    qv::TListUpdater updater(dir, {{DirectoryUrl(options->server), DirectoryUrl(options->mirror)}});
+    qv::TUpdateServers servers{{DirectoryUrl(options->server), DirectoryUrl(options->mirror)}, {}};
+    if (!TrustedKeys(options->keyFiles, servers.TrustedKeys)) {
+        return 1;
+    }
+    qv::TListUpdater updater(dir, servers);
     QEventLoop loop;
     std::optional<qv::TCheckOutcome> checked;
     std::optional<qv::TRunOutcome> ran;

@@ -48,7 +48,8 @@ class UpdateWindowTest : public ::testing::Test {
     TfrmUpdate* Open(const HttpTestServer& server, bool manual) {
         ManualCheck = manual;
         frmMain->frmUpdate = new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
-                                            {{server.Url("/"), "http://127.0.0.1:1/"}});
+                                            {{server.Url("/"), "http://127.0.0.1:1/"},
+                                             site.TrustedKeys()});
         return frmMain->frmUpdate;
     }
 
