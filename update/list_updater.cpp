@@ -59,9 +59,11 @@ std::string TimedOutReason() {
 }  // namespace
 
 TUpdateServers DefaultUpdateServers() {
-    return {{std::string("http://") + servers::kUpdateHost + servers::kListDirectory,
+    return {{std::string(servers::kUpdateScheme) + "://" + servers::kUpdateHost +
+                 servers::kListDirectory,
              servers::kMirrorBase},
-            TrustedListKeys()};
+            TrustedListKeys(),
+            {}};
 }
 
 TListUpdater::TListUpdater(std::string programDirectory, TUpdateServers servers,
@@ -72,7 +74,7 @@ TListUpdater::TListUpdater(std::string programDirectory, TUpdateServers servers,
       servers_(std::move(servers)),
       settings_(settings),
       saveSettings_(std::move(saveSettings)),
-      HttpClient1(new THttpClient(this)) {
+      HttpClient1(new THttpClient(this, SocketFactory(servers_.Tls))) {
     // The updater's own settings of the archive component.
     Archiver1.SetMakeDirectories(true);
     Archiver1.SetExceptionOnFileError(true);

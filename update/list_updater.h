@@ -44,6 +44,7 @@
 #include "update/dates_file.h"
 #include "update/http_client.h"
 #include "update/list_signature.h"
+#include "update/tls_socket.h"
 
 namespace qv {
 
@@ -57,6 +58,8 @@ struct TUpdateServers {
     std::array<std::string, 2> Base;
     // An archive is installed only with a signature by one of these keys.
     std::vector<TPublicKey> TrustedKeys;
+    // For https bases: certificate authorities trusted besides the system's.
+    TTlsOptions Tls;
 };
 
 // The built-in servers of update/servers.h and the built-in keys.

@@ -3,7 +3,8 @@
 // change. The values come from the build's configuration (the CMake cache
 // variables QV_UPDATE_HOST, QV_MIRROR_BASE, QV_PRODUCT_HOST and
 // QV_SECOND_HOST), so that a private installation or a test build can point
-// the program at servers of its own without a source change.
+// the program at servers of its own without a source change (QV_UPDATE_SCHEME
+// too: "https" unless an installation's own server speaks plain http).
 #pragma once
 
 #include "update/configured_servers.h"
@@ -11,7 +12,8 @@
 namespace qv::servers {
 
 // The update server: the dates file and the list archives lie in its list
-// directory, "http://" + kUpdateHost + kListDirectory.
+// directory, kUpdateScheme + "://" + kUpdateHost + kListDirectory.
+inline constexpr const char* kUpdateScheme = configured::kUpdateScheme;
 inline constexpr const char* kUpdateHost = configured::kUpdateHost;
 inline constexpr const char* kListDirectory = "/qndata/";
 // The mirror's list directory, a complete address ending in "/"; it takes

@@ -100,6 +100,21 @@ TEST_F(QvtoolUpdateTest, FailuresGoToStandardErrorAndExitNonZero) {
     EXPECT_EQ(Update({"--server", "http://127.0.0.1:1/"}).exitCode, 2);
 }
 
+TEST_F(QvtoolUpdateTest, HttpsServerIsTrustedThroughACaFile) {
+    qvtest::TestCertificate certificate;
+    site.PublishDates(site.Server, qvtest::kSameDates);
+    HttpTestServer server(site.Server.path(), &certificate);
+    const QString url = QString::fromStdString(server.Url("/"));
+    const QStringList servers{"--server", url, "--mirror", url};
+    ToolRun run = Update(servers);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.rfind("Failed: 404 Secure connection failed: ", 0), 0u) << run.err;
+
+    run = Update(servers + QStringList{"--ca-file", certificate.CertFile()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "No updates are presently available.\n");
+}
+
 TEST(QvtoolKeygenTest, KeepsTheSecretPrivateAndNeverReplacesIt) {
     QTemporaryDir dir;
     const QString secret = dir.filePath("lists.secret");

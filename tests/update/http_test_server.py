@@ -2,7 +2,8 @@
 
 Serves the files of a folder (--root) and a few special paths that send
 responses a well-behaved server would not. Binds 127.0.0.1 on a free port
-and prints that port on the first line of standard output.
+and prints that port on the first line of standard output. With --cert and
+--key it speaks https with that certificate.
 
 Special paths:
   /redirect?port=P&path=/x  302 to http://127.0.0.1:P/x
@@ -24,6 +25,7 @@ import argparse
 import http.server
 import os
 import socketserver
+import ssl
 import sys
 import threading
 import urllib.parse
@@ -95,9 +97,18 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
     args = parser.parse_args()
     os.chdir(args.root)
     server = Server(("127.0.0.1", 0), Handler)
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+        # The handshake runs in the request's thread, so a client that fails
+        # it holds up no other.
+        server.socket = context.wrap_socket(server.socket, server_side=True,
+                                            do_handshake_on_connect=False)
     print(server.server_address[1], flush=True)
     # Stop when the test that started us goes away.
     threading.Thread(target=lambda: (sys.stdin.read(), os._exit(0)), daemon=True).start()

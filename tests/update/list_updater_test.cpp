@@ -67,9 +67,9 @@ class ListUpdaterTest : public ::testing::Test {
         LeaderList.Clear();
     }
 
-    void Make(const std::string& server, const std::string& mirror) {
+    void Make(const std::string& server, const std::string& mirror, TTlsOptions tls = {}) {
         updater = std::make_unique<TListUpdater>(
-            site.ProgramDir(), TUpdateServers{{server, mirror}, site.TrustedKeys()}, settings,
+            site.ProgramDir(), TUpdateServers{{server, mirror}, site.TrustedKeys(), tls}, settings,
             [this] { ++saves; });
         updater->OnStatus = [this](const std::string& text) { statuses.push_back(text); };
         updater->OnWarning = [this](const std::string& text) { warnings.push_back(text); };
@@ -339,6 +339,52 @@ TEST_F(ListUpdaterTest, SilentServerTimesOutAndTheMirrorServes) {
     EXPECT_EQ(Run(), TRunOutcome::Completed);
     EXPECT_TRUE(Saw("Failed : 404 Connection timed out (Error #10060)"));
     EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
+}
+
+TEST_F(ListUpdaterTest, HttpsDirectlyAndThroughATinyproxyTunnel) {
+    qvtest::TestCertificate certificate;
+    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.Publish(site.Server, "senate2.dat", kNewSenate);
+    HttpTestServer server(site.Server.path(), &certificate);
+    qvtest::TinyProxy proxy("alice", "secret");
+    const TTlsOptions tls{ReadCertificates({certificate.CertFile().toStdString()})};
+    ASSERT_EQ(server.Url("/").rfind("https://", 0), 0u);
+
+    for (bool throughProxy : {false, true}) {
+        SCOPED_TRACE(throughProxy);
+        settings = TSettings{};
+        settings.UseProxy = throughProxy;
+        settings.ProxyHost = "127.0.0.1";
+        settings.ProxyPort = proxy.Port();
+        settings.UseProxyAuthorization = true;
+        settings.ProxyUsername = "alice";
+        settings.ProxyPassword = "secret";
+        Make(server.Url("/"), "https://127.0.0.1:1/", tls);
+        ASSERT_EQ(Check(), TCheckOutcome::Done);
+        EXPECT_EQ(Run(), TRunOutcome::Completed);
+        EXPECT_EQ(settings.Senate, Ymd(2001, 5, 1));
+    }
+    // The proxy's refusal of the tunnel is the check's failure.
+    settings.UseProxyAuthorization = false;
+    Make(server.Url("/"), "https://127.0.0.1:1/", tls);
+    EXPECT_EQ(Check(), TCheckOutcome::Failed);
+    EXPECT_EQ(updater->Status(), "Failed: 407 Proxy Authentication Required");
+}
+
+TEST_F(ListUpdaterTest, CertificateNotTrustedOrForAnotherNameFailsTheCheck) {
+    qvtest::TestCertificate certificate;
+    site.PublishDates(site.Server, kSameDates);
+    HttpTestServer server(site.Server.path(), &certificate);
+    const TTlsOptions trusted{ReadCertificates({certificate.CertFile().toStdString()})};
+    const std::string byName = "https://localhost:" + std::to_string(server.Port()) + "/";
+    const std::pair<std::string, TTlsOptions> rows[] = {{server.Url("/"), {}}, {byName, trusted}};
+    for (const auto& [base, tls] : rows) {
+        SCOPED_TRACE(base);
+        Make(base, base, tls);
+        EXPECT_EQ(Check(), TCheckOutcome::Failed);
+        EXPECT_EQ(updater->Status().rfind("Failed: 404 Secure connection failed: ", 0), 0u)
+            << updater->Status();
+    }
 }
 
 TEST_F(ListUpdaterTest, CheckAndRunThroughTinyproxyWithCredentials) {

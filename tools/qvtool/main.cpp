@@ -23,7 +23,8 @@ constexpr Command kCommands[] = {
      "pack [--method NON|RLE|LZH|LH5] [--sign SECRETFILE] ARCHIVE FILE..."},
     {"keygen", qvtool::RunKeygen, "keygen SECRETFILE PUBLICFILE"},
     {"update", qvtool::RunUpdate,
-     "update --dir DIR --server BASEURL --mirror BASEURL [--yes] [--key PUBLICFILE]..."},
+     "update --dir DIR --server BASEURL --mirror BASEURL [--yes] [--key PUBLICFILE]... "
+     "[--ca-file PEMFILE]..."},
 };
 
 int Usage() {

@@ -22,11 +22,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: qvtool update --dir DIR --server BASEURL --mirror BASEURL [--yes] "
-    "[--key PUBLICFILE]...\n";
+    "[--key PUBLICFILE]... [--ca-file PEMFILE]...\n";
 
 struct UpdateOptions {
     std::string dir, server, mirror;
     std::vector<std::string> keyFiles;  // trusted besides the built-in keys
+    std::vector<std::string> caFiles;   // certificate authorities besides the system's
     bool yes = false;
 };
 
@@ -47,6 +48,8 @@ std::optional<UpdateOptions> ParseUpdateArgs(const Args& args) {
             options.yes = true;
         } else if (arg == "--key" && i + 1 < args.size()) {
             options.keyFiles.push_back(args[++i]);
+        } else if (arg == "--ca-file" && i + 1 < args.size()) {
+            options.caFiles.push_back(args[++i]);
         } else {
             return std::nullopt;
         }
@@ -124,8 +127,14 @@ int RunUpdate(const Args& args) {
         return 1;
     }
 
-    qv::TUpdateServers servers{{DirectoryUrl(options->server), DirectoryUrl(options->mirror)}, {}};
+    qv::TUpdateServers servers{{DirectoryUrl(options->server), DirectoryUrl(options->mirror)}, {}, {}};
     if (!TrustedKeys(options->keyFiles, servers.TrustedKeys)) {
+        return 1;
+    }
+    try {
+        servers.Tls.ExtraCaCertificates = qv::ReadCertificates(options->caFiles);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qvtool update: %s\n", e.what());
         return 1;
     }
     qv::TListUpdater updater(dir, servers);

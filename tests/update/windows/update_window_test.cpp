@@ -49,7 +49,8 @@ class UpdateWindowTest : public ::testing::Test {
         ManualCheck = manual;
         frmMain->frmUpdate = new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
                                             {{server.Url("/"), "http://127.0.0.1:1/"},
-                                             site.TrustedKeys()});
+                                             site.TrustedKeys(),
+                                             {}});
         return frmMain->frmUpdate;
     }
 
