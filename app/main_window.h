@@ -16,6 +16,7 @@ class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QTreeWidget;
+class TAdvertisement;
 class TSideBar;
 class TfrmUpdate;
 
@@ -78,7 +79,7 @@ class TfrmMain : public QMainWindow {
     QLabel* Image1;   // the logo picture
     QLabel* qnlabel;  // the caption shown instead of the logo in low-colour mode
     QWidget* Panel5;  // holds the sponsor banner
-    QWidget* Adimage1;
+    TAdvertisement* Adimage1;  // empty when the advertising library is missing
     QSplitter* Splitter1;
     TSideBar* OutlookBar1;
     QWidget* ToolBar1;

@@ -13,6 +13,7 @@ int RunSend(const Args& args);    // send.cpp
 int RunFetch(const Args& args);   // fetch.cpp
 int RunExpand(const Args& args);  // archive.cpp
 int RunPack(const Args& args);    // archive.cpp
+int RunFillForm(const Args& args);  // fill_form.cpp
 int RunUpdate(const Args& args);  // update.cpp
 int RunKeygen(const Args& args);  // keygen.cpp
 
