@@ -5,8 +5,8 @@
 #include <streambuf>
 #include <system_error>
 
+#include "base/pending_file.h"
 #include "compress/archive_errors.h"
-#include "compress/pending_file.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "update/servers.h"
@@ -412,7 +412,9 @@ bool TListUpdater::CopyOverListFile(const std::string& expanded, const std::stri
         if (!in.is_open()) {
             return false;
         }
-        compress::TPendingFile out(target);
+        // Durable before it replaces the list, and a list file that is a link
+        // (a shared installation's) stays one.
+        TPendingFile out(target, {.SyncToDisk = true, .Mode = std::nullopt, .FollowLink = true});
         out.Stream() << in.rdbuf();
         if (in.bad()) {
             return false;

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "update/test_servers.h"
-#include "update/update_site.h"
+#include "support/http_test_servers.h"
+#include "support/update_site.h"
 
 namespace {
 

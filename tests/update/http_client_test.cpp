@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "update/fetch_result.h"
+#include "support/fetch_result.h"
 #include "update/http_client.h"
 #include "update/split_url.h"
 

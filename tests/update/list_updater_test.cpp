@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "lists/official_list.h"
-#include "update/test_servers.h"
-#include "update/update_site.h"
+#include "support/http_test_servers.h"
+#include "support/update_site.h"
 
 namespace {
 

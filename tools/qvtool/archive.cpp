@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "base/pending_file.h"
 #include "commands.h"
 #include "compress/archive_errors.h"
 #include "compress/archive_writer.h"
 #include "compress/archiver.h"
-#include "compress/pending_file.h"
 #include "update/list_signature.h"
 
 namespace qvtool {
@@ -65,19 +65,27 @@ void WriteArchive(const TArchiveWriter& writer, const std::string& archive,
     std::ostringstream bytes;
     writer.Write(bytes);
     const std::string content = bytes.str();
-    TPendingFile out(archive);
-    out.Stream() << content;
-    std::optional<TPendingFile> signature;
-    if (key) {
-        const qv::TSignature sig =
-            qv::SignArchive(fs::path(archive).filename().string(), content, *key);
-        signature.emplace(archive + qv::kSignatureSuffix);
-        signature->Stream().write(reinterpret_cast<const char*>(sig.data()), sig.size());
-        signature->Close();
-    }
-    out.Commit();
-    if (signature) {
-        signature->Commit();
+    std::string target = archive;
+    try {
+        qv::TPendingFile out(archive);
+        out.Stream() << content;
+        std::optional<qv::TPendingFile> signature;
+        if (key) {
+            const qv::TSignature sig =
+                qv::SignArchive(fs::path(archive).filename().string(), content, *key);
+            target = archive + qv::kSignatureSuffix;
+            signature.emplace(target);
+            signature->Stream().write(reinterpret_cast<const char*>(sig.data()), sig.size());
+            signature->Close();
+        }
+        target = archive;
+        out.Commit();
+        if (signature) {
+            target = archive + qv::kSignatureSuffix;
+            signature->Commit();
+        }
+    } catch (const qv::EPendingFileError& e) {
+        RaiseOutputFileError(e, target);
     }
 }
 

@@ -7,8 +7,8 @@
 #include <exception>
 #include <string>
 
+#include "base/pending_file.h"
 #include "commands.h"
-#include "compress/pending_file.h"
 #include "update/list_signature.h"
 
 namespace qvtool {
@@ -52,7 +52,7 @@ int RunKeygen(const Args& args) {
             return 1;
         }
         try {
-            qv::compress::TPendingFile out(args[1]);
+            qv::TPendingFile out(args[1]);
             out.Stream() << qv::KeyText(pair.Public) << "\n";
             out.Commit();
         } catch (const std::exception& e) {

@@ -41,9 +41,9 @@ TfrmUpdate::TfrmUpdate(QWidget* mainWindow, IDialogs& dialogs, std::string progr
               Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                   Qt::WindowStaysOnTopHint),
-      MainWindow(mainWindow),
-      Dialogs(dialogs),
-      Updater1(new qv::TListUpdater(std::move(programDirectory), std::move(servers), Settings,
+      mainWindow_(mainWindow),
+      dialogs_(dialogs),
+      updater_(new qv::TListUpdater(std::move(programDirectory), std::move(servers), Settings,
                                     SaveSettings, this)) {
     setWindowTitle("Updater");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -52,15 +52,15 @@ TfrmUpdate::TfrmUpdate(QWidget* mainWindow, IDialogs& dialogs, std::string progr
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
 
-    Updater1->OnStatus = [this](const std::string& text) {
+    updater_->OnStatus = [this](const std::string& text) {
         lblStatus->setText(QString::fromStdString(text));
     };
-    Updater1->OnWarning = [this](const std::string& text) {
-        Dialogs.Warning(this, QString::fromStdString(text));
+    updater_->OnWarning = [this](const std::string& text) {
+        dialogs_.Warning(this, QString::fromStdString(text));
     };
-    Updater1->OnCheckDone = [this](qv::TCheckOutcome outcome) { CheckDone(outcome); };
+    updater_->OnCheckDone = [this](qv::TCheckOutcome outcome) { CheckDone(outcome); };
     // Every run ends by closing the window; a failed one has warned already.
-    Updater1->OnRunDone = [this](qv::TRunOutcome) { close(); };
+    updater_->OnRunDone = [this](qv::TRunOutcome) { close(); };
 
     FormCreate();
 }
@@ -129,18 +129,18 @@ void TfrmUpdate::ShowButtons(bool yesNo, bool abort, bool okClose) {
 }
 
 void TfrmUpdate::FormCreate() {
-    if (MainWindow != nullptr) {
-        const QScreen* screen = MainWindow->screen();
+    if (mainWindow_ != nullptr) {
+        const QScreen* screen = mainWindow_->screen();
         const QSize screenSize =
             screen != nullptr ? screen->availableGeometry().size() : QSize(1024, 768);
-        move(PlaceOverMainWindow(MainWindow->geometry(), size(), screenSize));
+        move(PlaceOverMainWindow(mainWindow_->geometry(), size(), screenSize));
     }
     if (ManualCheck) {
         Label2->setText(CheckingCaption);
         show();
         ShowButtons(false, true, false);
     }
-    Updater1->StartCheck();
+    updater_->StartCheck();
 }
 
 void TfrmUpdate::CheckDone(qv::TCheckOutcome outcome) {
@@ -150,18 +150,18 @@ void TfrmUpdate::CheckDone(qv::TCheckOutcome outcome) {
         return;
     }
     QStringList lines;
-    for (const std::string& line : Updater1->MemoLines()) {
+    for (const std::string& line : updater_->MemoLines()) {
         lines.append(QString::fromStdString(line));
     }
     Memo1->setPlainText(lines.join('\n'));
-    if (Updater1->AnyUpdate()) {
+    if (updater_->AnyUpdate()) {
         Label2->setText(OfferCaption);
         // A screen reader reads the offered lists with the button.
         btnOK->setAccessibleDescription(lines.join(", "));
         show();
         ShowButtons(true, false, false);
-        if (MainWindow != nullptr) {
-            MainWindow->setEnabled(false);
+        if (mainWindow_ != nullptr) {
+            mainWindow_->setEnabled(false);
         }
     } else if (!ManualCheck) {
         close();
@@ -174,11 +174,11 @@ void TfrmUpdate::CheckDone(qv::TCheckOutcome outcome) {
 
 void TfrmUpdate::btnOKClick() {
     ShowButtons(false, true, false);
-    Updater1->StartDownload();
+    updater_->StartDownload();
 }
 
 void TfrmUpdate::btnAbortClick() {
-    Updater1->Abort();
+    updater_->Abort();
     close();
 }
 
@@ -194,10 +194,10 @@ void TfrmUpdate::closeEvent(QCloseEvent* event) {
 // Every closing ends what is under way: a request left running would go on
 // to the mirror, or install lists, behind a closed window.
 void TfrmUpdate::FormClose() {
-    Updater1->Abort();
+    updater_->Abort();
     hide();
-    if (MainWindow != nullptr) {
-        MainWindow->setEnabled(true);
+    if (mainWindow_ != nullptr) {
+        mainWindow_->setEnabled(true);
     }
 }
 

@@ -41,7 +41,7 @@ class TfrmUpdate : public QDialog {
                qv::TUpdateServers servers = qv::DefaultUpdateServers());
 
     // The procedure the window shows.
-    qv::TListUpdater& Updater() { return *Updater1; }
+    qv::TListUpdater& Updater() { return *updater_; }
 
     QPlainTextEdit* Memo1;
     QLabel* Label2;
@@ -67,7 +67,7 @@ class TfrmUpdate : public QDialog {
     void btnOKClick();
     void btnAbortClick();
 
-    QPointer<QWidget> MainWindow;
-    IDialogs& Dialogs;
-    qv::TListUpdater* Updater1;
+    QPointer<QWidget> mainWindow_;
+    IDialogs& dialogs_;
+    qv::TListUpdater* updater_;
 };

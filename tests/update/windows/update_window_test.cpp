@@ -12,10 +12,10 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "controls/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 #include "settings/settings.h"
-#include "update/test_servers.h"
-#include "update/update_site.h"
+#include "support/http_test_servers.h"
+#include "support/update_site.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "app/list_files.h"
+#include "support/list_files.h"
 #include "update/dates_file.h"
 #include "update/list_signature.h"
 
