@@ -4,8 +4,7 @@
 
 namespace qv {
 
-TServerDates ServerDate{kNoServerDate, kNoServerDate, kNoServerDate, kNoServerDate,
-                        kNoServerDate};
+TServerDates ServerDate{kNoServerDate, kNoServerDate, kNoServerDate, kNoServerDate, kNoServerDate};
 
 namespace {
 
@@ -14,11 +13,11 @@ const std::array<TUpdateListInfo, kUpdateListCount> kLists{{
      "Senate", "senate.dat", &TSettings::Senate},
     {TUpdateList::House, "House List", "Error converting House Web Date", "house2.dat", "House",
      "house.dat", &TSettings::House},
-    {TUpdateList::Leaders, "World Leader List", "Error converting Leader Web Date",
-     "leaders2.dat", "World Leaders", "leaders.dat", &TSettings::Leaders},
+    {TUpdateList::Leaders, "World Leader List", "Error converting Leader Web Date", "leaders2.dat",
+     "World Leaders", "leaders.dat", &TSettings::Leaders},
     {TUpdateList::Parliament, "World Parliament List",
-     "Error converting World Parliaments Web Date", "legis2.dat", "World Parliaments",
-     "legis.dat", &TSettings::Parliament},
+     "Error converting World Parliaments Web Date", "legis2.dat", "World Parliaments", "legis.dat",
+     &TSettings::Parliament},
     {TUpdateList::Misc, "Misc. Leader List", "Error converting Misc. Web Date", "misc2.dat",
      "Misc. Leaders", "misc.dat", &TSettings::Misc},
 }};

@@ -27,11 +27,11 @@ inline constexpr std::size_t kUpdateListCount = 5;
 
 struct TUpdateListInfo {
     TUpdateList List;
-    const char* MemoLine;     // offered as "Senate List" when the server's copy is newer
-    const char* DateWarning;  // its line of the dates file does not convert
-    const char* ArchiveName;  // the archive in the server's list directory
-    const char* Title;        // in the status line and the warnings
-    const char* LocalFile;    // the installed list file in the program's folder
+    const char* MemoLine;        // offered as "Senate List" when the server's copy is newer
+    const char* DateWarning;     // its line of the dates file does not convert
+    const char* ArchiveName;     // the archive in the server's list directory
+    const char* Title;           // in the status line and the warnings
+    const char* LocalFile;       // the installed list file in the program's folder
     TDate TSettings::*FileDate;  // the installed copy's date in the settings
 };
 

@@ -67,7 +67,8 @@ std::vector<std::string> BuildConnectLines(const std::string& authority, const s
         lines.push_back("User-Agent: " + agent);
     }
     if (!proxyUsername.empty()) {
-        lines.push_back("Proxy-Authorization: Basic " + Base64(proxyUsername + ":" + proxyPassword));
+        lines.push_back("Proxy-Authorization: Basic " +
+                        Base64(proxyUsername + ":" + proxyPassword));
     }
     lines.emplace_back();
     return lines;

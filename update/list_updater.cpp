@@ -52,8 +52,8 @@ namespace {
 constexpr int kLocalFailureStatus = 404;
 
 std::string TimedOutReason() {
-    return HttpSocketErrorText(sockerr::kTimedOut) + " (Error #" + std::to_string(sockerr::kTimedOut) +
-           ")";
+    return HttpSocketErrorText(sockerr::kTimedOut) + " (Error #" +
+           std::to_string(sockerr::kTimedOut) + ")";
 }
 
 }  // namespace
@@ -67,8 +67,7 @@ TUpdateServers DefaultUpdateServers() {
 }
 
 TListUpdater::TListUpdater(std::string programDirectory, TUpdateServers servers,
-                           TSettings& settings, std::function<void()> saveSettings,
-                           QObject* parent)
+                           TSettings& settings, std::function<void()> saveSettings, QObject* parent)
     : QObject(parent),
       dir_(std::move(programDirectory)),
       servers_(std::move(servers)),
@@ -173,9 +172,9 @@ void TListUpdater::DocData() {
     }
     const long long received = HttpClient1->ReceivedBytes();
     const long long size = HttpClient1->ContentSize();
-    SetStatus(size > 0 ? std::to_string(received) + " Of " + std::to_string(size) +
-                             " bytes received."
-                       : std::to_string(received) + " bytes received.");
+    SetStatus(size > 0
+                  ? std::to_string(received) + " Of " + std::to_string(size) + " bytes received."
+                  : std::to_string(received) + " bytes received.");
 }
 
 void TListUpdater::IdleTimeout() {

@@ -69,7 +69,8 @@ inline constexpr const char* kDatesFileName = "qndates2.dat";
 inline constexpr const char* kArchiveFileName = "temp.dat";
 inline constexpr const char* kArchiveEntryName = "temp2.dat";
 
-inline constexpr const char* kUpdatesAvailableLine = "Updates are available for the following lists: ";
+inline constexpr const char* kUpdatesAvailableLine =
+    "Updates are available for the following lists: ";
 inline constexpr const char* kNoUpdatesText = "No updates are presently available.";
 
 // A request that receives nothing for this long fails as timed out, so that a
@@ -102,8 +103,8 @@ class TListUpdater : public QObject {
     // "temp2.dat" live there. `saveSettings` writes `settings` to the
     // settings file and may raise (ESettingsWriteError).
     TListUpdater(std::string programDirectory, TUpdateServers servers,
-                 TSettings& settings = Settings,
-                 std::function<void()> saveSettings = SaveSettings, QObject* parent = nullptr);
+                 TSettings& settings = Settings, std::function<void()> saveSettings = SaveSettings,
+                 QObject* parent = nullptr);
     ~TListUpdater() override;
 
     // The status line: the step under way, progress, or a failure.

@@ -12,9 +12,8 @@ namespace qv {
 QList<QSslCertificate> ReadCertificates(const std::vector<std::string>& pemFiles) {
     QList<QSslCertificate> certificates;
     for (const std::string& file : pemFiles) {
-        const QList<QSslCertificate> read =
-            QSslCertificate::fromPath(QString::fromStdString(file), QSsl::Pem,
-                                      QSslCertificate::PatternSyntax::FixedString);
+        const QList<QSslCertificate> read = QSslCertificate::fromPath(
+            QString::fromStdString(file), QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
         if (read.isEmpty()) {
             throw std::runtime_error("No certificate in " + file);
         }
@@ -67,12 +66,13 @@ int TSslEventSocket::StartEncryption(const std::string& peerName) {
 }
 
 TSocketFactory SocketFactory(TTlsOptions options) {
-    return [options = std::move(options)](const std::string& scheme) -> std::unique_ptr<IEventSocket> {
-        if (scheme == "https") {
-            return std::make_unique<TSslEventSocket>(options);
-        }
-        return std::make_unique<TEventSocket>();
-    };
+    return
+        [options = std::move(options)](const std::string& scheme) -> std::unique_ptr<IEventSocket> {
+            if (scheme == "https") {
+                return std::make_unique<TSslEventSocket>(options);
+            }
+            return std::make_unique<TEventSocket>();
+        };
 }
 
 }  // namespace qv

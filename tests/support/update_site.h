@@ -19,7 +19,8 @@
 namespace qvtest {
 
 // The local dates of a fresh settings record, as a dates file.
-inline const char* const kSameDates = "5/1/1999\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n";
+inline const char* const kSameDates =
+    "5/1/1999\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n";
 
 // Newer lists than list_files' ones: a third senator, a second leader.
 inline const char* const kNewSenate =
@@ -70,8 +71,9 @@ class UpdateSite {
 
     // Writes `content` as the entry `entry` of the archive `archive` in
     // `folder`, packed and signed by qvtool with `method`.
-    void Publish(const QTemporaryDir& folder, const std::string& archive, const std::string& content,
-                 const QString& entry = "temp2.dat", const QString& method = "LH5") {
+    void Publish(const QTemporaryDir& folder, const std::string& archive,
+                 const std::string& content, const QString& entry = "temp2.dat",
+                 const QString& method = "LH5") {
         QTemporaryDir scratch;
         WriteFile(scratch.filePath(entry), content);
         Qvtool({"pack", "--method", method, "--sign", SecretFile(),

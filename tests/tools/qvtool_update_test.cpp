@@ -28,9 +28,9 @@ class QvtoolUpdateTest : public ::testing::Test {
         env.remove("http_proxy");
         env.remove("HTTP_PROXY");
         process.setProcessEnvironment(env);
-        process.start(QVTOOL_PATH, QStringList{"update", "--dir", site.Program.path(), "--key",
-                                               site.PublicFile()} +
-                                       args);
+        process.start(
+            QVTOOL_PATH,
+            QStringList{"update", "--dir", site.Program.path(), "--key", site.PublicFile()} + args);
         process.closeWriteChannel();
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -66,8 +66,9 @@ TEST_F(QvtoolUpdateTest, ChecksThenInstallsThenFindsNothingNewer) {
 
     run = Update(servers + QStringList{"--yes"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, memo + "Installed senate.dat (Senate, 5/1/2001)\n"
-                              "Installed misc.dat (Misc. Leaders, 1/1/2002)\n");
+    EXPECT_EQ(run.out, memo +
+                           "Installed senate.dat (Senate, 5/1/2001)\n"
+                           "Installed misc.dat (Misc. Leaders, 1/1/2002)\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(site.ProgramFile("senate.dat"), qvtest::kNewSenate);
     EXPECT_EQ(site.ProgramFile("misc.dat"), misc);
@@ -88,7 +89,8 @@ TEST_F(QvtoolUpdateTest, FailuresGoToStandardErrorAndExitNonZero) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "Failed: 404 File not found\n");
 
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     site.PublishBytes(site.Server, "senate2.dat", "this is text, not an archive");
     run = Update(servers);
     EXPECT_EQ(run.exitCode, 1);
@@ -121,9 +123,8 @@ TEST(QvtoolKeygenTest, KeepsTheSecretPrivateAndNeverReplacesIt) {
     const QString pub = dir.filePath("lists.public");
     qvtest::Qvtool({"keygen", secret, pub});
     const std::string first = qvtest::ReadFile(secret);
-    const QFileDevice::Permissions others = QFile::ReadGroup | QFile::WriteGroup |
-                                            QFile::ExeGroup | QFile::ReadOther |
-                                            QFile::WriteOther | QFile::ExeOther;
+    const QFileDevice::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                            QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     EXPECT_FALSE(QFile::permissions(secret) & others);
     EXPECT_TRUE(qv::ParseSecretKey(first));
     EXPECT_TRUE(qv::ParsePublicKey(qvtest::ReadFile(pub)));

@@ -92,6 +92,15 @@ class ListUpdaterTest : public ::testing::Test {
         EXPECT_TRUE(QTest::qWaitFor([this] { return ran.has_value(); }, 60000));
         return ran;
     }
+    // Tinyproxy on `port` asks for alice:secret.
+    void UseProxy(int port, bool withCredentials) {
+        settings.UseProxy = true;
+        settings.ProxyHost = "127.0.0.1";
+        settings.ProxyPort = port;
+        settings.UseProxyAuthorization = withCredentials;
+        settings.ProxyUsername = "alice";
+        settings.ProxyPassword = "secret";
+    }
     bool Saw(const std::string& status) const {
         return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
     }
@@ -121,8 +130,8 @@ TEST_F(ListUpdaterTest, CheckOffersOnlyNewerListsAndReadsAnUnterminatedLastLine)
     HttpTestServer server(site.Server.path());
     Make(server.Url("/"), "http://127.0.0.1:1/");
     EXPECT_EQ(Check(), TCheckOutcome::Done);
-    EXPECT_EQ(updater->MemoLines(), (Strings{kUpdatesAvailableLine, "Senate List",
-                                             "Misc. Leader List"}));
+    EXPECT_EQ(updater->MemoLines(),
+              (Strings{kUpdatesAvailableLine, "Senate List", "Misc. Leader List"}));
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(updater->Status(), "");
     EXPECT_EQ(ServerDate[static_cast<std::size_t>(TUpdateList::Misc)], Ymd(2000, 7, 18));
@@ -158,7 +167,8 @@ TEST_F(ListUpdaterTest, FailedOrEmptyCheckOffersNothing) {
 }
 
 TEST_F(ListUpdaterTest, RunInstallsReloadsDatesAndSaves) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n1/1/2002\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n1/1/2002\r\n6/1/1999\r\n7/17/2000\r\n");
     site.Publish(site.Server, "senate2.dat", kNewSenate);
     site.Publish(site.Server, "leaders2.dat", kNewLeaders, "temp2.dat", "NON");
     HttpTestServer server(site.Server.path());
@@ -182,7 +192,8 @@ TEST_F(ListUpdaterTest, RunInstallsReloadsDatesAndSaves) {
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(updater->ServerIndex(), 0u);
     EXPECT_TRUE(Saw("Loading Senate List.") && Saw("Loading World Leaders List."));
-    EXPECT_TRUE(Saw("Received " + std::to_string(QFileInfo(site.Server.filePath("senate2.dat")).size()) +
+    EXPECT_TRUE(Saw("Received " +
+                    std::to_string(QFileInfo(site.Server.filePath("senate2.dat")).size()) +
                     " bytes"));
     // The downloaded archive stays; nothing else is left beside the lists.
     EXPECT_EQ(QDir(site.Program.path()).entryList(QDir::Files | QDir::Hidden),
@@ -191,7 +202,8 @@ TEST_F(ListUpdaterTest, RunInstallsReloadsDatesAndSaves) {
 }
 
 TEST_F(ListUpdaterTest, OnceTheMirrorServesItServesTheRestOfTheRun) {
-    site.PublishDates(site.Server, "5/1/2001\r\n1/1/2002\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n1/1/2002\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     // The update server lacks the Senate archive and has a House archive
     // that must not be used once the mirror has taken over.
     site.Publish(site.Server, "house2.dat", "5 0\r\n");
@@ -211,7 +223,8 @@ TEST_F(ListUpdaterTest, OnceTheMirrorServesItServesTheRestOfTheRun) {
 }
 
 TEST_F(ListUpdaterTest, UpdateServerDownAfterTheCheckAndTheMirrorUp) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n1/1/2002\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n1/1/2002\r\n6/1/1999\r\n7/17/2000\r\n");
     site.Publish(site.Mirror, "senate2.dat", kNewSenate);
     site.Publish(site.Mirror, "leaders2.dat", kNewLeaders);
     auto server = std::make_unique<HttpTestServer>(site.Server.path());
@@ -226,7 +239,8 @@ TEST_F(ListUpdaterTest, UpdateServerDownAfterTheCheckAndTheMirrorUp) {
 }
 
 TEST_F(ListUpdaterTest, ArchiveWithoutTheListEntryWarnsAndStillDatesTheUnchangedList) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     site.Publish(site.Server, "senate2.dat", kNewSenate, "other.dat");
     HttpTestServer server(site.Server.path());
     Make(server.Url("/"), "http://127.0.0.1:1/");
@@ -273,7 +287,8 @@ TEST_F(ListUpdaterTest, ListFailingOnBothServersWarnsAndInstallsNothing) {
 }
 
 TEST_F(ListUpdaterTest, ArchiveWithoutAGoodSignatureIsNeverExpanded) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     HttpTestServer server(site.Server.path());
     const QString archive = site.Server.filePath("senate2.dat");
     const std::function<void()> spoil[] = {
@@ -312,7 +327,8 @@ TEST_F(ListUpdaterTest, ArchiveWithoutAGoodSignatureIsNeverExpanded) {
 }
 
 TEST_F(ListUpdaterTest, AbortDuringADownloadRecordsNothing) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     std::string large(8 * 1024 * 1024, 'x');
     site.Publish(site.Server, "senate2.dat", large, "temp2.dat", "NON");
     HttpTestServer server(site.Server.path());
@@ -329,7 +345,8 @@ TEST_F(ListUpdaterTest, AbortDuringADownloadRecordsNothing) {
 }
 
 TEST_F(ListUpdaterTest, SilentServerTimesOutAndTheMirrorServes) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     site.Publish(site.Mirror, "senate2.dat", kNewSenate);
     HttpTestServer server(site.Server.path());
     HttpTestServer mirror(site.Mirror.path());
@@ -341,32 +358,32 @@ TEST_F(ListUpdaterTest, SilentServerTimesOutAndTheMirrorServes) {
     EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
 }
 
-TEST_F(ListUpdaterTest, HttpsDirectlyAndThroughATinyproxyTunnel) {
+TEST_F(ListUpdaterTest, PlainAndHttpsDirectlyAndThroughTinyproxy) {
     qvtest::TestCertificate certificate;
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
+    site.PublishDates(site.Server,
+                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     site.Publish(site.Server, "senate2.dat", kNewSenate);
-    HttpTestServer server(site.Server.path(), &certificate);
+    HttpTestServer plain(site.Server.path());
+    HttpTestServer secure(site.Server.path(), &certificate);
     qvtest::TinyProxy proxy("alice", "secret");
     const TTlsOptions tls{ReadCertificates({certificate.CertFile().toStdString()})};
-    ASSERT_EQ(server.Url("/").rfind("https://", 0), 0u);
-
-    for (bool throughProxy : {false, true}) {
-        SCOPED_TRACE(throughProxy);
+    const std::pair<const HttpTestServer*, bool> rows[] = {
+        {&plain, true}, {&secure, false}, {&secure, true}};
+    for (const auto& [server, throughProxy] : rows) {
+        SCOPED_TRACE(server->Url("/") + (throughProxy ? " through the proxy" : ""));
         settings = TSettings{};
-        settings.UseProxy = throughProxy;
-        settings.ProxyHost = "127.0.0.1";
-        settings.ProxyPort = proxy.Port();
-        settings.UseProxyAuthorization = true;
-        settings.ProxyUsername = "alice";
-        settings.ProxyPassword = "secret";
-        Make(server.Url("/"), "https://127.0.0.1:1/", tls);
+        if (throughProxy) {
+            UseProxy(proxy.Port(), true);
+        }
+        Make(server->Url("/"), "https://127.0.0.1:1/", tls);
         ASSERT_EQ(Check(), TCheckOutcome::Done);
         EXPECT_EQ(Run(), TRunOutcome::Completed);
         EXPECT_EQ(settings.Senate, Ymd(2001, 5, 1));
+        EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
     }
     // The proxy's refusal of the tunnel is the check's failure.
-    settings.UseProxyAuthorization = false;
-    Make(server.Url("/"), "https://127.0.0.1:1/", tls);
+    UseProxy(proxy.Port(), false);
+    Make(secure.Url("/"), "https://127.0.0.1:1/", tls);
     EXPECT_EQ(Check(), TCheckOutcome::Failed);
     EXPECT_EQ(updater->Status(), "Failed: 407 Proxy Authentication Required");
 }
@@ -385,23 +402,6 @@ TEST_F(ListUpdaterTest, CertificateNotTrustedOrForAnotherNameFailsTheCheck) {
         EXPECT_EQ(updater->Status().rfind("Failed: 404 Secure connection failed: ", 0), 0u)
             << updater->Status();
     }
-}
-
-TEST_F(ListUpdaterTest, CheckAndRunThroughTinyproxyWithCredentials) {
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
-    site.Publish(site.Server, "senate2.dat", kNewSenate);
-    HttpTestServer server(site.Server.path());
-    qvtest::TinyProxy proxy("alice", "secret");
-    settings.UseProxy = true;
-    settings.ProxyHost = "127.0.0.1";
-    settings.ProxyPort = proxy.Port();
-    settings.UseProxyAuthorization = true;
-    settings.ProxyUsername = "alice";
-    settings.ProxyPassword = "secret";
-    Make(server.Url("/"), "http://127.0.0.1:1/");
-    ASSERT_EQ(Check(), TCheckOutcome::Done);
-    EXPECT_EQ(Run(), TRunOutcome::Completed);
-    EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
 }
 
 }  // namespace

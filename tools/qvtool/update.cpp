@@ -127,7 +127,8 @@ int RunUpdate(const Args& args) {
         return 1;
     }
 
-    qv::TUpdateServers servers{{DirectoryUrl(options->server), DirectoryUrl(options->mirror)}, {}, {}};
+    qv::TUpdateServers servers{
+        {DirectoryUrl(options->server), DirectoryUrl(options->mirror)}, {}, {}};
     if (!TrustedKeys(options->keyFiles, servers.TrustedKeys)) {
         return 1;
     }
@@ -156,8 +157,8 @@ int RunUpdate(const Args& args) {
             std::printf("Installed %s (%s, %s)\n", info.LocalFile, info.Title,
                         FormatShortDate(Settings.*info.FileDate).c_str());
         } else {
-            std::printf("Installed %s (%s, which did not load; its date stays)\n",
-                        info.LocalFile, info.Title);
+            std::printf("Installed %s (%s, which did not load; its date stays)\n", info.LocalFile,
+                        info.Title);
         }
         std::fflush(stdout);
     };

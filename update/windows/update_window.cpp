@@ -37,10 +37,9 @@ QPoint PlaceOverMainWindow(const QRect& mainWindow, const QSize& window, const Q
 
 TfrmUpdate::TfrmUpdate(QWidget* mainWindow, IDialogs& dialogs, std::string programDirectory,
                        qv::TUpdateServers servers)
-    : QDialog(nullptr,
-              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                  Qt::WindowStaysOnTopHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowStaysOnTopHint),
       mainWindow_(mainWindow),
       dialogs_(dialogs),
       updater_(new qv::TListUpdater(std::move(programDirectory), std::move(servers), Settings,

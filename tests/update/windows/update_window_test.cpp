@@ -12,8 +12,8 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "support/fake_dialogs.h"
 #include "settings/settings.h"
+#include "support/fake_dialogs.h"
 #include "support/http_test_servers.h"
 #include "support/update_site.h"
 
@@ -41,16 +41,15 @@ class UpdateWindowTest : public ::testing::Test {
         qunsetenv("http_proxy");
         qunsetenv("HTTP_PROXY");
         ProgramDirectory = site.ProgramDir();
-        frmMain = std::make_unique<TfrmMain>(Dialogs, TFirstRunRequest{},
-                                             TScreenInfo{32, {1024, 768}});
+        frmMain =
+            std::make_unique<TfrmMain>(Dialogs, TFirstRunRequest{}, TScreenInfo{32, {1024, 768}});
     }
 
     TfrmUpdate* Open(const HttpTestServer& server, bool manual) {
         ManualCheck = manual;
-        frmMain->frmUpdate = new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
-                                            {{server.Url("/"), "http://127.0.0.1:1/"},
-                                             site.TrustedKeys(),
-                                             {}});
+        frmMain->frmUpdate =
+            new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
+                           {{server.Url("/"), "http://127.0.0.1:1/"}, site.TrustedKeys(), {}});
         return frmMain->frmUpdate;
     }
 
@@ -65,6 +64,15 @@ class UpdateWindowTest : public ::testing::Test {
     std::unique_ptr<TfrmMain> frmMain;
 };
 
+TEST(UpdateWindowPlacement, CentredOverTheMainWindowUnlessThatPassesTheScreensEdge) {
+    const QSize window(299, 192);
+    const QSize screen(1024, 768);
+    EXPECT_EQ(PlaceOverMainWindow({100, 50, 640, 410}, window, screen), QPoint(271, 159));
+    // Centring would end past the right edge: the main window's left edge.
+    EXPECT_EQ(PlaceOverMainWindow({800, 50, 640, 410}, window, screen), QPoint(800, 159));
+    EXPECT_EQ(PlaceOverMainWindow({100, 600, 640, 410}, window, screen), QPoint(271, 600));
+}
+
 TEST_F(UpdateWindowTest, ManualCheckOffersThenInstallsFromTheKeyboard) {
     site.PublishDates(site.Server, kSenateNewer);
     site.Publish(site.Server, "senate2.dat", qvtest::kNewSenate);
@@ -77,7 +85,8 @@ TEST_F(UpdateWindowTest, ManualCheckOffersThenInstallsFromTheKeyboard) {
     EXPECT_FALSE(w->btnOK->isVisible());
 
     ASSERT_TRUE(QTest::qWaitFor([w] { return w->btnOK->isVisible(); }, 30000));
-    EXPECT_EQ(w->Memo1->toPlainText(), "Updates are available for the following lists: \nSenate List");
+    EXPECT_EQ(w->Memo1->toPlainText(),
+              "Updates are available for the following lists: \nSenate List");
     EXPECT_EQ(w->Label2->text(), "Would you like to update these lists now?");
     EXPECT_TRUE(w->btnCancel->isVisible());
     EXPECT_FALSE(w->btnAbort->isVisible());
