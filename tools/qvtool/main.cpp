@@ -14,7 +14,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"send", qvtool::RunSend,
      "send --server HOST[:PORT] --from TEXT [--to LIST] [--cc LIST] [--bcc LIST] "
-     "[--subject TEXT] [--body-file FILE] [--attach FILE]... [--max N] [--hide-from]"},
+     "[--subject TEXT] [--body-file FILE] [--attach FILE]... [--max N] [--hide-from] "
+     "[--port N] [--security 0-3] [--user NAME] [--password-file FILE] [--ca-file FILE]"},
     {"fetch", qvtool::RunFetch,
      "fetch URL [--proxy HOST[:PORT]] [--proxy-port PORT] [--proxy-user NAME "
      "--proxy-password PASSWORD] [-o FILE]"},
