@@ -5,12 +5,14 @@
 // Beyond the sanitizers' checks it holds the readers to their promises: a
 // result of 0 or -1 only, a read list whose rows all have the header's field
 // count of non-empty fields without line ends, one selection flag per row,
-// and nothing left behind by a failed read.
+// nothing left behind by a failed read, and a list that the writer can
+// write reads back unchanged.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/utf8.h"
+#include "list_checks.h"
 #include "lists/list_text.h"
 #include "lists/official_list.h"
 #include "support/fuzz_support.h"
@@ -26,6 +28,9 @@ void CheckList(const TOfficialList& list) {
             QV_FUZZ_CHECK(qv::IsValidUtf8(DisplayText(field)));
             AlphabeticKey(field);
         }
+    }
+    if (qv::fuzz::AllFieldsWritable(list)) {
+        qv::fuzz::CheckWritesBack(list);
     }
 }
 
