@@ -106,22 +106,21 @@ function(qv_test name)
     endif()
 endfunction()
 
-# qv_fuzz_target(NAME SOURCES src... [LIBS lib...] CORPUS folder [SECONDS n])
-# A fuzz target: a program whose LLVMFuzzerTestOneInput takes any bytes as
-# outside input. Built in the sanitized build only. CTest runs it for SECONDS
-# (default 20) from the seed inputs in CORPUS (label "fuzz") through
-# fuzz/run_target.sh, which keeps what the run finds under <build>/fuzz/<NAME>/.
-# The run has no CTest time-out of its own: the driver ends it, and a single
-# input that hangs is a finding. scripts/fuzz.sh runs the same tests longer.
-function(qv_fuzz_target name)
-    cmake_parse_arguments(ARG "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
-    if(NOT ARG_SECONDS)
-        set(ARG_SECONDS 20)
-    endif()
-    add_executable(${name} ${ARG_SOURCES})
+# qv_fuzz_target(NAME SOURCE LIBS...)
+# A fuzz target: a program whose LLVMFuzzerTestOneInput, in SOURCE
+# (<what>_fuzz.cpp), takes any bytes as outside input. Built in the
+# sanitized build only. CTest runs it for 20 seconds (label "fuzz") from the
+# seed inputs in corpus/<what>/ beside SOURCE, through fuzz/run_target.sh,
+# which keeps what the run finds under <build>/fuzz/<NAME>/. The run has no
+# CTest time-out of its own: the driver ends it, and a single input that
+# hangs is a finding. scripts/fuzz.sh runs the same tests for longer.
+function(qv_fuzz_target name source)
+    get_filename_component(what ${source} NAME_WE)
+    string(REGEX REPLACE "_fuzz$" "" what ${what})
+    add_executable(${name} ${source})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests
         ${PROJECT_SOURCE_DIR}/fuzz)
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE ${ARGN})
     if(QV_LIBFUZZER)
         target_link_options(${name} PRIVATE -fsanitize=fuzzer)
         set(driver libfuzzer)
@@ -133,7 +132,7 @@ function(qv_fuzz_target name)
     set_property(GLOBAL APPEND PROPERTY QV_FUZZ_TARGETS ${name})
     add_test(NAME ${name}
         COMMAND ${PROJECT_SOURCE_DIR}/fuzz/run_target.sh ${driver} $<TARGET_FILE:${name}>
-                ${ARG_CORPUS} ${CMAKE_BINARY_DIR}/fuzz/${name} ${ARG_SECONDS})
+                ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${what} ${CMAKE_BINARY_DIR}/fuzz/${name} 20)
     set_tests_properties(${name} PROPERTIES
         LABELS fuzz
         ENVIRONMENT "${QV_SANITIZER_ENVIRONMENT}")
