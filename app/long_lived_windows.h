@@ -2,9 +2,13 @@
 
 #include <QDialog>
 
+#include "mail/windows/attach_window.h"
+
+class IDialogs;
+
 // The windows created once at start that stay alive, hidden, until the end.
-// For now they are empty frames; each is filled in with the work on its own
-// window (recipient review, about, grid colours, attachments).
+// The review, about and grid colour windows are empty frames for now; each is
+// filled in with the work on its own window.
 
 class TfrmGroupEmail : public QDialog {
   public:
@@ -21,11 +25,6 @@ class TfrmColor : public QDialog {
     explicit TfrmColor(QWidget* parent = nullptr);
 };
 
-class TfrmAttach : public QDialog {
-  public:
-    explicit TfrmAttach(QWidget* parent = nullptr);
-};
-
 // Non-owning pointers; the windows are children of the main window.
 struct TLongLivedWindows {
     TfrmGroupEmail* frmGroupEmail = nullptr;
@@ -35,5 +34,6 @@ struct TLongLivedWindows {
 };
 
 // Creates the windows in start-up order (review, about, colours,
-// attachments) as hidden children of `mainWindow`.
-TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow);
+// attachments) as hidden children of `mainWindow`. `dialogs` must outlive
+// them.
+TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs);

@@ -54,7 +54,7 @@ int main(int argc, char* argv[]) {
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
 
     TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
 
     QApplication::setApplicationDisplayName("Quorvane");
 

@@ -27,6 +27,7 @@
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
+#include "settings/windows/proxy_window.h"
 
 namespace {
 
@@ -191,6 +192,7 @@ void TfrmMain::CreateMenus() {
 
     QMenu* options = menuBar()->addMenu("&Options");
     ConnectionSettings1 = options->addAction("&Connection Settings...");
+    connect(ConnectionSettings1, &QAction::triggered, this, &TfrmMain::ShowConnectionSettings);
     GridColors1 = options->addAction("&Grid Colors...");
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
     options->addSeparator();
@@ -327,9 +329,11 @@ bool TfrmMain::RunFirstRunSequence() {
 // with the small windows.
 void TfrmMain::ShowWelcomeWindow() {}
 
-// The connection settings window, shown modally so that the user reviews the
-// proxy and mail settings, comes with that window's own work.
-void TfrmMain::ShowConnectionSettings() {}
+// Also the first run's second step, so that the user reviews the proxy and
+// mail settings.
+void TfrmMain::ShowConnectionSettings() {
+    TfrmProxy::Execute(this, Dialogs);
+}
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlURL && event->type() == QEvent::Resize)

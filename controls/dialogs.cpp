@@ -1,6 +1,7 @@
 #include "controls/dialogs.h"
 
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -20,6 +21,11 @@ void TQtDialogs::Warning(QWidget* parent, const QString& text) {
 bool TQtDialogs::Question(QWidget* parent, const QString& text) {
     return QMessageBox::question(parent, Title(), text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+bool TQtDialogs::Confirm(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, Title(), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
 }
 
 std::optional<QString> TQtDialogs::OpenFile(QWidget* parent, const QString& caption,
@@ -43,4 +49,8 @@ std::optional<QColor> TQtDialogs::Colour(QWidget* parent, const QColor& initial)
     if (!colour.isValid())
         return std::nullopt;
     return colour;
+}
+
+int TQtDialogs::ShowModal(QDialog& window) {
+    return window.exec();
 }

@@ -47,4 +47,15 @@ TEST(QtDialogsTest, QuestionTellsYesFromNo) {
     EXPECT_FALSE(dialogs.Question(nullptr, "Save a copy?"));
 }
 
+TEST(QtDialogsTest, ConfirmTellsOkFromCancel) {
+    TQtDialogs dialogs;
+    TBoxAnswer ok;
+    ok.Answer(QMessageBox::Ok);
+    EXPECT_TRUE(dialogs.Confirm(nullptr, "Close window without sending message?"));
+    EXPECT_EQ(ok.Buttons, (QList<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
+    TBoxAnswer cancel;
+    cancel.Answer(QMessageBox::Cancel);
+    EXPECT_FALSE(dialogs.Confirm(nullptr, "Close window without sending message?"));
+}
+
 }  // namespace

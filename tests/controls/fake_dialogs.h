@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDialog>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "controls/dialogs.h"
 
@@ -22,6 +24,10 @@ class TFakeDialogs : public IDialogs {
         return answer;
     }
 
+    // Confirmations are recorded and answered like questions, from the same
+    // queue.
+    bool Confirm(QWidget* parent, const QString& text) override { return Question(parent, text); }
+
     std::optional<QString> OpenFile(QWidget*, const QString&, const QString&) override {
         return Take(OpenAnswers);
     }
@@ -37,12 +43,23 @@ class TFakeDialogs : public IDialogs {
         return answer;
     }
 
+    int ShowModal(QDialog& window) override {
+        ModalWindows.append(window.windowTitle());
+        if (ModalAnswers.empty())
+            return QDialog::Rejected;
+        const auto answer = std::move(ModalAnswers.front());
+        ModalAnswers.pop_front();
+        return answer(window);
+    }
+
     QStringList Warnings;
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
     QStringList OpenAnswers;
     QStringList SaveAnswers;
     QList<QColor> ColourAnswers;
+    QStringList ModalWindows;
+    std::deque<std::function<int(QDialog&)>> ModalAnswers;
 
 private:
     static std::optional<QString> Take(QStringList& answers) {

@@ -1,0 +1,513 @@
+#include "mail/windows/compose_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <atomic>
+#include <exception>
+#include <stdexcept>
+
+#include "controls/dialogs.h"
+#include "controls/window_placement.h"
+#include "mail/delivery.h"
+#include "mail/net_errors.h"
+#include "mail/windows/attach_window.h"
+#include "mail/windows/cancellable_connector.h"
+#include "mail/windows/send_progress.h"
+#include "settings/settings.h"
+
+namespace {
+
+const char* const NotConfiguredWarning =
+    "Warning: Mail settings are not configured.\n"
+    "Will not be able to send message until settings are finished.";
+const char* const ConnectFailedWarning =
+    "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and verify "
+    "your Internet connection.";
+const char* const SentQuestion =
+    "Message was sent successfully. Would you like to save a copy of the message?";
+const char* const CloseQuestion = "Close window without sending message?";
+const char* const HideFromText =
+    "Hides from field in message header to prevent email autoresponders from filling up your "
+    "mailbox when mailing multiple representatives. Will include reply-to address in body of "
+    "message, so representative can still respond.";
+const char* const TextFilter = "Text Files (*.txt)";
+
+constexpr int HeaderRowHeight = 26;
+constexpr int HeaderEditMargin = 18;
+// More recipient entries than this hide the sender at the first showing.
+constexpr int HideFromAbove = 10;
+
+std::string Text(const QLineEdit* field) {
+    return field->text().toStdString();
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+bool MailSettingsMissing() {
+    return Settings.SMTPServer.empty() || Settings.EmailUser.empty();
+}
+
+// Counts transactions for the progress window and tells it which one goes
+// out next. Runs on the worker thread.
+class TProgressReporter : public qv::IDeliveryObserver {
+  public:
+    TProgressReporter(TfrmSendProgress& progress, std::vector<std::size_t> sizes)
+        : Progress(progress), Sizes(std::move(sizes)) {}
+
+    void ReportNext() {
+        const std::size_t next = Sent.load();
+        if (next < Sizes.size())
+            Progress.Report(QString("Sending transaction %1 of %2 (%3 recipients)")
+                                .arg(next + 1)
+                                .arg(Sizes.size())
+                                .arg(Sizes[next]));
+    }
+
+    void TransactionSent(std::size_t) override {
+        ++Sent;
+        ReportNext();
+    }
+
+    std::size_t SentCount() const { return Sent.load(); }
+    std::size_t Total() const { return Sizes.size(); }
+
+  private:
+    TfrmSendProgress& Progress;
+    const std::vector<std::size_t> Sizes;
+    std::atomic<std::size_t> Sent{0};
+};
+
+// The recipient count of each transaction the send action will make.
+std::vector<std::size_t> TransactionSizes(const qv::TSendRequest& request) {
+    const qv::TStringList to = qv::SplitRecipientField(request.To);
+    const qv::TStringList cc = qv::SplitRecipientField(request.CC);
+    const qv::TStringList bcc = qv::SplitRecipientField(request.BCC);
+    const std::size_t all = to.size() + cc.size() + bcc.size();
+    if (all < static_cast<std::size_t>(std::max(request.MaxRecipients, 1)))
+        return {all};
+    std::vector<std::size_t> sizes;
+    for (const qv::TRecipientGroup& group :
+         qv::SplitIntoGroups(to, cc, bcc, request.MaxRecipients))
+        sizes.push_back(group.Count());
+    return sizes;
+}
+
+}  // namespace
+
+QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize& screen) {
+    const int halfWidth = compose.width() / 2;
+    const int left = compose.left() + 2 * halfWidth < screen.width()
+                         ? compose.left() + halfWidth - attach.width() / 2
+                         : compose.left();
+    return {left, CentreOnOwner(compose.top(), compose.height(), attach.height(), screen.height())};
+}
+
+TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach)
+    : QMainWindow(nullptr),
+      Connector(std::make_shared<qv::TCancellableConnector>()),
+      SMTP(Connector),
+      MainWindow(mainWindow),
+      Dialogs(dialogs),
+      Attach(attach) {
+    // No parent widget, so the window gets a taskbar entry of its own; it
+    // still goes with the main window.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    if (mainWindow != nullptr)
+        connect(mainWindow, &QObject::destroyed, this, [this] { delete this; });
+    setWindowTitle("Compose Message");
+    resize(600, 480);
+    Msg.SetContentType("text/plain");
+    SMTP.SetPort(25);
+    SMTP.SetBufferChunk(8192);
+    CreateControls();
+    CreateMenus();
+    FormCreate();
+}
+
+TfrmSendMessage::~TfrmSendMessage() = default;
+
+void TfrmSendMessage::CreateControls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(CreateHeader());
+
+    PageControl1 = new QTabWidget(central);
+    Memo1 = new QPlainTextEdit;
+    Memo1->setAccessibleName("Message");
+    Memo1->setTabChangesFocus(false);
+    PageControl1->addTab(Memo1, "&Message");
+    PageControl1->addTab(CreateContactTab(), "C&ontact Information");
+    PageControl1->addTab(CreateOptionsTab(), "O&ptions");
+    layout->addWidget(PageControl1, 1);
+
+    auto* attachments = new QHBoxLayout;
+    auto* attachLabel = new QLabel("Attachments:", central);
+    Panel16 = new QLabel(central);
+    Panel16->setFrameShape(QFrame::StyledPanel);
+    Panel16->setAccessibleName("Attachments");
+    Panel16->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    attachments->addWidget(attachLabel);
+    attachments->addWidget(Panel16, 1);
+    layout->addLayout(attachments);
+
+    auto* buttons = new QHBoxLayout;
+    BitBtn1 = new QPushButton("Send Message", central);
+    BitBtn2 = new QPushButton("Cancel", central);
+    btnLoadMessage = new QPushButton("Load Message", central);
+    btnSaveMessage = new QPushButton("Save Message", central);
+    for (QPushButton* button : {BitBtn1, BitBtn2, btnLoadMessage, btnSaveMessage})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    setCentralWidget(central);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn2Click);
+    connect(btnLoadMessage, &QPushButton::clicked, this, &TfrmSendMessage::btnLoadMessageClick);
+    connect(btnSaveMessage, &QPushButton::clicked, this, &TfrmSendMessage::btnSaveMessageClick);
+}
+
+// Labels on the left; the edits sit on Panel1, which sizes them itself
+// (FormResize).
+QWidget* TfrmSendMessage::CreateHeader() {
+    auto* header = new QWidget;
+    auto* layout = new QHBoxLayout(header);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* labels = new QVBoxLayout;
+    labels->setSpacing(0);
+    layout->addLayout(labels);
+    Panel1 = new QWidget(header);
+    layout->addWidget(Panel1, 1);
+
+    txtFrom = new QLineEdit(Panel1);
+    txtTo = new QLineEdit(Panel1);
+    txtCC = new QLineEdit(Panel1);
+    txtBCC = new QLineEdit(Panel1);
+    txtSubject = new QLineEdit(Panel1);
+    const std::pair<const char*, QLineEdit*> rows[] = {{"&From:", txtFrom},
+                                                       {"&To:", txtTo},
+                                                       {"&CC:", txtCC},
+                                                       {"&BCC:", txtBCC},
+                                                       {"&Subject:", txtSubject}};
+    int row = 0;
+    for (const auto& [caption, edit] : rows) {
+        auto* label = new QLabel(caption, header);
+        label->setBuddy(edit);
+        label->setFixedHeight(HeaderRowHeight);
+        labels->addWidget(label);
+        edit->setAccessibleName(QString(caption).remove('&').remove(':'));
+        edit->move(0, row++ * HeaderRowHeight + (HeaderRowHeight - edit->sizeHint().height()) / 2);
+        edit->installEventFilter(this);
+    }
+    Panel1->setMinimumHeight(row * HeaderRowHeight);
+    Panel1->installEventFilter(this);
+    return header;
+}
+
+QWidget* TfrmSendMessage::CreateContactTab() {
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    chkContact = new QCheckBox("&Include your contact information in email", tab);
+    layout->addWidget(chkContact);
+    auto* form = new QFormLayout;
+    txtName = new QLineEdit(tab);
+    txtAddr1 = new QLineEdit(tab);
+    txtAddr2 = new QLineEdit(tab);
+    txtCity = new QLineEdit(tab);
+    txtState = new QLineEdit(tab);
+    txtZip = new QLineEdit(tab);
+    txtHomeP = new QLineEdit(tab);
+    txtWorkP = new QLineEdit(tab);
+    txtFax = new QLineEdit(tab);
+    txtDist = new QLineEdit(tab);
+    const std::pair<const char*, QLineEdit*> fields[] = {
+        {"Name:", txtName},          {"Street Address:", txtAddr1},
+        {"Street Address Line 2:", txtAddr2}, {"City:", txtCity},
+        {"State:", txtState},        {"Zip Code:", txtZip},
+        {"Home Phone:", txtHomeP},   {"Work Phone:", txtWorkP},
+        {"Fax Number:", txtFax},     {"Congressional District:", txtDist}};
+    for (const auto& [caption, edit] : fields) {
+        edit->setAccessibleName(QString(caption).remove(':'));
+        form->addRow(caption, edit);
+    }
+    layout->addLayout(form);
+    layout->addStretch(1);
+    return tab;
+}
+
+QWidget* TfrmSendMessage::CreateOptionsTab() {
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    chkHideFrom = new QCheckBox("&Hide From Field", tab);
+    auto* explanation = new QLabel(HideFromText, tab);
+    explanation->setWordWrap(true);
+    chkHideFrom->setAccessibleDescription(HideFromText);
+    layout->addWidget(chkHideFrom);
+    layout->addWidget(explanation);
+    layout->addStretch(1);
+    return tab;
+}
+
+void TfrmSendMessage::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    LoadMessage1 = file->addAction("&Load Message...");
+    SaveMessage1 = file->addAction("&Save Message...");
+    file->addSeparator();
+    CloseWindow1 = file->addAction("&Close Window");
+    QMenu* attachments = menuBar()->addMenu("&Attachments");
+    AddAttachment1 = attachments->addAction("&Edit Attachments");
+
+    connect(LoadMessage1, &QAction::triggered, this, &TfrmSendMessage::btnLoadMessageClick);
+    connect(SaveMessage1, &QAction::triggered, this, &TfrmSendMessage::btnSaveMessageClick);
+    connect(CloseWindow1, &QAction::triggered, this, &TfrmSendMessage::CloseWindow1Click);
+    connect(AddAttachment1, &QAction::triggered, this, &TfrmSendMessage::AddAttachment1Click);
+}
+
+void TfrmSendMessage::FormCreate() {
+    FShown = false;
+    if (MailSettingsMissing())
+        Dialogs.Warning(MainWindow, NotConfiguredWarning);
+    txtFrom->setText(Q(Settings.ReplyTo));
+    if (MainWindow != nullptr)
+        move(MainWindow->pos());
+    chkContact->setChecked(Settings.UseContact);
+    txtName->setText(Q(Settings.Name));
+    txtAddr1->setText(Q(Settings.Street1));
+    txtAddr2->setText(Q(Settings.Street2));
+    txtCity->setText(Q(Settings.City));
+    txtState->setText(Q(Settings.State));
+    txtZip->setText(Q(Settings.ZipCode));
+    txtHomeP->setText(Q(Settings.UHomeP));
+    txtWorkP->setText(Q(Settings.UWorkP));
+    txtFax->setText(Q(Settings.UFax));
+    txtDist->setText(Q(Settings.UDist));
+}
+
+void TfrmSendMessage::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!FShown)
+        FormShow();
+}
+
+void TfrmSendMessage::FormShow() {
+    FShown = true;
+    std::size_t entries = 0;
+    for (const QLineEdit* field : {txtTo, txtCC, txtBCC})
+        entries += qv::SplitRecipientField(Text(field)).size();
+    chkHideFrom->setChecked(entries > HideFromAbove);
+}
+
+void TfrmSendMessage::FormResize() {
+    for (QLineEdit* edit : {txtFrom, txtTo, txtCC, txtBCC, txtSubject})
+        edit->resize(std::max(Panel1->width() - HeaderEditMargin, 0), edit->sizeHint().height());
+}
+
+bool TfrmSendMessage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1 && event->type() == QEvent::Resize) {
+        FormResize();
+    } else if (event->type() == QEvent::KeyPress) {
+        // Enter in a header field moves on to the next field, as Tab does,
+        // instead of reaching the field.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmSendMessage::StoreContactSettings() {
+    Settings.UseContact = chkContact->isChecked();
+    Settings.Name = Text(txtName);
+    Settings.Street1 = Text(txtAddr1);
+    Settings.Street2 = Text(txtAddr2);
+    Settings.City = Text(txtCity);
+    Settings.State = Text(txtState);
+    Settings.ZipCode = Text(txtZip);
+    Settings.UHomeP = Text(txtHomeP);
+    Settings.UWorkP = Text(txtWorkP);
+    Settings.UFax = Text(txtFax);
+    Settings.UDist = Text(txtDist);
+}
+
+void TfrmSendMessage::BitBtn1Click() {
+    if (MailSettingsMissing()) {
+        Dialogs.Warning(this, NotConfiguredWarning);
+        return;
+    }
+    SMTP.SetHost(Settings.SMTPServer);
+    SMTP.SetUserID(Settings.EmailUser);
+    // Kept before any network activity, so that a failed send loses none of
+    // it.
+    StoreContactSettings();
+    SaveSettings();
+
+    qv::TSendRequest request;
+    request.From = Text(txtFrom);
+    request.To = Text(txtTo);
+    request.CC = Text(txtCC);
+    request.BCC = Text(txtBCC);
+    request.Subject = Text(txtSubject);
+    request.MessageText = Memo1->toPlainText().toStdString();
+    for (const QString& path : lbAttach)
+        request.Attachments.push_back(path.toStdString());
+    request.UseContact = Settings.UseContact;
+    request.Contact = {Settings.Name,   Settings.Street1, Settings.Street2, Settings.City,
+                       Settings.State,  Settings.ZipCode, Settings.UHomeP,  Settings.UWorkP,
+                       Settings.UFax,   Settings.UDist};
+    request.HideFrom = chkHideFrom->isChecked();
+    request.MaxRecipients = Settings.MaxRecipients;
+    Memo2 = Q(qv::BuildMessageBody(request));
+
+    TfrmSendProgress progress(this);
+    TProgressReporter reporter(progress, TransactionSizes(request));
+    qv::TDeliveryResult result;
+    const TBackgroundWork work{
+        [&] {
+            reporter.ReportNext();  // shown once the connection stands
+            result = qv::DeliverMessage(SMTP, Msg, request, &reporter);
+        },
+        [this] { Connector->Cancel(); },
+        [&] {
+            return QString("Sending cancelled. Transactions sent: %1 of %2.")
+                .arg(reporter.SentCount())
+                .arg(reporter.Total());
+        }};
+    Connector->Reset();
+    progress.lblStatus->setText(QString("Connecting to %1...").arg(Q(Settings.SMTPServer)));
+    std::exception_ptr failure;
+    const TWorkOutcome outcome = progress.Run(work, failure);
+    progress.hide();
+    if (outcome == TWorkOutcome::Cancelled) {
+        // A cancelled session is in an unknown state; the next action starts
+        // a fresh one.
+        SMTP.Disconnect();
+        return;
+    }
+    if (outcome == TWorkOutcome::Failed) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const qv::ESmtpConnectFailed&) {
+            Dialogs.Warning(this, ConnectFailedWarning);
+            return;
+        }
+    }
+    if (!result.SplitSending && Dialogs.Question(this, SentQuestion))
+        SaveCopy();
+    close();
+}
+
+void TfrmSendMessage::SaveCopy() {
+    // Asked again after a refused write, so the user can pick another place.
+    for (;;) {
+        const std::optional<QString> path = Dialogs.SaveFile(this, "Save Message", TextFilter, {});
+        if (!path)
+            return;
+        try {
+            SaveMemoTo(*path);
+            return;
+        } catch (const std::exception& error) {
+            Dialogs.Warning(this, QString::fromLocal8Bit(error.what()));
+        }
+    }
+}
+
+void TfrmSendMessage::BitBtn2Click() {
+    close();
+}
+
+void TfrmSendMessage::CloseWindow1Click() {
+    if (Dialogs.Confirm(this, CloseQuestion))
+        close();
+}
+
+void TfrmSendMessage::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (MainWindow != nullptr)
+        MainWindow->activateWindow();
+}
+
+void TfrmSendMessage::btnLoadMessageClick() {
+    const std::optional<QString> path = Dialogs.OpenFile(this, "Load Message", TextFilter);
+    if (!path)
+        return;
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Dialogs.Warning(this, QString("Unable to read %1").arg(*path));
+        return;
+    }
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Dialogs.Warning(this, QString("Unable to read %1").arg(*path));
+        return;
+    }
+    Memo1->setPlainText(QString::fromUtf8(text));
+}
+
+void TfrmSendMessage::btnSaveMessageClick() {
+    SaveCopy();
+}
+
+// Writes the message text alone, replacing the file only once it is complete.
+// A name without an extension gets ".txt".
+void TfrmSendMessage::SaveMemoTo(const QString& chosen) {
+    QString path = chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".txt";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(Memo1->toPlainText().toUtf8()) < 0 ||
+        !file.commit())
+        throw std::runtime_error("Unable to write to " + path.toStdString());
+}
+
+void TfrmSendMessage::AddAttachment1Click() {
+    Attach.ListBox1->clear();
+    Attach.btnRemove->setEnabled(!lbAttach.isEmpty());
+    Attach.move(PlaceAttachWindow(frameGeometry(), Attach.frameGeometry().size(),
+                                  ScreenExtent(*this)));
+    Attach.ListBox1->addItems(lbAttach);
+    Dialogs.ShowModal(Attach);
+    lbAttach = Attach.Paths();
+    QString caption;
+    for (const QString& path : lbAttach)
+        caption += path + "  ";
+    Panel16->setText(caption);
+}
+
+TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
+                                   const QString& to, const QString& cc, const QString& bcc) {
+    auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->txtTo->setText(to);
+    window->txtCC->setText(cc);
+    window->txtBCC->setText(bcc);
+    window->show();
+    return window;
+}
+
+TfrmSendMessage* OpenComposeWindowTo(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
+                                     const QString& address) {
+    auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->show();
+    window->txtTo->setText(address);
+    return window;
+}
