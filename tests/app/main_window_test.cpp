@@ -172,6 +172,12 @@ TEST_F(MainWindowTest, ExternalEmailItemIsSavedAtOnce) {
     EXPECT_FALSE(frmMain->UseExternalEmail1->isChecked());
 }
 
+TEST_F(MainWindowTest, ConnectionSettingsItemOpensTheSettingsWindow) {
+    auto frmMain = Start();
+    frmMain->ConnectionSettings1->trigger();
+    EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Proxy Settings"});
+}
+
 TEST_F(MainWindowTest, FirstActivationLoadsListsAndBuildsLinkGroupsOnce) {
     list_files::Write(Program.path(), "senate.dat", list_files::DamagedSenate);
     QFile::remove(QDir(Program.path()).filePath("leaders.dat"));
@@ -220,6 +226,7 @@ TEST_F(MainWindowTest, FailedFirstRunRequestKeepsFirstRunAndSkipsTheRest) {
     });
     ASSERT_TRUE(FirstRun);
     frmMain->FormActivate();
+    EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Proxy Settings"});
     EXPECT_EQ(requests, 1);
     EXPECT_TRUE(FirstRun);
     EXPECT_TRUE(Dialogs.Warnings.isEmpty());

@@ -1,6 +1,6 @@
 """A loopback SMTP server for the mail tests.
 
-Usage: smtp_server.py FOLDER [--refuse ADDRESS]...
+Usage: smtp_server.py FOLDER [--refuse ADDRESS]... [--stall N]
 
 Listens on a free port of 127.0.0.1, prints the port on its first line and
 serves until it is terminated. Every accepted message N (counted from 1) is
@@ -12,7 +12,9 @@ stored in FOLDER as:
                 header <Name>: <value>         (each header, unfolded)
                 part <content-type> <filename> (each leaf part; "-" without name)
   N.part.K    the decoded content of leaf part K (counted from 1)
-A recipient given with --refuse is refused with 550.
+A recipient given with --refuse is refused with 550. With --stall N, the
+server takes message N's data and then never answers it, as a server that
+has hung.
 """
 
 import asyncio
@@ -27,10 +29,12 @@ from aiosmtpd.smtp import SMTP
 
 
 class Recorder:
-    def __init__(self, folder, refused):
+    def __init__(self, folder, refused, stall):
         self.folder = folder
         self.refused = set(refused)
+        self.stall = stall
         self.count = 0
+        self.received = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address in self.refused:
@@ -39,6 +43,9 @@ class Recorder:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        self.received += 1
+        if self.received == self.stall:
+            await asyncio.Event().wait()
         self.count += 1
         base = os.path.join(self.folder, str(self.count))
         data = envelope.content
@@ -65,7 +72,8 @@ class Recorder:
 async def main():
     folder = sys.argv[1]
     refused = [sys.argv[i + 1] for i, a in enumerate(sys.argv) if a == "--refuse"]
-    handler = Recorder(folder, refused)
+    stall = int(sys.argv[sys.argv.index("--stall") + 1]) if "--stall" in sys.argv else 0
+    handler = Recorder(folder, refused, stall)
     loop = asyncio.get_running_loop()
     server = await loop.create_server(
         lambda: SMTP(handler, decode_data=False, hostname="test.invalid"), "127.0.0.1", 0

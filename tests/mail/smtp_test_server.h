@@ -46,7 +46,9 @@ class TempFolder {
 
 class SmtpTestServer {
   public:
-    explicit SmtpTestServer(const std::vector<std::string>& refused = {}) {
+    // `stallAt` (from 1) names a message whose data the server takes and
+    // then never answers; 0 answers all.
+    explicit SmtpTestServer(const std::vector<std::string>& refused = {}, int stallAt = 0) {
         std::string script =
             EnvOr("QV_SOURCE_DIR", QV_TEST_SOURCE_DIR) + std::string("/tests/mail/smtp_server.py");
         std::vector<std::string> args = {EnvOr("QV_PYTHON", "/usr/bin/python3"), script,
@@ -54,6 +56,10 @@ class SmtpTestServer {
         for (const std::string& address : refused) {
             args.push_back("--refuse");
             args.push_back(address);
+        }
+        if (stallAt > 0) {
+            args.push_back("--stall");
+            args.push_back(std::to_string(stallAt));
         }
         int out[2];
         if (::pipe(out) != 0) {
