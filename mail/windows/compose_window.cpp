@@ -203,7 +203,7 @@ QWidget* TfrmSendMessage::CreateHeader() {
     txtCC = new QLineEdit(Panel1);
     txtBCC = new QLineEdit(Panel1);
     txtSubject = new QLineEdit(Panel1);
-    const std::pair<const char*, QLineEdit*> rows[] = {{"&From:", txtFrom},
+    const std::pair<const char*, QLineEdit*> rows[] = {{"F&rom:", txtFrom},
                                                        {"&To:", txtTo},
                                                        {"&CC:", txtCC},
                                                        {"&BCC:", txtBCC},
