@@ -63,7 +63,10 @@ std::unique_ptr<INetStream> TCancellableConnector::Open(const std::string& host,
                                                         const TConnectOptions& options) {
     if (FCancelled->load())
         throw ENetSocketError(kInterrupted);
-    return std::make_unique<TCancellableStream>(FInner->Open(host, port, options), FCancelled);
+    auto stream = std::make_unique<TCancellableStream>(FInner->Open(host, port, options), FCancelled);
+    if (FOnOpen)
+        FOnOpen();
+    return stream;
 }
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "mail/net_stream.h"
@@ -23,6 +24,9 @@ class TCancellableConnector : public INetConnector {
     std::unique_ptr<INetStream> Open(const std::string& host, int port,
                                      const TConnectOptions& options) override;
 
+    // Called on the opening thread each time a stream has opened.
+    void SetOnOpen(std::function<void()> onOpen) { FOnOpen = std::move(onOpen); }
+
     void Cancel() { FCancelled->store(true); }
     // Lets the next send action use the network again.
     void Reset() { FCancelled->store(false); }
@@ -30,6 +34,7 @@ class TCancellableConnector : public INetConnector {
 
   private:
     std::shared_ptr<INetConnector> FInner;
+    std::function<void()> FOnOpen;
     // Shared with the streams, which may outlive the connector.
     std::shared_ptr<std::atomic<bool>> FCancelled;
 };

@@ -383,10 +383,7 @@ void TfrmSendMessage::BitBtn1Click() {
     TProgressReporter reporter(progress, TransactionSizes(request));
     qv::TDeliveryResult result;
     const TBackgroundWork work{
-        [&] {
-            reporter.ReportNext();  // shown once the connection stands
-            result = qv::DeliverMessage(SMTP, Msg, request, &reporter);
-        },
+        [&] { result = qv::DeliverMessage(SMTP, Msg, request, &reporter); },
         [this] { Connector->Cancel(); },
         [&] {
             return QString("Sending cancelled. Transactions sent: %1 of %2.")
@@ -394,9 +391,11 @@ void TfrmSendMessage::BitBtn1Click() {
                 .arg(reporter.Total());
         }};
     Connector->Reset();
-    progress.lblStatus->setText(QString("Connecting to %1...").arg(Q(Settings.SMTPServer)));
+    Connector->SetOnOpen([&reporter] { reporter.ReportNext(); });
+    progress.ShowStep(QString("Connecting to %1...").arg(Q(Settings.SMTPServer)));
     std::exception_ptr failure;
     const TWorkOutcome outcome = progress.Run(work, failure);
+    Connector->SetOnOpen({});
     progress.hide();
     if (outcome == TWorkOutcome::Cancelled) {
         // A cancelled session is in an unknown state; the next action starts

@@ -33,11 +33,16 @@ TfrmSendProgress::TfrmSendProgress(QWidget* parent)
 
 void TfrmSendProgress::Report(const QString& text) {
     QMetaObject::invokeMethod(
-        lblStatus, [label = QPointer<QLabel>(lblStatus), text] {
-            if (label)
-                label->setText(text);
+        this, [window = QPointer<TfrmSendProgress>(this), text] {
+            if (window)
+                window->ShowStep(text);
         },
         Qt::QueuedConnection);
+}
+
+void TfrmSendProgress::ShowStep(const QString& text) {
+    lblStatus->setText(text);
+    FSteps.append(text);
 }
 
 TWorkOutcome TfrmSendProgress::Run(const TBackgroundWork& work, std::exception_ptr& failure) {
@@ -76,7 +81,7 @@ void TfrmSendProgress::btnCancelClick() {
         return;
     CancelRequested = true;
     btnCancel->setEnabled(false);
-    lblStatus->setText("Cancelling...");
+    ShowStep("Cancelling...");
     if (Current != nullptr && Current->Cancel)
         Current->Cancel();
 }
@@ -100,7 +105,7 @@ void TfrmSendProgress::WorkEnded() {
     }
     Outcome = TWorkOutcome::Cancelled;
     if (Current != nullptr && Current->CancelledText)
-        lblStatus->setText(Current->CancelledText());
+        ShowStep(Current->CancelledText());
     btnCancel->setText("OK");
     btnCancel->setEnabled(true);
     btnCancel->setFocus();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <exception>
 #include <functional>
 
@@ -41,6 +42,12 @@ class TfrmSendProgress : public QDialog {
     // Thread-safe: shows `text` as the current step.
     void Report(const QString& text);
 
+    // Shows `text` as the current step; user-interface thread only.
+    void ShowStep(const QString& text);
+
+    // Every text shown, in order, since the window was made.
+    const QStringList& Steps() const { return FSteps; }
+
     QLabel* lblStatus;
     QPushButton* btnCancel;
 
@@ -56,4 +63,5 @@ class TfrmSendProgress : public QDialog {
     bool Running = false;
     bool CancelRequested = false;
     TWorkOutcome Outcome = TWorkOutcome::Done;
+    QStringList FSteps;
 };
