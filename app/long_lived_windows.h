@@ -3,17 +3,13 @@
 #include <QDialog>
 
 #include "mail/windows/attach_window.h"
+#include "mail/windows/review_window.h"
 
 class IDialogs;
 
 // The windows created once at start that stay alive, hidden, until the end.
-// The review, about and grid colour windows are empty frames for now; each is
-// filled in with the work on its own window.
-
-class TfrmGroupEmail : public QDialog {
-  public:
-    explicit TfrmGroupEmail(QWidget* parent = nullptr);
-};
+// The about and grid colour windows are empty frames for now; each is filled
+// in with the work on its own window.
 
 class TfrmAbout : public QDialog {
   public:

@@ -5,6 +5,7 @@
 #include <optional>
 
 class QDialog;
+class QPoint;
 class QWidget;
 
 // The one way the windows put a message box or a standard dialog in front of
@@ -16,6 +17,8 @@ class IDialogs {
 
     // A warning with a single OK button.
     virtual void Warning(QWidget* parent, const QString& text) = 0;
+    // The same with the box's top-left corner at `topLeft` on the screen.
+    virtual void WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) = 0;
     // A question with Yes and No buttons; true when the user chose Yes.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
     // A question with OK and Cancel buttons; true when the user chose OK.
@@ -41,6 +44,7 @@ class IDialogs {
 class TQtDialogs final : public IDialogs {
   public:
     void Warning(QWidget* parent, const QString& text) override;
+    void WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) override;
     bool Question(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& caption,

@@ -36,6 +36,19 @@ TEST(QtDialogsTest, WarningHasOnlyAnOkButton) {
     EXPECT_EQ(answer.Buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
 }
 
+TEST(QtDialogsTest, PlacedWarningOpensWhereAsked) {
+    TQtDialogs dialogs;
+    QPoint shownAt;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        shownAt = box->pos();
+        qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+    });
+    dialogs.WarningAt(nullptr, "No representatives selected.", QPoint(125, 75));
+    EXPECT_EQ(shownAt, QPoint(125, 75));
+}
+
 TEST(QtDialogsTest, QuestionTellsYesFromNo) {
     TQtDialogs dialogs;
     TBoxAnswer yes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -14,6 +15,11 @@
 class TFakeDialogs : public IDialogs {
   public:
     void Warning(QWidget*, const QString& text) override { Warnings.append(text); }
+
+    void WarningAt(QWidget*, const QString& text, const QPoint& topLeft) override {
+        Warnings.append(text);
+        WarningPositions.append(topLeft);
+    }
 
     bool Question(QWidget*, const QString& text) override {
         Questions.append(text);
@@ -53,6 +59,7 @@ class TFakeDialogs : public IDialogs {
     }
 
     QStringList Warnings;
+    QList<QPoint> WarningPositions;  // of the warnings placed by the caller
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
     QStringList OpenAnswers;
