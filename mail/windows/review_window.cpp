@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QResizeEvent>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
