@@ -3,11 +3,12 @@
 #include <exception>
 
 #include "app/app_state.h"
-#include "app/browser_engine.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
+#include "update/http_client.h"
+#include "webforms/engine/browser_engine.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
     if (!BrowserEngineAvailable()) {
-        dialogs.Warning(nullptr, "Wrong Version of Internet Explorer");
+        dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;
     }
 
@@ -53,7 +54,10 @@ int main(int argc, char* argv[]) {
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
 
-    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
+    TfrmMain frmMain(dialogs, [](qv::THttpClient& client, const qv::TProxyConfig& proxy,
+                                 std::function<void(bool)> done) {
+        qv::SendFirstRunRequest(client, proxy, std::move(done));
+    });
     frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
 
     QApplication::setApplicationDisplayName("Quorvane");

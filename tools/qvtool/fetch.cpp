@@ -8,8 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "arguments.h"
 #include "commands.h"
-#include "compress/pending_file.h"
+#include "base/pending_file.h"
 #include "update/http_client.h"
 
 namespace qvtool {
@@ -22,33 +23,21 @@ struct FetchOptions {
 
 std::optional<FetchOptions> ParseFetchArgs(const Args& args) {
     FetchOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string* target = arg == "--proxy"            ? &options.proxy
-                              : arg == "--proxy-port"     ? &options.proxyPort
-                              : arg == "--proxy-user"     ? &options.proxyUser
-                              : arg == "--proxy-password" ? &options.proxyPassword
-                              : arg == "-o"               ? &options.output
-                                                          : nullptr;
-        if (target != nullptr) {
-            if (++i == args.size()) {
-                return std::nullopt;
-            }
-            *target = args[i];
-        } else if (arg.empty() || arg[0] == '-' || !options.url.empty()) {
-            return std::nullopt;
-        } else {
-            options.url = arg;
-        }
-    }
-    if (options.url.empty()) {
+    std::optional<std::string> url = ParseOperandAndOptions(
+        args, {{"--proxy", &options.proxy},
+               {"--proxy-port", &options.proxyPort},
+               {"--proxy-user", &options.proxyUser},
+               {"--proxy-password", &options.proxyPassword},
+               {"-o", &options.output}});
+    if (!url) {
         return std::nullopt;
     }
+    options.url = *url;
     return options;
 }
 
 // Commits the pending output file; false when it could not be completed.
-bool CommitOutput(qv::compress::TPendingFile& file) {
+bool CommitOutput(qv::TPendingFile& file) {
     try {
         file.Commit();
         return true;
@@ -110,7 +99,7 @@ int RunFetch(const Args& args) {
 
     // With -o the body goes to a file beside FILE, which replaces FILE only
     // when the whole document has arrived.
-    std::optional<qv::compress::TPendingFile> file;
+    std::optional<qv::TPendingFile> file;
     if (!options->output.empty()) {
         try {
             file.emplace(options->output);

@@ -17,12 +17,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "controls/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 #include "mail/net_errors.h"
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/send_progress.h"
-#include "settings/settings_fixture.h"
+#include "support/settings_fixture.h"
 
 namespace {
 

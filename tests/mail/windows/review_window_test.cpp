@@ -11,7 +11,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
-#include "controls/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 #include "lists/official_list.h"
 #include "mail/recipient_selection.h"
 #include "mail/windows/attach_window.h"

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "controls/fake_dialogs.h"
-#include "settings/settings_fixture.h"
+#include "support/fake_dialogs.h"
+#include "support/settings_fixture.h"
 
 namespace {
 
