@@ -32,25 +32,25 @@
 
 namespace {
 
-const char* const NotConfiguredWarning =
+const char* const kNotConfiguredWarning =
     "Warning: Mail settings are not configured.\n"
     "Will not be able to send message until settings are finished.";
-const char* const ConnectFailedWarning =
+const char* const kConnectFailedWarning =
     "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and verify "
     "your Internet connection.";
-const char* const SentQuestion =
+const char* const kSentQuestion =
     "Message was sent successfully. Would you like to save a copy of the message?";
-const char* const CloseQuestion = "Close window without sending message?";
-const char* const HideFromText =
+const char* const kCloseQuestion = "Close window without sending message?";
+const char* const kHideFromText =
     "Hides from field in message header to prevent email autoresponders from filling up your "
     "mailbox when mailing multiple representatives. Will include reply-to address in body of "
     "message, so representative can still respond.";
-const char* const TextFilter = "Text Files (*.txt)";
+const char* const kTextFilter = "Text Files (*.txt)";
 
-constexpr int HeaderRowHeight = 26;
-constexpr int HeaderEditMargin = 18;
+constexpr int kHeaderRowHeight = 26;
+constexpr int kHeaderEditMargin = 18;
 // More recipient entries than this hide the sender at the first showing.
-constexpr int HideFromAbove = 10;
+constexpr int kHideFromAbove = 10;
 
 std::string Text(const QLineEdit* field) {
     return field->text().toStdString();
@@ -63,36 +63,6 @@ QString Q(const std::string& text) {
 bool MailSettingsMissing() {
     return Settings.SMTPServer.empty() || Settings.EmailUser.empty();
 }
-
-// Counts transactions for the progress window and tells it which one goes
-// out next. Runs on the worker thread.
-class TProgressReporter : public qv::IDeliveryObserver {
-  public:
-    TProgressReporter(TfrmSendProgress& progress, std::vector<std::size_t> sizes)
-        : Progress(progress), Sizes(std::move(sizes)) {}
-
-    void ReportNext() {
-        const std::size_t next = Sent.load();
-        if (next < Sizes.size())
-            Progress.Report(QString("Sending transaction %1 of %2 (%3 recipients)")
-                                .arg(next + 1)
-                                .arg(Sizes.size())
-                                .arg(Sizes[next]));
-    }
-
-    void TransactionSent(std::size_t) override {
-        ++Sent;
-        ReportNext();
-    }
-
-    std::size_t SentCount() const { return Sent.load(); }
-    std::size_t Total() const { return Sizes.size(); }
-
-  private:
-    TfrmSendProgress& Progress;
-    const std::vector<std::size_t> Sizes;
-    std::atomic<std::size_t> Sent{0};
-};
 
 // The recipient count of each transaction the send action will make.
 std::vector<std::size_t> TransactionSizes(const qv::TSendRequest& request) {
@@ -111,6 +81,36 @@ std::vector<std::size_t> TransactionSizes(const qv::TSendRequest& request) {
 
 }  // namespace
 
+// Counts transactions for the progress window and tells it which one goes
+// out next. Runs on the worker thread.
+class TSendProgressReporter : public qv::IDeliveryObserver {
+  public:
+    TSendProgressReporter(TfrmSendProgress& progress, std::vector<std::size_t> sizes)
+        : progress_(progress), sizes_(std::move(sizes)) {}
+
+    void ReportNext() {
+        const std::size_t next = sent_.load();
+        if (next < sizes_.size())
+            progress_.Report(QString("Sending transaction %1 of %2 (%3 recipients)")
+                                 .arg(next + 1)
+                                 .arg(sizes_.size())
+                                 .arg(sizes_[next]));
+    }
+
+    void TransactionSent(std::size_t) override {
+        ++sent_;
+        ReportNext();
+    }
+
+    std::size_t SentCount() const { return sent_.load(); }
+    std::size_t Total() const { return sizes_.size(); }
+
+  private:
+    TfrmSendProgress& progress_;
+    const std::vector<std::size_t> sizes_;
+    std::atomic<std::size_t> sent_{0};
+};
+
 QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize& screen) {
     const int halfWidth = compose.width() / 2;
     const int left = compose.left() + 2 * halfWidth < screen.width()
@@ -121,11 +121,11 @@ QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize&
 
 TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach)
     : QMainWindow(nullptr),
-      Connector(std::make_shared<qv::TCancellableConnector>()),
-      SMTP(Connector),
-      MainWindow(mainWindow),
-      Dialogs(dialogs),
-      Attach(attach) {
+      connector_(std::make_shared<qv::TCancellableConnector>()),
+      SMTP(connector_),
+      mainWindow_(mainWindow),
+      dialogs_(dialogs),
+      attach_(attach) {
     // No parent widget, so the window gets a taskbar entry of its own; it
     // still goes with the main window.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -139,10 +139,21 @@ TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAtt
     SMTP.SetBufferChunk(8192);
     CreateControls();
     CreateMenus();
+    frmProgress = new TfrmSendProgress(this);
     FormCreate();
 }
 
-TfrmSendMessage::~TfrmSendMessage() = default;
+struct TfrmSendMessage::TSendAction {
+    qv::TSendRequest Request;
+    std::unique_ptr<TSendProgressReporter> Reporter;
+    qv::TDeliveryResult Result;  // written by the worker thread
+};
+
+// The progress window goes first: it stops and waits for a send action that
+// still uses SMTP and Msg.
+TfrmSendMessage::~TfrmSendMessage() {
+    delete frmProgress;
+}
 
 void TfrmSendMessage::CreateControls() {
     auto* central = new QWidget(this);
@@ -211,13 +222,13 @@ QWidget* TfrmSendMessage::CreateHeader() {
     for (const auto& [caption, edit] : rows) {
         auto* label = new QLabel(caption, header);
         label->setBuddy(edit);
-        label->setFixedHeight(HeaderRowHeight);
+        label->setFixedHeight(kHeaderRowHeight);
         labels->addWidget(label);
         edit->setAccessibleName(QString(caption).remove('&').remove(':'));
-        edit->move(0, row++ * HeaderRowHeight + (HeaderRowHeight - edit->sizeHint().height()) / 2);
+        edit->move(0, row++ * kHeaderRowHeight + (kHeaderRowHeight - edit->sizeHint().height()) / 2);
         edit->installEventFilter(this);
     }
-    Panel1->setMinimumHeight(row * HeaderRowHeight);
+    Panel1->setMinimumHeight(row * kHeaderRowHeight);
     Panel1->installEventFilter(this);
     return header;
 }
@@ -257,9 +268,9 @@ QWidget* TfrmSendMessage::CreateOptionsTab() {
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
     chkHideFrom = new QCheckBox("&Hide From Field", tab);
-    auto* explanation = new QLabel(HideFromText, tab);
+    auto* explanation = new QLabel(kHideFromText, tab);
     explanation->setWordWrap(true);
-    chkHideFrom->setAccessibleDescription(HideFromText);
+    chkHideFrom->setAccessibleDescription(kHideFromText);
     layout->addWidget(chkHideFrom);
     layout->addWidget(explanation);
     layout->addStretch(1);
@@ -284,10 +295,10 @@ void TfrmSendMessage::CreateMenus() {
 void TfrmSendMessage::FormCreate() {
     FShown = false;
     if (MailSettingsMissing())
-        Dialogs.Warning(MainWindow, NotConfiguredWarning);
+        dialogs_.Warning(mainWindow_, kNotConfiguredWarning);
     txtFrom->setText(Q(Settings.ReplyTo));
-    if (MainWindow != nullptr)
-        move(MainWindow->pos());
+    if (mainWindow_ != nullptr)
+        move(mainWindow_->pos());
     chkContact->setChecked(Settings.UseContact);
     txtName->setText(Q(Settings.Name));
     txtAddr1->setText(Q(Settings.Street1));
@@ -312,12 +323,12 @@ void TfrmSendMessage::FormShow() {
     std::size_t entries = 0;
     for (const QLineEdit* field : {txtTo, txtCC, txtBCC})
         entries += qv::SplitRecipientField(Text(field)).size();
-    chkHideFrom->setChecked(entries > HideFromAbove);
+    chkHideFrom->setChecked(entries > kHideFromAbove);
 }
 
 void TfrmSendMessage::FormResize() {
     for (QLineEdit* edit : {txtFrom, txtTo, txtCC, txtBCC, txtSubject})
-        edit->resize(std::max(Panel1->width() - HeaderEditMargin, 0), edit->sizeHint().height());
+        edit->resize(std::max(Panel1->width() - kHeaderEditMargin, 0), edit->sizeHint().height());
 }
 
 bool TfrmSendMessage::eventFilter(QObject* watched, QEvent* event) {
@@ -350,8 +361,10 @@ void TfrmSendMessage::StoreContactSettings() {
 }
 
 void TfrmSendMessage::BitBtn1Click() {
+    if (Sending())
+        return;
     if (MailSettingsMissing()) {
-        Dialogs.Warning(this, NotConfiguredWarning);
+        dialogs_.Warning(this, kNotConfiguredWarning);
         return;
     }
     SMTP.SetHost(Settings.SMTPServer);
@@ -361,7 +374,8 @@ void TfrmSendMessage::BitBtn1Click() {
     StoreContactSettings();
     SaveSettings();
 
-    qv::TSendRequest request;
+    action_ = std::make_unique<TSendAction>();
+    qv::TSendRequest& request = action_->Request;
     request.From = Text(txtFrom);
     request.To = Text(txtTo);
     request.CC = Text(txtCC);
@@ -371,31 +385,37 @@ void TfrmSendMessage::BitBtn1Click() {
     for (const QString& path : lbAttach)
         request.Attachments.push_back(path.toStdString());
     request.UseContact = Settings.UseContact;
-    request.Contact = {Settings.Name,   Settings.Street1, Settings.Street2, Settings.City,
-                       Settings.State,  Settings.ZipCode, Settings.UHomeP,  Settings.UWorkP,
-                       Settings.UFax,   Settings.UDist};
+    request.Contact = {Settings.Name,  Settings.Street1, Settings.Street2, Settings.City,
+                       Settings.State, Settings.ZipCode, Settings.UHomeP,  Settings.UWorkP,
+                       Settings.UFax,  Settings.UDist};
     request.HideFrom = chkHideFrom->isChecked();
     request.MaxRecipients = Settings.MaxRecipients;
     Memo2 = Q(qv::BuildMessageBody(request));
+    action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress, TransactionSizes(request));
 
-    TfrmSendProgress progress(this);
-    TProgressReporter reporter(progress, TransactionSizes(request));
-    qv::TDeliveryResult result;
-    const TBackgroundWork work{
-        [&] { result = qv::DeliverMessage(SMTP, Msg, request, &reporter); },
-        [this] { Connector->Cancel(); },
-        [&] {
-            return QString("Sending cancelled. Transactions sent: %1 of %2.")
-                .arg(reporter.SentCount())
-                .arg(reporter.Total());
-        }};
-    Connector->Reset();
-    Connector->SetOnOpen([&reporter] { reporter.ReportNext(); });
-    progress.ShowStep(QString("Connecting to %1...").arg(Q(Settings.SMTPServer)));
-    std::exception_ptr failure;
-    const TWorkOutcome outcome = progress.Run(work, failure);
-    Connector->SetOnOpen({});
-    progress.hide();
+    TSendAction& action = *action_;
+    connector_->Reset();
+    connector_->SetOnOpen([&action] { action.Reporter->ReportNext(); });
+    frmProgress->Start(
+        QString("Connecting to %1...").arg(Q(Settings.SMTPServer)),
+        {[this, &action] { action.Result = qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get()); },
+         [this] { connector_->Cancel(); },
+         [&action] {
+             return QString("Sending cancelled. Transactions sent: %1 of %2.")
+                 .arg(action.Reporter->SentCount())
+                 .arg(action.Reporter->Total());
+         }},
+        [this](TWorkOutcome outcome, std::exception_ptr failure) { SendEnded(outcome, failure); });
+}
+
+bool TfrmSendMessage::Sending() const {
+    return action_ != nullptr;
+}
+
+void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure) {
+    connector_->SetOnOpen({});
+    const qv::TDeliveryResult result = action_->Result;
+    action_.reset();
     if (outcome == TWorkOutcome::Cancelled) {
         // A cancelled session is in an unknown state; the next action starts
         // a fresh one.
@@ -406,11 +426,11 @@ void TfrmSendMessage::BitBtn1Click() {
         try {
             std::rethrow_exception(failure);
         } catch (const qv::ESmtpConnectFailed&) {
-            Dialogs.Warning(this, ConnectFailedWarning);
+            dialogs_.Warning(this, kConnectFailedWarning);
             return;
         }
     }
-    if (!result.SplitSending && Dialogs.Question(this, SentQuestion))
+    if (!result.SplitSending && dialogs_.Question(this, kSentQuestion))
         SaveCopy();
     close();
 }
@@ -418,14 +438,14 @@ void TfrmSendMessage::BitBtn1Click() {
 void TfrmSendMessage::SaveCopy() {
     // Asked again after a refused write, so the user can pick another place.
     for (;;) {
-        const std::optional<QString> path = Dialogs.SaveFile(this, "Save Message", TextFilter, {});
+        const std::optional<QString> path = dialogs_.SaveFile(this, "Save Message", kTextFilter, {});
         if (!path)
             return;
         try {
             SaveMemoTo(*path);
             return;
         } catch (const std::exception& error) {
-            Dialogs.Warning(this, QString::fromLocal8Bit(error.what()));
+            dialogs_.Warning(this, QString::fromLocal8Bit(error.what()));
         }
     }
 }
@@ -435,28 +455,28 @@ void TfrmSendMessage::BitBtn2Click() {
 }
 
 void TfrmSendMessage::CloseWindow1Click() {
-    if (Dialogs.Confirm(this, CloseQuestion))
+    if (dialogs_.Confirm(this, kCloseQuestion))
         close();
 }
 
 void TfrmSendMessage::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
-    if (MainWindow != nullptr)
-        MainWindow->activateWindow();
+    if (mainWindow_ != nullptr)
+        mainWindow_->activateWindow();
 }
 
 void TfrmSendMessage::btnLoadMessageClick() {
-    const std::optional<QString> path = Dialogs.OpenFile(this, "Load Message", TextFilter);
+    const std::optional<QString> path = dialogs_.OpenFile(this, "Load Message", kTextFilter);
     if (!path)
         return;
     QFile file(*path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Dialogs.Warning(this, QString("Unable to read %1").arg(*path));
+        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
         return;
     }
     const QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        Dialogs.Warning(this, QString("Unable to read %1").arg(*path));
+        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
         return;
     }
     Memo1->setPlainText(QString::fromUtf8(text));
@@ -479,13 +499,13 @@ void TfrmSendMessage::SaveMemoTo(const QString& chosen) {
 }
 
 void TfrmSendMessage::AddAttachment1Click() {
-    Attach.ListBox1->clear();
-    Attach.btnRemove->setEnabled(!lbAttach.isEmpty());
-    Attach.move(PlaceAttachWindow(frameGeometry(), Attach.frameGeometry().size(),
+    attach_.ListBox1->clear();
+    attach_.btnRemove->setEnabled(!lbAttach.isEmpty());
+    attach_.move(PlaceAttachWindow(frameGeometry(), attach_.frameGeometry().size(),
                                   ScreenExtent(*this)));
-    Attach.ListBox1->addItems(lbAttach);
-    Dialogs.ShowModal(Attach);
-    lbAttach = Attach.Paths();
+    attach_.ListBox1->addItems(lbAttach);
+    dialogs_.ShowModal(attach_);
+    lbAttach = attach_.Paths();
     QString caption;
     for (const QString& path : lbAttach)
         caption += path + "  ";

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
+#include <exception>
 #include <memory>
 
 #include "mail/mail_message.h"
@@ -16,6 +18,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class TfrmAttach;
+class TfrmSendProgress;
+enum class TWorkOutcome;
 
 namespace qv {
 class TCancellableConnector;
@@ -28,22 +32,27 @@ class TCancellableConnector;
 // Modeless, with a taskbar entry of its own, and tied to the main window: it
 // is destroyed when it closes or, at the latest, with the main window. It
 // reads and writes the process-wide Settings. The network steps of a send
-// action run on a worker thread behind a modal progress window; everything
+// action run on a worker thread while an application-modal progress window
+// is up; the action goes on from the event loop when they end. Everything
 // else runs on the user-interface thread. `dialogs` and `attach` must
 // outlive the window.
 class TfrmSendMessage : public QMainWindow {
     Q_OBJECT
 
     // Lets the progress window's Cancel stop the session; made before SMTP.
-    std::shared_ptr<qv::TCancellableConnector> Connector;
+    std::shared_ptr<qv::TCancellableConnector> connector_;
 
   public:
     TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach);
     ~TfrmSendMessage() override;
 
-    // The send action. A failure after the connection is raised to the
-    // caller (the application's error box) with the window left open.
+    // The send action: checks the settings, stores the contact details and
+    // starts the network steps, then returns; the rest follows when they
+    // end. A failure after the connection is raised from the event loop (to
+    // the application's error box) with the window left open.
     void BitBtn1Click();
+    // From the start of a send action's network steps until the action ends.
+    bool Sending() const;
     void BitBtn2Click();
     void btnLoadMessageClick();
     void btnSaveMessageClick();
@@ -70,6 +79,7 @@ class TfrmSendMessage : public QMainWindow {
     QLineEdit* txtDist;
     QCheckBox* chkHideFrom;
     QLabel* Panel16;  // the attachment paths
+    TfrmSendProgress* frmProgress;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QPushButton* btnLoadMessage;
@@ -105,14 +115,19 @@ class TfrmSendMessage : public QMainWindow {
     void FormResize();
 
     void StoreContactSettings();
+    void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
     void SaveCopy();
     void SaveMemoTo(const QString& path);
 
-    QWidget* MainWindow;
-    IDialogs& Dialogs;
-    TfrmAttach& Attach;
+    struct TSendAction;
+
+    QWidget* mainWindow_;
+    IDialogs& dialogs_;
+    TfrmAttach& attach_;
     QWidget* Panel1;  // holds the five header edits
     bool FShown = false;
+    // The send action under way, from its network steps to its end.
+    std::unique_ptr<TSendAction> action_;
 };
 
 // Creates a compose window with its recipient fields set and shows it; its

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
-#include <memory>
 
 TfrmSendProgress::TfrmSendProgress(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {
@@ -18,7 +17,6 @@ TfrmSendProgress::TfrmSendProgress(QWidget* parent)
     lblStatus = new QLabel(this);
     lblStatus->setWordWrap(true);
     lblStatus->setMinimumHeight(40);
-    // A screen reader announces the step when the label changes.
     lblStatus->setAccessibleName("Progress");
     layout->addWidget(lblStatus);
     auto* buttons = new QHBoxLayout;
@@ -29,6 +27,42 @@ TfrmSendProgress::TfrmSendProgress(QWidget* parent)
     layout->addLayout(buttons);
 
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSendProgress::btnCancelClick);
+}
+
+TfrmSendProgress::~TfrmSendProgress() {
+    if (running_) {
+        if (work_.Cancel)
+            work_.Cancel();
+        thread_->wait();
+    }
+}
+
+void TfrmSendProgress::Start(const QString& firstStep, TBackgroundWork work,
+                             TEndHandler ended) {
+    if (busy_)
+        return;
+    work_ = std::move(work);
+    ended_ = std::move(ended);
+    failure_ = nullptr;
+    busy_ = true;
+    running_ = true;
+    cancelRequested_ = false;
+    steps_.clear();
+    ShowStep(firstStep);
+    btnCancel->setText("Cancel");
+    btnCancel->setEnabled(true);
+
+    thread_.reset(QThread::create([this] {
+        try {
+            work_.Work();
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+    }));
+    connect(thread_.get(), &QThread::finished, this, &TfrmSendProgress::WorkEnded,
+            Qt::QueuedConnection);
+    show();
+    thread_->start();
 }
 
 void TfrmSendProgress::Report(const QString& text) {
@@ -42,71 +76,51 @@ void TfrmSendProgress::Report(const QString& text) {
 
 void TfrmSendProgress::ShowStep(const QString& text) {
     lblStatus->setText(text);
-    FSteps.append(text);
-}
-
-TWorkOutcome TfrmSendProgress::Run(const TBackgroundWork& work, std::exception_ptr& failure) {
-    Current = &work;
-    Failure = nullptr;
-    Running = true;
-    CancelRequested = false;
-    Outcome = TWorkOutcome::Done;
-    btnCancel->setText("Cancel");
-    btnCancel->setEnabled(true);
-
-    std::unique_ptr<QThread> thread(QThread::create([this, &work] {
-        try {
-            work.Work();
-        } catch (...) {
-            Failure = std::current_exception();
-        }
-    }));
-    connect(thread.get(), &QThread::finished, this, &TfrmSendProgress::WorkEnded,
-            Qt::QueuedConnection);
-    thread->start();
-    exec();
-    // exec returns only after WorkEnded, so the thread is done or ending.
-    thread->wait();
-    Current = nullptr;
-    failure = Failure;
-    return Outcome;
+    steps_.append(text);
 }
 
 void TfrmSendProgress::btnCancelClick() {
-    if (!Running) {
-        accept();
+    if (!busy_)
+        return;
+    if (!running_) {
+        Finish(TWorkOutcome::Cancelled);  // the OK after a cancel
         return;
     }
-    if (CancelRequested)
+    if (cancelRequested_)
         return;
-    CancelRequested = true;
+    cancelRequested_ = true;
     btnCancel->setEnabled(false);
     ShowStep("Cancelling...");
-    if (Current != nullptr && Current->Cancel)
-        Current->Cancel();
+    if (work_.Cancel)
+        work_.Cancel();
 }
 
-// Escape and the close box stand for Cancel while the work runs.
+// Escape and the close box stand for the button.
 void TfrmSendProgress::reject() {
     btnCancelClick();
 }
 
 void TfrmSendProgress::WorkEnded() {
-    Running = false;
-    if (!Failure) {
-        Outcome = TWorkOutcome::Done;
-        accept();
-        return;
+    thread_->wait();
+    running_ = false;
+    if (!failure_) {
+        Finish(TWorkOutcome::Done);
+    } else if (!cancelRequested_) {
+        Finish(TWorkOutcome::Failed);
+    } else {
+        if (work_.CancelledText)
+            ShowStep(work_.CancelledText());
+        btnCancel->setText("OK");
+        btnCancel->setEnabled(true);
+        btnCancel->setFocus();
     }
-    if (!CancelRequested) {
-        Outcome = TWorkOutcome::Failed;
-        accept();
-        return;
-    }
-    Outcome = TWorkOutcome::Cancelled;
-    if (Current != nullptr && Current->CancelledText)
-        ShowStep(Current->CancelledText());
-    btnCancel->setText("OK");
-    btnCancel->setEnabled(true);
-    btnCancel->setFocus();
+}
+
+void TfrmSendProgress::Finish(TWorkOutcome outcome) {
+    hide();
+    busy_ = false;
+    const TEndHandler ended = std::move(ended_);
+    ended_ = nullptr;
+    work_ = {};
+    ended(outcome, failure_);
 }

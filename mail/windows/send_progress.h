@@ -4,13 +4,15 @@
 #include <QStringList>
 #include <exception>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QPushButton;
+class QThread;
 
 // Network work of a send action, run off the user-interface thread.
 struct TBackgroundWork {
-    // Runs on the worker thread; what it raises comes back from Run.
+    // Runs on the worker thread; what it raises is handed to the end handler.
     std::function<void()> Work;
     // Called on the user-interface thread when the user cancels while Work
     // runs; it must be safe to call then and make Work end soon.
@@ -21,23 +23,34 @@ struct TBackgroundWork {
 
 enum class TWorkOutcome { Done, Failed, Cancelled };
 
-// The modal progress window of a send action: while the work runs on its
-// worker thread, this window keeps every window of the program from input
-// and shows the current step; its Cancel button asks the work to stop and,
-// once it has, the window says what was done and waits for the user.
+// The progress window of a send action: while the work runs on its worker
+// thread, this window is shown application-modal, so no window of the
+// program takes input, and names the current step; its Cancel button (or
+// Escape) asks the work to stop and, once it has, the window says what was
+// done and waits for the user's OK. Nothing waits in a nested event loop: the
+// end handler runs from the event loop when all is over.
 //
-// Lives on the user-interface thread. Report may be called from any thread
-// while Run is under way.
+// Lives on the user-interface thread. Destroying it while work runs cancels
+// the work and waits for its thread.
 class TfrmSendProgress : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TfrmSendProgress(QWidget* parent);
+    using TEndHandler = std::function<void(TWorkOutcome, std::exception_ptr failure)>;
 
-    // Runs work.Work and returns when it has ended and, after a cancel, when
-    // the user dismissed the window. `failure` receives what the work raised
-    // (null when it ended normally).
-    TWorkOutcome Run(const TBackgroundWork& work, std::exception_ptr& failure);
+    explicit TfrmSendProgress(QWidget* parent);
+    ~TfrmSendProgress() override;
+
+    // Shows `firstStep`, starts work.Work, shows the window and returns at
+    // once. `ended` runs on
+    // the user-interface thread once the work has ended (after a cancel, once
+    // the user has dismissed the window), with the window hidden and Busy()
+    // false; what it raises goes to the application's error box. Nothing
+    // happens while the window is busy.
+    void Start(const QString& firstStep, TBackgroundWork work, TEndHandler ended);
+
+    // From Start until the end handler is called.
+    bool Busy() const { return busy_; }
 
     // Thread-safe: shows `text` as the current step.
     void Report(const QString& text);
@@ -45,8 +58,8 @@ class TfrmSendProgress : public QDialog {
     // Shows `text` as the current step; user-interface thread only.
     void ShowStep(const QString& text);
 
-    // Every text shown, in order, since the window was made.
-    const QStringList& Steps() const { return FSteps; }
+    // Every step shown since the last Start, in order.
+    const QStringList& Steps() const { return steps_; }
 
     QLabel* lblStatus;
     QPushButton* btnCancel;
@@ -57,11 +70,14 @@ class TfrmSendProgress : public QDialog {
   private:
     void btnCancelClick();
     void WorkEnded();
+    void Finish(TWorkOutcome outcome);
 
-    const TBackgroundWork* Current = nullptr;
-    std::exception_ptr Failure;
-    bool Running = false;
-    bool CancelRequested = false;
-    TWorkOutcome Outcome = TWorkOutcome::Done;
-    QStringList FSteps;
+    TBackgroundWork work_;
+    TEndHandler ended_;
+    std::unique_ptr<QThread> thread_;
+    std::exception_ptr failure_;  // written by the worker before it ends
+    bool busy_ = false;
+    bool running_ = false;  // the worker thread has not ended yet
+    bool cancelRequested_ = false;
+    QStringList steps_;
 };
