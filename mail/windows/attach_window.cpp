@@ -8,7 +8,7 @@
 
 #include "controls/dialogs.h"
 
-TfrmAttach::TfrmAttach(QWidget* parent, IDialogs& dialogs) : QDialog(parent), Dialogs(dialogs) {
+TfrmAttach::TfrmAttach(QWidget* parent, IDialogs& dialogs) : QDialog(parent), dialogs_(dialogs) {
     setWindowTitle("File Attachments");
     resize(420, 240);
 
@@ -48,7 +48,7 @@ QStringList TfrmAttach::Paths() const {
 
 void TfrmAttach::btnAddClick() {
     const std::optional<QString> path =
-        Dialogs.OpenFile(this, "Add File", "Text Files (*.txt);;All Files (*)");
+        dialogs_.OpenFile(this, "Add File", "Text Files (*.txt);;All Files (*)");
     if (!path)
         return;
     ListBox1->addItem(*path);

@@ -32,5 +32,5 @@ class TfrmAttach : public QDialog {
     QPushButton* BitBtn1;
 
   private:
-    IDialogs& Dialogs;
+    IDialogs& dialogs_;
 };

@@ -17,11 +17,11 @@ class TCancellableStream : public INetStream {
   public:
     TCancellableStream(std::unique_ptr<INetStream> inner,
                        std::shared_ptr<std::atomic<bool>> cancelled)
-        : FInner(std::move(inner)), FCancelled(std::move(cancelled)) {}
+        : inner_(std::move(inner)), cancelled_(std::move(cancelled)) {}
 
     void Write(std::string_view data, TNetTimeout timeout) override {
         ThrowIfCancelled();
-        FInner->Write(data, timeout);
+        inner_->Write(data, timeout);
     }
 
     // A read that times out has consumed nothing, so waiting in slices and
@@ -33,7 +33,7 @@ class TCancellableStream : public INetStream {
             const auto left = std::chrono::duration_cast<TNetTimeout>(
                 deadline - std::chrono::steady_clock::now());
             try {
-                return FInner->Read(into, std::clamp(left, TNetTimeout::zero(), kSlice));
+                return inner_->Read(into, std::clamp(left, TNetTimeout::zero(), kSlice));
             } catch (const ENetSocketError& error) {
                 if (error.Code() != kTimedOut || left <= kSlice)
                     throw;
@@ -41,31 +41,31 @@ class TCancellableStream : public INetStream {
         }
     }
 
-    void Close() noexcept override { FInner->Close(); }
+    void Close() noexcept override { inner_->Close(); }
 
   private:
     void ThrowIfCancelled() const {
-        if (FCancelled->load())
+        if (cancelled_->load())
             throw ENetSocketError(kInterrupted);
     }
 
-    std::unique_ptr<INetStream> FInner;
-    std::shared_ptr<std::atomic<bool>> FCancelled;
+    std::unique_ptr<INetStream> inner_;
+    std::shared_ptr<std::atomic<bool>> cancelled_;
 };
 
 }  // namespace
 
 TCancellableConnector::TCancellableConnector(std::shared_ptr<INetConnector> inner)
-    : FInner(inner ? std::move(inner) : std::make_shared<TPosixConnector>()),
-      FCancelled(std::make_shared<std::atomic<bool>>(false)) {}
+    : inner_(inner ? std::move(inner) : std::make_shared<TPosixConnector>()),
+      cancelled_(std::make_shared<std::atomic<bool>>(false)) {}
 
 std::unique_ptr<INetStream> TCancellableConnector::Open(const std::string& host, int port,
                                                         const TConnectOptions& options) {
-    if (FCancelled->load())
+    if (cancelled_->load())
         throw ENetSocketError(kInterrupted);
-    auto stream = std::make_unique<TCancellableStream>(FInner->Open(host, port, options), FCancelled);
-    if (FOnOpen)
-        FOnOpen();
+    auto stream = std::make_unique<TCancellableStream>(inner_->Open(host, port, options), cancelled_);
+    if (onOpen_)
+        onOpen_();
     return stream;
 }
 

@@ -25,18 +25,18 @@ class TCancellableConnector : public INetConnector {
                                      const TConnectOptions& options) override;
 
     // Called on the opening thread each time a stream has opened.
-    void SetOnOpen(std::function<void()> onOpen) { FOnOpen = std::move(onOpen); }
+    void SetOnOpen(std::function<void()> onOpen) { onOpen_ = std::move(onOpen); }
 
-    void Cancel() { FCancelled->store(true); }
+    void Cancel() { cancelled_->store(true); }
     // Lets the next send action use the network again.
-    void Reset() { FCancelled->store(false); }
-    bool Cancelled() const { return FCancelled->load(); }
+    void Reset() { cancelled_->store(false); }
+    bool Cancelled() const { return cancelled_->load(); }
 
   private:
-    std::shared_ptr<INetConnector> FInner;
-    std::function<void()> FOnOpen;
+    std::shared_ptr<INetConnector> inner_;
+    std::function<void()> onOpen_;
     // Shared with the streams, which may outlive the connector.
-    std::shared_ptr<std::atomic<bool>> FCancelled;
+    std::shared_ptr<std::atomic<bool>> cancelled_;
 };
 
 }  // namespace qv

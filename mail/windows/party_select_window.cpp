@@ -25,7 +25,7 @@ void DisableWhenAll(QCheckBox* all, QCheckBox* democrats, QCheckBox* republicans
 }  // namespace
 
 TfrmAdvancedSelect::TfrmAdvancedSelect(QWidget* mainWindow, std::function<void()> fillGrid)
-    : QDialog(mainWindow), FillGrid(std::move(fillGrid)) {
+    : QDialog(mainWindow), fillGrid_(std::move(fillGrid)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle("Advanced Selection Options");
 
@@ -86,7 +86,7 @@ void TfrmAdvancedSelect::BitBtn1Click() {
                       {chkHouseAll->isChecked(), chkHouseDem->isChecked(),
                        chkHouseRep->isChecked()},
                       HouseSelected);
-    if (FillGrid)
-        FillGrid();
+    if (fillGrid_)
+        fillGrid_();
     accept();
 }

@@ -37,5 +37,5 @@ class TfrmAdvancedSelect : public QDialog {
   private:
     void FormCreate(QWidget* mainWindow);
 
-    std::function<void()> FillGrid;
+    std::function<void()> fillGrid_;
 };

@@ -1,17 +1,16 @@
 #include "mail/windows/review_window.h"
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QVBoxLayout>
 #include <string>
 #include <vector>
 
 #include "controls/dialogs.h"
+#include "controls/super_grid.h"
 #include "controls/window_placement.h"
 #include "lists/official_list.h"
 #include "mail/recipient_selection.h"
@@ -19,93 +18,65 @@
 
 namespace {
 
-constexpr int RowHeight = 22;
-constexpr int TickColumnWidth = 32;
-const char* const NothingSelectedWarning =
+constexpr int kTickColumnWidth = 32;
+const QColor kSilver(192, 192, 192);
+const char* const kNothingSelectedWarning =
     "No representatives selected. Please select representatives to email before composing "
     "message.";
 
-QTableWidget* CreateGrid(const QStringList& titles, int emailColumn, QWidget* parent) {
-    auto* grid = new QTableWidget(2, static_cast<int>(titles.size()), parent);
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(RowHeight);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
-    for (int column = 0; column < titles.size(); ++column) {
-        auto* title = new QTableWidgetItem(titles[column]);
-        title->setBackground(QColor(192, 192, 192));
-        title->setFlags(Qt::ItemIsEnabled);
-        grid->setItem(0, column, title);
-    }
-    grid->setColumnHidden(0, true);
-    grid->setColumnHidden(emailColumn, true);
-    grid->setColumnWidth(1, TickColumnWidth);
+TSuperGrid* CreateGrid(const QStringList& titles, int emailColumn, QWidget* parent) {
+    auto* grid = new TSuperGrid(parent);
+    QList<TGridColumn> columns;
+    for (const QString& title : titles)
+        columns.append({title});
+    grid->SetColumns(columns);
+    grid->SetRowColours(Qt::white, Qt::white);
+    grid->SetFixedColour(kSilver);
+    grid->SetColumnHidden(emailColumn, true);
+    grid->SetColWidth(TSuperGrid::CheckColumn, kTickColumnWidth);
     return grid;
 }
 
 // Two rows: the title row and an empty, unticked row 1.
-void Empty(QTableWidget& grid) {
-    grid.setRowCount(2);
-    for (int column = 0; column < grid.columnCount(); ++column)
-        grid.setItem(1, column, new QTableWidgetItem);
-    SetRowTicked(grid, 1, false);
-    grid.setRowHeight(1, RowHeight);
+void Empty(TSuperGrid& grid) {
+    grid.SetRowCount(2);
+    grid.ClearRow(1);
+    grid.SetRowHeight(1, TSuperGrid::DefaultRowHeight);
 }
 
 // Lists the flagged records of `list`, row 1 first; row 1 is hidden when
 // there are none. `fields` names, per grid column from 2 on, the list field
 // shown there. Returns how many were listed.
-int Fill(QTableWidget& grid, const TOfficialList& list, const std::vector<std::uint8_t>& flags,
+int Fill(TSuperGrid& grid, const TOfficialList& list, const std::vector<std::uint8_t>& flags,
          const std::vector<int>& fields) {
     Empty(grid);
     int listed = 0;
-    const int rows = std::min(list.RowCount(), static_cast<int>(flags.size()));
-    for (int record = 0; record < rows; ++record) {
+    const int records = std::min(list.RowCount(), static_cast<int>(flags.size()));
+    for (int record = 0; record < records; ++record) {
         if (flags[static_cast<std::size_t>(record)] != 1)
             continue;
         const int row = ++listed;
-        if (row >= grid.rowCount())
-            grid.setRowCount(row + 1);
-        for (int column = 0; column < grid.columnCount(); ++column)
-            grid.setItem(row, column, new QTableWidgetItem);
-        SetRowTicked(grid, row, true);
+        if (row >= grid.RowCount())
+            grid.SetRowCount(row + 1);
+        grid.SetChecked(TSuperGrid::CheckColumn, row, true);
         for (std::size_t i = 0; i < fields.size(); ++i)
-            grid.item(row, static_cast<int>(i) + 2)
-                ->setText(QString::fromStdString(list.Field(record, fields[i])));
+            grid.SetCell(static_cast<int>(i) + 2, row,
+                         QString::fromStdString(list.Field(record, fields[i])));
     }
-    grid.setRowHeight(1, listed == 0 ? 0 : RowHeight);
+    grid.SetRowHeight(1, listed == 0 ? 0 : TSuperGrid::DefaultRowHeight);
     return listed;
 }
 
-void CollectTicked(const QTableWidget& grid, int emailColumn, std::vector<std::string>& addresses) {
-    for (int row = 1; row < grid.rowCount(); ++row)
-        if (IsRowTicked(grid, row))
-            addresses.push_back(CellText(grid, emailColumn, row).toStdString());
+void CollectTicked(const TSuperGrid& grid, int emailColumn, std::vector<std::string>& addresses) {
+    for (int row = 1; row < grid.RowCount(); ++row)
+        if (grid.Checked(TSuperGrid::CheckColumn, row))
+            addresses.push_back(grid.Cell(emailColumn, row).toStdString());
 }
 
 }  // namespace
 
-bool IsRowTicked(const QTableWidget& grid, int row) {
-    const QTableWidgetItem* tick = grid.item(row, 1);
-    return tick != nullptr && tick->checkState() == Qt::Checked;
-}
-
-void SetRowTicked(QTableWidget& grid, int row, bool ticked) {
-    QTableWidgetItem* tick = grid.item(row, 1);
-    if (tick == nullptr)
-        grid.setItem(row, 1, tick = new QTableWidgetItem);
-    tick->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    tick->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-}
-
-QString CellText(const QTableWidget& grid, int column, int row) {
-    const QTableWidgetItem* cell = grid.item(row, column);
-    return cell != nullptr ? cell->text() : QString();
-}
-
 TfrmGroupEmail::TfrmGroupEmail(QWidget* mainWindow, IDialogs& dialogs)
-    : QDialog(mainWindow), MainWindow(mainWindow), Dialogs(dialogs) {
+    : QDialog(mainWindow), mainWindow_(mainWindow), dialogs_(dialogs) {
     setWindowTitle("Group email");
     resize(520, 380);
 
@@ -156,7 +127,7 @@ void TfrmGroupEmail::Execute() {
         activateWindow();
         return;
     }
-    Dialogs.ShowModal(*this);
+    dialogs_.ShowModal(*this);
 }
 
 void TfrmGroupEmail::showEvent(QShowEvent* event) {
@@ -167,13 +138,13 @@ void TfrmGroupEmail::showEvent(QShowEvent* event) {
 
 void TfrmGroupEmail::FormShow() {
     Empty(*SuperGrid1);
-    if (MainWindow != nullptr) {
-        const QSize screen = ScreenExtent(*MainWindow);
-        const QPoint main = MainWindow->pos();
+    if (mainWindow_ != nullptr) {
+        const QSize screen = ScreenExtent(*mainWindow_);
+        const QPoint main = mainWindow_->pos();
         move(main.x() + 5 < screen.width() ? main.x() + 5 : main.x(),
              main.y() + 22 < screen.height() ? main.y() + 22 : main.y());
     }
-    PageControl1->setCurrentWidget(HouseViewShown && HouseViewShown() ? TabSheet2 : TabSheet1);
+    PageControl1->setCurrentWidget(houseViewShown_ && houseViewShown_() ? TabSheet2 : TabSheet1);
 
     const auto& s = qv::kSenateColumns;
     const auto& h = qv::kHouseColumns;
@@ -191,16 +162,16 @@ void TfrmGroupEmail::BitBtn2Click() {
     if (chkPres->isChecked())
         addresses.push_back(PresidentRecord.Email);
     if (addresses.empty()) {
-        Dialogs.WarningAt(this, NothingSelectedWarning, pos() + QPoint(25, 25));
+        dialogs_.WarningAt(this, kNothingSelectedWarning, pos() + QPoint(25, 25));
         accept();
         return;
     }
     const QString recipients = QString::fromStdString(qv::JoinRecipients(addresses));
-    if (Attach != nullptr) {
+    if (attach_ != nullptr) {
         if (chkBCC->isChecked())
-            OpenComposeWindow(MainWindow, Dialogs, *Attach, {}, {}, recipients);
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients);
         else
-            OpenComposeWindow(MainWindow, Dialogs, *Attach, recipients, {}, {});
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {});
     }
     accept();
 }

@@ -8,7 +8,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
-class QTableWidget;
+class TSuperGrid;
 class TfrmAttach;
 
 // The review window ("Group email"): lists the senators and representatives
@@ -30,10 +30,10 @@ class TfrmGroupEmail : public QDialog {
     TfrmGroupEmail(QWidget* mainWindow, IDialogs& dialogs);
 
     // The shared attachment window that compose windows opened from here use.
-    void SetAttachWindow(TfrmAttach* attach) { Attach = attach; }
+    void SetAttachWindow(TfrmAttach* attach) { attach_ = attach; }
     // Tells whether the main window's grid shows the House, so that the
     // House tab comes first.
-    void SetHouseViewQuery(std::function<bool()> query) { HouseViewShown = std::move(query); }
+    void SetHouseViewQuery(std::function<bool()> query) { houseViewShown_ = std::move(query); }
 
     // The send tool button: shows the window modally, or brings it to the
     // front when it is already showing.
@@ -49,8 +49,8 @@ class TfrmGroupEmail : public QDialog {
     QWidget* TabSheet1;
     QWidget* TabSheet2;
     QWidget* TabSheet3;
-    QTableWidget* SuperGrid1;
-    QTableWidget* SuperGrid3;
+    TSuperGrid* SuperGrid1;
+    TSuperGrid* SuperGrid3;
     QCheckBox* chkPres;
     QCheckBox* chkBCC;
     QWidget* Panel3;  // holds the two buttons
@@ -64,14 +64,8 @@ class TfrmGroupEmail : public QDialog {
   private:
     void Panel3Resize();
 
-    QWidget* MainWindow;
-    IDialogs& Dialogs;
-    TfrmAttach* Attach = nullptr;
-    std::function<bool()> HouseViewShown;
+    QWidget* mainWindow_;
+    IDialogs& dialogs_;
+    TfrmAttach* attach_ = nullptr;
+    std::function<bool()> houseViewShown_;
 };
-
-// Grid access of the review window: the title row is row 0, a tick sits in
-// column 1.
-bool IsRowTicked(const QTableWidget& grid, int row);
-void SetRowTicked(QTableWidget& grid, int row, bool ticked);
-QString CellText(const QTableWidget& grid, int column, int row);

@@ -19,25 +19,25 @@
 
 namespace {
 
-constexpr int TabMargin = 8;
-constexpr int FieldLeft = 112;
-constexpr int HeadingHeight = 24;
+constexpr int kTabMargin = 8;
+constexpr int kFieldLeft = 112;
+constexpr int kHeadingHeight = 24;
 
-const char* const SMTPHelpText =
+const char* const kSMTPHelpText =
     "The SMTP server is your outgoing mail server. Check with your email program or Internet "
     "provider for its name.";
-const char* const UserHelpText =
+const char* const kUserHelpText =
     "The SMTP username is usually the part of your email address before the @ sign. For "
     "example, if your email address is jane.doe@example.com, your SMTP username is jane.doe.";
-const char* const ProxyNoteText =
+const char* const kProxyNoteText =
     "These settings are used primarily by computers which are connected into corporate or "
     "organizational networks. If you are unable to update the Quorvane representative "
     "listings, you may need to update the settings in this window.";
-const char* const MaxRecipHelpText =
+const char* const kMaxRecipHelpText =
     "Enter the maximum number of recipients per email message your mail server allows.  "
     "Messages with more than this number of recipients will be split into multiple emails. "
     "The default setting of 99 recipients should work for most mail servers.";
-const char* const IntroText =
+const char* const kIntroText =
     "Enter your email settings below so Quorvane can send messages. In the proxy settings tab "
     "verify your proxy settings. Generally, proxies are only needed for non-dialup "
     "(corporate/network) connections.";
@@ -46,7 +46,7 @@ QLabel* Heading(const QString& text, QWidget* parent) {
     auto* heading = new QLabel(text, parent);
     heading->setStyleSheet("background-color: teal; color: yellow; font-weight: bold;");
     heading->setContentsMargins(6, 0, 0, 0);
-    heading->setFixedHeight(HeadingHeight);
+    heading->setFixedHeight(kHeadingHeight);
     return heading;
 }
 
@@ -87,8 +87,8 @@ TfrmProxy::TfrmProxy(QWidget* mainWindow, IDialogs& dialogs)
     : QDialog(mainWindow,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                   Qt::WindowCloseButtonHint),
-      MainWindow(mainWindow),
-      Dialogs(dialogs) {
+      mainWindow_(mainWindow),
+      dialogs_(dialogs) {
     setWindowTitle("Proxy Settings");
     setFixedSize(ClientWidth, ClientHeight);
 
@@ -96,7 +96,7 @@ TfrmProxy::TfrmProxy(QWidget* mainWindow, IDialogs& dialogs)
     layout->setContentsMargins(0, 0, 0, 8);
     layout->setSpacing(6);
 
-    pnlIntro = HelpText(IntroText, this);
+    pnlIntro = HelpText(kIntroText, this);
     pnlIntro->setContentsMargins(8, 0, 8, 0);
     pnlIntro->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pnlIntro->setFixedHeight(1);
@@ -136,13 +136,13 @@ void TfrmProxy::Execute(QWidget* mainWindow, IDialogs& dialogs) {
 // distances once the help texts know their wrapped heights (StackEmailTab).
 QWidget* TfrmProxy::CreateEmailTab() {
     auto* tab = new QWidget;
-    Heading("email Settings", tab)->setGeometry(0, 0, ClientWidth - 8, HeadingHeight);
+    Heading("email Settings", tab)->setGeometry(0, 0, ClientWidth - 8, kHeadingHeight);
     txtSMTP = new QLineEdit(tab);
     lblSMTP = FieldLabel("SMTP &Server:", txtSMTP, tab);
-    lblSMTPHelp = HelpText(SMTPHelpText, tab);
+    lblSMTPHelp = HelpText(kSMTPHelpText, tab);
     txtUser = new QLineEdit(tab);
     lblUser = FieldLabel("SMTP &Username:", txtUser, tab);
-    lblUserHelp = HelpText(UserHelpText, tab);
+    lblUserHelp = HelpText(kUserHelpText, tab);
     txtReplyTo = new QLineEdit(tab);
     lblReplyTo = FieldLabel("&Reply-To Address:", txtReplyTo, tab);
     StackEmailTab();
@@ -150,18 +150,18 @@ QWidget* TfrmProxy::CreateEmailTab() {
 }
 
 void TfrmProxy::StackEmailTab() {
-    const int textWidth = ClientWidth - 8 - 2 * TabMargin;
-    const int fieldWidth = ClientWidth - 8 - FieldLeft - TabMargin;
+    const int textWidth = ClientWidth - 8 - 2 * kTabMargin;
+    const int fieldWidth = ClientWidth - 8 - kFieldLeft - kTabMargin;
     auto place = [&](QLabel* label, QLineEdit* field, int labelTop) {
-        label->setGeometry(TabMargin, labelTop, FieldLeft - TabMargin, label->sizeHint().height());
-        field->setGeometry(FieldLeft, labelTop - 4, fieldWidth, field->sizeHint().height());
+        label->setGeometry(kTabMargin, labelTop, kFieldLeft - kTabMargin, label->sizeHint().height());
+        field->setGeometry(kFieldLeft, labelTop - 4, fieldWidth, field->sizeHint().height());
     };
     auto wrap = [&](QLabel* text, int top) {
-        text->setGeometry(TabMargin, top, textWidth, text->heightForWidth(textWidth));
+        text->setGeometry(kTabMargin, top, textWidth, text->heightForWidth(textWidth));
     };
     auto bottom = [](const QWidget* widget) { return widget->y() + widget->height(); };
 
-    place(lblSMTP, txtSMTP, HeadingHeight + 12);
+    place(lblSMTP, txtSMTP, kHeadingHeight + 12);
     wrap(lblSMTPHelp, bottom(txtSMTP) + 4);
     place(lblUser, txtUser, bottom(lblSMTPHelp) + 9);
     wrap(lblUserHelp, bottom(txtUser) + 4);
@@ -171,11 +171,11 @@ void TfrmProxy::StackEmailTab() {
 QWidget* TfrmProxy::CreateProxyTab() {
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
-    layout->setContentsMargins(0, 0, 0, TabMargin);
+    layout->setContentsMargins(0, 0, 0, kTabMargin);
     layout->addWidget(Heading("Proxy Settings", tab));
 
     auto* body = new QGridLayout;
-    body->setContentsMargins(TabMargin, 4, TabMargin, 0);
+    body->setContentsMargins(kTabMargin, 4, kTabMargin, 0);
     chkUseProxy = new QCheckBox("Use &Proxy Server", tab);
     chkAuthorize = new QCheckBox("UserName &Required", tab);
     body->addWidget(chkUseProxy, 0, 0);
@@ -194,8 +194,8 @@ QWidget* TfrmProxy::CreateProxyTab() {
         body->addWidget(field, row++, 1);
     }
     layout->addLayout(body);
-    auto* note = HelpText(ProxyNoteText, tab);
-    note->setContentsMargins(TabMargin, 0, TabMargin, 0);
+    auto* note = HelpText(kProxyNoteText, tab);
+    note->setContentsMargins(kTabMargin, 0, kTabMargin, 0);
     layout->addWidget(note);
     layout->addStretch(1);
     return tab;
@@ -204,7 +204,7 @@ QWidget* TfrmProxy::CreateProxyTab() {
 QWidget* TfrmProxy::CreateAdvancedTab() {
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
-    layout->setContentsMargins(TabMargin, TabMargin, TabMargin, TabMargin);
+    layout->setContentsMargins(kTabMargin, kTabMargin, kTabMargin, kTabMargin);
     auto* row = new QHBoxLayout;
     txtMaxRecip = new QLineEdit(tab);
     txtMaxRecip->setFixedWidth(48);
@@ -212,7 +212,7 @@ QWidget* TfrmProxy::CreateAdvancedTab() {
     row->addWidget(txtMaxRecip);
     row->addStretch(1);
     layout->addLayout(row);
-    layout->addWidget(HelpText(MaxRecipHelpText, tab));
+    layout->addWidget(HelpText(kMaxRecipHelpText, tab));
     layout->addStretch(1);
     return tab;
 }
@@ -257,14 +257,14 @@ void TfrmProxy::chkAuthorizeClick(bool on) {
 }
 
 void TfrmProxy::showEvent(QShowEvent* event) {
-    if (!Shown) {
-        Shown = true;
+    if (!shown_) {
+        shown_ = true;
         if (FirstRun) {
             pnlIntro->setFixedHeight(pnlIntro->height() + FirstRunGrowth);
             setFixedSize(width(), height() + FirstRunGrowth);
         }
-        if (MainWindow != nullptr)
-            move(PlaceOverOwner(*MainWindow, size()));
+        if (mainWindow_ != nullptr)
+            move(PlaceOverOwner(*mainWindow_, size()));
     }
     QDialog::showEvent(event);
 }
@@ -296,7 +296,7 @@ void TfrmProxy::btnOKClick() {
         SaveSettings();
     } catch (const std::exception& error) {
         Settings = before;
-        Dialogs.Warning(this, QString::fromStdString(error.what()));
+        dialogs_.Warning(this, QString::fromStdString(error.what()));
         return;
     }
     accept();

@@ -65,9 +65,9 @@ class TfrmProxy : public QDialog {
     void chkUseProxyClick(bool on);
     void chkAuthorizeClick(bool on);
 
-    QWidget* MainWindow;
-    IDialogs& Dialogs;
-    bool Shown = false;
+    QWidget* mainWindow_;
+    IDialogs& dialogs_;
+    bool shown_ = false;
 
     QLabel* lblSMTP;
     QLabel* lblSMTPHelp;

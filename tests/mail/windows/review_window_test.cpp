@@ -9,15 +9,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
 
-#include "support/fake_dialogs.h"
+#include "controls/super_grid.h"
 #include "lists/official_list.h"
 #include "mail/recipient_selection.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/compose_window.h"
 #include "mail/windows/party_select_window.h"
 #include "settings/settings.h"
+#include "support/fake_dialogs.h"
 
 namespace {
 
@@ -79,10 +79,10 @@ TEST_F(ReviewWindowTest, ShowingListsTheFlaggedOfficialsAndSetsBcc) {
         Review.SetHouseViewQuery([&] { return row.HouseView; });
         Review.show();
         // A title row, and a row per official or one hidden empty row.
-        EXPECT_EQ(Review.SuperGrid1->rowCount(), 1 + std::max(row.Senators, 1));
-        EXPECT_EQ(Review.SuperGrid3->rowCount(), 1 + std::max(row.Representatives, 1));
-        EXPECT_EQ(Review.SuperGrid1->rowHeight(1), row.Senators == 0 ? 0 : 22);
-        EXPECT_EQ(Review.SuperGrid3->rowHeight(1), row.Representatives == 0 ? 0 : 22);
+        EXPECT_EQ(Review.SuperGrid1->RowCount(), 1 + std::max(row.Senators, 1));
+        EXPECT_EQ(Review.SuperGrid3->RowCount(), 1 + std::max(row.Representatives, 1));
+        EXPECT_EQ(Review.SuperGrid1->RowHeight(1), row.Senators == 0 ? 0 : 22);
+        EXPECT_EQ(Review.SuperGrid3->RowHeight(1), row.Representatives == 0 ? 0 : 22);
         EXPECT_EQ(Review.chkBCC->isChecked(), row.Bcc);
         EXPECT_EQ(Review.PageControl1->currentWidget(),
                   row.HouseView ? Review.TabSheet2 : Review.TabSheet1);
@@ -90,13 +90,13 @@ TEST_F(ReviewWindowTest, ShowingListsTheFlaggedOfficialsAndSetsBcc) {
         Review.hide();
     }
     // The last filled grid, as the user sees it.
-    EXPECT_EQ(CellText(*Review.SuperGrid3, 2, 0), "Name");
-    EXPECT_TRUE(Review.SuperGrid3->isColumnHidden(TfrmGroupEmail::HouseEmail));
+    EXPECT_EQ(Review.SuperGrid3->Cell(2, 0), "Name");
+    EXPECT_TRUE(Review.SuperGrid3->ColumnHidden(TfrmGroupEmail::HouseEmail));
     SenateSelected = {0, 1, 0, 0, 0};
     Review.show();
-    EXPECT_EQ(CellText(*Review.SuperGrid1, TfrmGroupEmail::SenateName, 1), "Baker, Bo");
-    EXPECT_EQ(CellText(*Review.SuperGrid1, TfrmGroupEmail::SenateEmail, 1), "baker@senate.example");
-    EXPECT_TRUE(IsRowTicked(*Review.SuperGrid1, 1));
+    EXPECT_EQ(Review.SuperGrid1->Cell(TfrmGroupEmail::SenateName, 1), "Baker, Bo");
+    EXPECT_EQ(Review.SuperGrid1->Cell(TfrmGroupEmail::SenateEmail, 1), "baker@senate.example");
+    EXPECT_TRUE(Review.SuperGrid1->Checked(1, 1));
 }
 
 TEST_F(ReviewWindowTest, ComposeMessageHandsTheTickedAddressesOver) {
@@ -104,7 +104,7 @@ TEST_F(ReviewWindowTest, ComposeMessageHandsTheTickedAddressesOver) {
     HouseSelected = {0, 1, 0};
     Review.show();
     ASSERT_FALSE(Review.chkBCC->isChecked());
-    SetRowTicked(*Review.SuperGrid1, 2, false);
+    Review.SuperGrid1->SetChecked(1, 2, false);
     Review.BitBtn2->click();
     ASSERT_EQ(ComposeWindows().size(), 1);
     EXPECT_EQ(ComposeWindows()[0]->txtTo->text(), "<able@senate.example>;<gray@house.example>");
@@ -129,8 +129,8 @@ TEST_F(ReviewWindowTest, ComposeMessageHandsTheTickedAddressesOver) {
 TEST_F(ReviewWindowTest, PresidentAloneOrNothingTicked) {
     PresidentSelected = 1;
     Review.show();
-    EXPECT_EQ(Review.SuperGrid1->rowHeight(1), 0);
-    EXPECT_EQ(Review.SuperGrid3->rowHeight(1), 0);
+    EXPECT_EQ(Review.SuperGrid1->RowHeight(1), 0);
+    EXPECT_EQ(Review.SuperGrid3->RowHeight(1), 0);
     EXPECT_TRUE(Review.chkPres->isChecked());
     Review.BitBtn2->click();
     ASSERT_EQ(ComposeWindows().size(), 1);
@@ -139,7 +139,7 @@ TEST_F(ReviewWindowTest, PresidentAloneOrNothingTicked) {
 
     SenateSelected = {1, 0, 0, 0, 0};
     Review.show();
-    SetRowTicked(*Review.SuperGrid1, 1, false);
+    Review.SuperGrid1->SetChecked(1, 1, false);
     Review.chkPres->setChecked(false);
     Review.BitBtn2->click();
     EXPECT_EQ(ComposeWindows().size(), 1);
