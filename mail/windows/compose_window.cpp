@@ -26,7 +26,6 @@
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
-#include "mail/windows/cancellable_connector.h"
 #include "mail/windows/send_progress.h"
 #include "settings/settings.h"
 
@@ -64,52 +63,44 @@ bool MailSettingsMissing() {
     return Settings.SMTPServer.empty() || Settings.EmailUser.empty();
 }
 
-// The recipient count of each transaction the send action will make.
-std::vector<std::size_t> TransactionSizes(const qv::TSendRequest& request) {
-    const qv::TStringList to = qv::SplitRecipientField(request.To);
-    const qv::TStringList cc = qv::SplitRecipientField(request.CC);
-    const qv::TStringList bcc = qv::SplitRecipientField(request.BCC);
-    const std::size_t all = to.size() + cc.size() + bcc.size();
-    if (all < static_cast<std::size_t>(std::max(request.MaxRecipients, 1)))
-        return {all};
-    std::vector<std::size_t> sizes;
-    for (const qv::TRecipientGroup& group :
-         qv::SplitIntoGroups(to, cc, bcc, request.MaxRecipients))
-        sizes.push_back(group.Count());
-    return sizes;
-}
-
 }  // namespace
 
-// Counts transactions for the progress window and tells it which one goes
-// out next. Runs on the worker thread.
+// Passes the send action's steps on to the progress window and counts the
+// transactions sent. Called on the worker thread.
 class TSendProgressReporter : public qv::IDeliveryObserver {
   public:
-    TSendProgressReporter(TfrmSendProgress& progress, std::vector<std::size_t> sizes)
-        : progress_(progress), sizes_(std::move(sizes)) {}
+    explicit TSendProgressReporter(TfrmSendProgress& progress) : progress_(progress) {}
 
-    void ReportNext() {
-        const std::size_t next = sent_.load();
-        if (next < sizes_.size())
-            progress_.Report(QString("Sending transaction %1 of %2 (%3 recipients)")
-                                 .arg(next + 1)
-                                 .arg(sizes_.size())
-                                 .arg(sizes_[next]));
+    void Connecting(const std::string& host) override {
+        progress_.Report(Q(qv::ConnectingText(host)));
     }
 
-    void TransactionSent(std::size_t) override {
-        ++sent_;
-        ReportNext();
+    void SendingTransaction(std::size_t number, std::size_t total,
+                            std::size_t recipients) override {
+        progress_.Report(Q(qv::SendingText(number, total, recipients)));
     }
+
+    void TransactionSent(std::size_t) override { ++sent_; }
 
     std::size_t SentCount() const { return sent_.load(); }
-    std::size_t Total() const { return sizes_.size(); }
 
   private:
     TfrmSendProgress& progress_;
-    const std::vector<std::size_t> sizes_;
     std::atomic<std::size_t> sent_{0};
 };
+
+// What the progress window says once a cancelled action has ended.
+QString CancelledText(std::exception_ptr failure, std::size_t sent) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const qv::ESendCancelled& cancelled) {
+        return QString("Sending cancelled. Transactions sent: %1 of %2.")
+            .arg(cancelled.Sent())
+            .arg(cancelled.Total());
+    } catch (...) {
+        return QString("Sending cancelled. Transactions sent: %1.").arg(sent);
+    }
+}
 
 QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize& screen) {
     const int halfWidth = compose.width() / 2;
@@ -121,8 +112,6 @@ QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize&
 
 TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach)
     : QMainWindow(nullptr),
-      connector_(std::make_shared<qv::TCancellableConnector>()),
-      SMTP(connector_),
       mainWindow_(mainWindow),
       dialogs_(dialogs),
       attach_(attach) {
@@ -391,19 +380,19 @@ void TfrmSendMessage::BitBtn1Click() {
     request.HideFrom = chkHideFrom->isChecked();
     request.MaxRecipients = Settings.MaxRecipients;
     Memo2 = Q(qv::BuildMessageBody(request));
-    action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress, TransactionSizes(request));
+    action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
 
     TSendAction& action = *action_;
-    connector_->Reset();
-    connector_->SetOnOpen([&action] { action.Reporter->ReportNext(); });
+    SMTP.ResetCancel();
     frmProgress->Start(
-        QString("Connecting to %1...").arg(Q(Settings.SMTPServer)),
-        {[this, &action] { action.Result = qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get()); },
-         [this] { connector_->Cancel(); },
-         [&action] {
-             return QString("Sending cancelled. Transactions sent: %1 of %2.")
-                 .arg(action.Reporter->SentCount())
-                 .arg(action.Reporter->Total());
+        Q(qv::ConnectingText(Settings.SMTPServer)),
+        {[this, &action] {
+             action.Result =
+                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get());
+         },
+         [this] { SMTP.Cancel(); },
+         [&action](std::exception_ptr failure) {
+             return CancelledText(failure, action.Reporter->SentCount());
          }},
         [this](TWorkOutcome outcome, std::exception_ptr failure) { SendEnded(outcome, failure); });
 }
@@ -413,12 +402,11 @@ bool TfrmSendMessage::Sending() const {
 }
 
 void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure) {
-    connector_->SetOnOpen({});
     const qv::TDeliveryResult result = action_->Result;
     action_.reset();
     if (outcome == TWorkOutcome::Cancelled) {
-        // A cancelled session is in an unknown state; the next action starts
-        // a fresh one.
+        // A cancelled session is closed; the next action starts a fresh one.
+        SMTP.ResetCancel();
         SMTP.Disconnect();
         return;
     }

@@ -21,10 +21,6 @@ class TfrmAttach;
 class TfrmSendProgress;
 enum class TWorkOutcome;
 
-namespace qv {
-class TCancellableConnector;
-}
-
 // The compose window: one message with its recipients, the sender's contact
 // details and attachments, sent through the SMTP server of the settings in
 // one transaction or, from the maximum per message on, in several.
@@ -38,9 +34,6 @@ class TCancellableConnector;
 // outlive the window.
 class TfrmSendMessage : public QMainWindow {
     Q_OBJECT
-
-    // Lets the progress window's Cancel stop the session; made before SMTP.
-    std::shared_ptr<qv::TCancellableConnector> connector_;
 
   public:
     TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach);

@@ -75,6 +75,8 @@ void TfrmSendProgress::Report(const QString& text) {
 }
 
 void TfrmSendProgress::ShowStep(const QString& text) {
+    if (!steps_.isEmpty() && steps_.last() == text)
+        return;
     lblStatus->setText(text);
     steps_.append(text);
 }
@@ -109,7 +111,7 @@ void TfrmSendProgress::WorkEnded() {
         Finish(TWorkOutcome::Failed);
     } else {
         if (work_.CancelledText)
-            ShowStep(work_.CancelledText());
+            ShowStep(work_.CancelledText(failure_));
         btnCancel->setText("OK");
         btnCancel->setEnabled(true);
         btnCancel->setFocus();

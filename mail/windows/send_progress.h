@@ -17,8 +17,9 @@ struct TBackgroundWork {
     // Called on the user-interface thread when the user cancels while Work
     // runs; it must be safe to call then and make Work end soon.
     std::function<void()> Cancel;
-    // Shown once Work has ended after a cancel (e.g. how much was done).
-    std::function<QString()> CancelledText;
+    // Shown once Work has ended after a cancel, from what it raised (e.g.
+    // how much was done).
+    std::function<QString(std::exception_ptr failure)> CancelledText;
 };
 
 enum class TWorkOutcome { Done, Failed, Cancelled };
@@ -55,7 +56,8 @@ class TfrmSendProgress : public QDialog {
     // Thread-safe: shows `text` as the current step.
     void Report(const QString& text);
 
-    // Shows `text` as the current step; user-interface thread only.
+    // Shows `text` as the current step, unless it is the current step
+    // already; user-interface thread only.
     void ShowStep(const QString& text);
 
     // Every step shown since the last Start, in order.
