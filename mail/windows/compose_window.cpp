@@ -448,6 +448,11 @@ void TfrmSendMessage::CloseWindow1Click() {
 }
 
 void TfrmSendMessage::closeEvent(QCloseEvent* event) {
+    // The send action in progress still needs the window.
+    if (Sending()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (mainWindow_ != nullptr)
         mainWindow_->activateWindow();
