@@ -6,6 +6,7 @@
 #include "app/browser_engine.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
+#include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
 
@@ -53,7 +54,10 @@ int main(int argc, char* argv[]) {
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
 
-    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
+    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest, [](QWidget* parent) {
+        auto* browser = new TWebBrowser(parent);
+        return TBrowserPane{browser, browser};
+    });
     frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
 
     QApplication::setApplicationDisplayName("Quorvane");

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,12 +17,15 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
 
 #include "app/app_state.h"
+#include "app/browser.h"
+#include "app/pages.h"
 #include "app/pictures.h"
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
@@ -35,6 +40,10 @@ constexpr int BannerStripMaxHeight = 62;
 constexpr int BannerWidth = 468;
 constexpr int BannerHeight = 60;
 constexpr int MaxAddressWidth = 371;
+constexpr int ToolButtonWidth = 46;
+constexpr int ToolButtonHeight = 38;
+// The tool bar's face, which the tool bar's pictures are drawn on.
+const QColor ToolBarFace(240, 240, 240);
 
 void Paint(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -51,8 +60,8 @@ TScreenInfo PrimaryScreenInfo() {
     return {screen->depth(), {area.width(), area.height()}};
 }
 
-TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenInfo screen,
-                   QWidget* parent)
+TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
+                   const TBrowserFactory& browser, TScreenInfo screen, QWidget* parent)
     : QMainWindow(parent),
       Dialogs(dialogs),
       FirstRunRequest(std::move(firstRunRequest)),
@@ -60,12 +69,12 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenI
     setWindowTitle("Quorvane");
     // FormClose ends the program itself, at a moment when no wait is under way.
     setAttribute(Qt::WA_QuitOnClose, false);
-    CreateControls();
+    CreateControls(browser);
     CreateMenus();
     FormCreate();
 }
 
-void TfrmMain::CreateControls() {
+void TfrmMain::CreateControls(const TBrowserFactory& browser) {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -79,7 +88,7 @@ void TfrmMain::CreateControls() {
     Splitter1->setChildrenCollapsible(false);
     layout->addWidget(Splitter1, 1);
     CreateSideBar();
-    CreateRightPane();
+    CreateRightPane(browser);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
 
@@ -141,18 +150,19 @@ void TfrmMain::CreateSideBar() {
     Splitter1->addWidget(OutlookBar1);
 }
 
-void TfrmMain::CreateRightPane() {
+void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
     auto* pane = new QWidget(Splitter1);
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    // The browser's tool buttons go at the start of this bar.
     ToolBar1 = new QWidget(pane);
     ToolBar1->setFixedHeight(42);
+    Paint(ToolBar1, ToolBarFace);
     auto* bar = new QHBoxLayout(ToolBar1);
     bar->setContentsMargins(4, 0, 0, 0);
     bar->setSpacing(0);
+    CreateToolButtons(bar);
     bar->addStretch(1);
     pnlAddress = new QWidget(ToolBar1);
     lblAddress = new QLabel("&Address:", pnlAddress);
@@ -162,14 +172,24 @@ void TfrmMain::CreateRightPane() {
     pnlURL->setMinimumWidth(60);
     pnlURL->installEventFilter(this);
     txtURL = new QLineEdit(pnlURL);
+    txtURL->setAccessibleName("Address");
+    txtURL->installEventFilter(this);
     lblAddress->setBuddy(txtURL);
     bar->addWidget(pnlURL, 3);
     layout->addWidget(ToolBar1);
 
-    // Stand-ins until the browser and the list views take their places.
     pnlContent = new QStackedWidget(pane);
-    WebBrowser1 = new QWidget(pnlContent);
-    Paint(WebBrowser1, Qt::white);
+    const TBrowserPane browserPane = browser(pnlContent);
+    WebBrowser1 = browserPane.View;
+    WebBrowser1->setAccessibleName("Web page");
+    Browser = browserPane.Browser;
+    Browser->OnBeforeNavigate = [this](const QString& address) {
+        WebBrowser1BeforeNavigate2(address);
+    };
+    Browser->OnStatusTextChange = [this](const QString& text) {
+        WebBrowser1StatusTextChange(text);
+    };
+    // A stand-in until the list views take its place.
     Panel6 = new QWidget(pnlContent);
     TreeView1 = new QTreeWidget(pnlContent);
     TreeView1->setHeaderHidden(true);
@@ -181,10 +201,55 @@ void TfrmMain::CreateRightPane() {
     Splitter1->addWidget(pane);
 }
 
+// Icons only, each with a normal and a highlighted picture; the name, the
+// tool tip and the shortcut say what a button does.
+void TfrmMain::CreateToolButtons(QLayout* bar) {
+    const QPixmap normal = LoadPicture(ToolBarPicture);
+    const QPixmap hot = LoadPicture(ToolBarHotPicture);
+    int picture = 0;
+    const auto button = [&](const QString& name, const QKeySequence& shortcut,
+                            void (TfrmMain::*click)()) {
+        auto* toolButton = new QToolButton(ToolBar1);
+        toolButton->setAutoRaise(true);
+        toolButton->setFixedSize(ToolButtonWidth, ToolButtonHeight);
+        toolButton->setIconSize({ToolBarIconWidth, ToolBarIconHeight});
+        const QRect cell(picture * ToolBarIconWidth, 0, ToolBarIconWidth, ToolBarIconHeight);
+        ++picture;
+        QIcon icon;
+        if (!normal.isNull())
+            icon.addPixmap(normal.copy(cell), QIcon::Normal);
+        if (!hot.isNull())
+            icon.addPixmap(hot.copy(cell), QIcon::Active);
+        toolButton->setIcon(icon);
+        toolButton->setAccessibleName(name);
+        toolButton->setShortcut(shortcut);
+        toolButton->setToolTip(
+            shortcut.isEmpty() ? name
+                               : name + " (" + shortcut.toString(QKeySequence::NativeText) + ")");
+        connect(toolButton, &QToolButton::clicked, this, click);
+        bar->addWidget(toolButton);
+        return toolButton;
+    };
+    ToolButton1 = button("Back", QKeySequence::Back, &TfrmMain::ToolButton1Click);
+    ToolButton2 = button("Forward", QKeySequence::Forward, &TfrmMain::ToolButton2Click);
+    ToolButton3 = button("Stop", Qt::Key_Escape, &TfrmMain::ToolButton3Click);
+    ToolButton4 = button("Refresh", QKeySequence::Refresh, &TfrmMain::ToolButton4Click);
+    ToolButton5 = button("Home", Qt::ALT | Qt::Key_Home, &TfrmMain::ToolButton5Click);
+    auto* separator = new QFrame(ToolBar1);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setFixedHeight(ToolButtonHeight - 8);
+    bar->addWidget(separator);
+    ToolButton8 = button("Send a message to the ticked officials", {}, &TfrmMain::ToolButton8Click);
+    ToolButton6 = button("News", {}, &TfrmMain::ToolButton6Click);
+}
+
 void TfrmMain::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     Open1 = file->addAction("Quorvane &Home Page");
+    connect(Open1, &QAction::triggered, this, &TfrmMain::Open1Click);
     OrderingInfo1 = file->addAction("&Ordering Info...");
+    connect(OrderingInfo1, &QAction::triggered, this, &TfrmMain::OrderingInfo1Click);
     file->addSeparator();
     Close1 = file->addAction("&Close");
     connect(Close1, &QAction::triggered, this, &TfrmMain::Close1Click);
@@ -201,7 +266,10 @@ void TfrmMain::CreateMenus() {
 
     QMenu* help = menuBar()->addMenu("&Help");
     OnlineHelp1 = help->addAction("&Local Help");
+    OnlineHelp1->setShortcut(QKeySequence::HelpContents);
+    connect(OnlineHelp1, &QAction::triggered, this, &TfrmMain::OnlineHelp1Click);
     OnlineSupport1 = help->addAction("Online &Support");
+    connect(OnlineSupport1, &QAction::triggered, this, &TfrmMain::OnlineSupport1Click);
     help->addSeparator();
     About1 = help->addAction("&About");
 
@@ -266,6 +334,7 @@ void TfrmMain::FormShow() {
     }
     if (!Settings.UseRemoteEmail)
         UseExternalEmail1->setChecked(false);
+    NavigateTo(QString::fromStdString(OnlineStartPage()));
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -334,6 +403,9 @@ void TfrmMain::ShowConnectionSettings() {}
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlURL && event->type() == QEvent::Resize)
         FormResize();
+    if (watched == txtURL && event->type() == QEvent::KeyPress &&
+        txtURLKeyPress(*static_cast<QKeyEvent*>(event)))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -349,6 +421,89 @@ void TfrmMain::UseExternalEmail1Click() {
 
 // What the side-bar items open comes with the list views and the browser.
 void TfrmMain::OutlookBar1ItemClick(int, int) {}
+
+void TfrmMain::NavigateTo(const QString& address) {
+    EnableBrowserControls(true);
+    pnlContent->setCurrentWidget(WebBrowser1);
+    Browser->Navigate(address);
+}
+
+void TfrmMain::EnableBrowserControls(bool enabled) {
+    txtURL->setEnabled(enabled);
+    for (QToolButton* button : {ToolButton1, ToolButton2, ToolButton3, ToolButton4, ToolButton5})
+        button->setEnabled(enabled);
+}
+
+// Enter (or Return) opens the typed address; the key goes no further.
+bool TfrmMain::txtURLKeyPress(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+        return false;
+    NavigateTo(txtURL->text());
+    return true;
+}
+
+void TfrmMain::ToolButton1Click() {
+    Browser->GoBack();
+}
+
+void TfrmMain::ToolButton2Click() {
+    Browser->GoForward();
+}
+
+void TfrmMain::ToolButton3Click() {
+    Browser->Stop();
+}
+
+void TfrmMain::ToolButton4Click() {
+    Browser->Refresh();
+}
+
+void TfrmMain::ToolButton5Click() {
+    NavigateTo(QString::fromStdString(OnlineStartPage()));
+}
+
+void TfrmMain::ToolButton6Click() {
+    NavigateTo(QString::fromStdString(NewsPage()));
+}
+
+// The recipient review window comes with its own work.
+void TfrmMain::ToolButton8Click() {}
+
+void TfrmMain::WebBrowser1BeforeNavigate2(const QString& address) {
+    txtURL->setText(address);
+}
+
+// Until the first page load ends, a failure replaces the online start page
+// by the local copy; afterwards failures are the browser's to show.
+void TfrmMain::WebBrowser1StatusTextChange(const QString& text) {
+    StatusBar1->showMessage(text);
+    if (StartPageSettled)
+        return;
+    if (text.contains(BrowserFailedStatus)) {
+        StartPageSettled = true;
+        NavigateTo(QString::fromStdString(LocalPage(LocalStartPageFile)));
+    } else if (text == BrowserDoneStatus) {
+        StartPageSettled = true;
+        if (txtURL->text().contains(BrowserErrorPageScheme))
+            NavigateTo(QString::fromStdString(LocalPage(LocalStartPageFile)));
+    }
+}
+
+void TfrmMain::Open1Click() {
+    NavigateTo(QString::fromStdString(ProductHomePage()));
+}
+
+void TfrmMain::OrderingInfo1Click() {
+    NavigateTo(QString::fromStdString(OrderingPage()));
+}
+
+void TfrmMain::OnlineHelp1Click() {
+    NavigateTo(QString::fromStdString(LocalPage(LocalHelpPageFile)));
+}
+
+void TfrmMain::OnlineSupport1Click() {
+    NavigateTo(QString::fromStdString(OnlineSupportPage()));
+}
 
 // The current grid view's column widths join the settings here once the
 // list views exist; closing does the rest.

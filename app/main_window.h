@@ -1,19 +1,24 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 
 #include "app/lifecycle.h"
 #include "app/long_lived_windows.h"
 #include "app/placement.h"
 
+class IBrowser;
 class IDialogs;
 class QAction;
+class QKeyEvent;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
+class QToolButton;
 class QTreeWidget;
 class TSideBar;
 
@@ -26,6 +31,17 @@ struct TScreenInfo {
 
 // The primary screen's depth and available geometry.
 TScreenInfo PrimaryScreenInfo();
+
+// The browser pane: the control the window drives and the widget that shows
+// its pages (in practice one object, owned by the widget's parent).
+struct TBrowserPane {
+    QWidget* View;
+    IBrowser* Browser;
+};
+
+// Makes the browser pane as a child of `parent`: the program's engine, or a
+// fake in tests.
+using TBrowserFactory = std::function<TBrowserPane(QWidget* parent)>;
 
 // The main window. Creating it starts the settings (reading the settings
 // file, or creating it at the first run) and places the window; its first
@@ -47,7 +63,8 @@ class TfrmMain : public QMainWindow {
 
     // `dialogs` must outlive the window. `firstRunRequest` sends the
     // first-run request; it may be empty, which counts as a failed request.
-    TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
+    // `browser` makes the browser pane, once, while the window is created.
+    TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, const TBrowserFactory& browser,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
     void SetLongLivedWindows(const TLongLivedWindows& windows) { Windows = windows; }
@@ -63,6 +80,12 @@ class TfrmMain : public QMainWindow {
     // File, "Close": takes the state into the settings and ends the program.
     void Close1Click();
 
+    // The one way the program opens an address: shows the browser pane in
+    // place of the list panel or the tree, enables the address box and the
+    // browser buttons, and asks the browser to open `address` (a "mailto:"
+    // address goes to the system's mail program).
+    void NavigateTo(const QString& address);
+
     // Parts of the window, owned by it and named as the program's code
     // refers to them.
     QWidget* Panel2;  // the navy banner strip
@@ -73,12 +96,19 @@ class TfrmMain : public QMainWindow {
     QSplitter* Splitter1;
     TSideBar* OutlookBar1;
     QWidget* ToolBar1;
+    QToolButton* ToolButton1;  // back
+    QToolButton* ToolButton2;  // forward
+    QToolButton* ToolButton3;  // stop
+    QToolButton* ToolButton4;  // refresh
+    QToolButton* ToolButton5;  // home: the online start page
+    QToolButton* ToolButton8;  // send: the recipient review window
+    QToolButton* ToolButton6;  // news
     QWidget* pnlAddress;
     QLabel* lblAddress;
     QWidget* pnlURL;
     QLineEdit* txtURL;
     QStackedWidget* pnlContent;  // WebBrowser1, Panel6 or TreeView1
-    QWidget* WebBrowser1;
+    QWidget* WebBrowser1;        // the browser pane's widget
     QWidget* Panel6;
     QTreeWidget* TreeView1;
     QStatusBar* StatusBar1;
@@ -105,10 +135,11 @@ class TfrmMain : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void CreateControls();
+    void CreateControls(const TBrowserFactory& browser);
     void CreateBanner();
     void CreateSideBar();
-    void CreateRightPane();
+    void CreateRightPane(const TBrowserFactory& browser);
+    void CreateToolButtons(QLayout* bar);
     void CreateMenus();
 
     void FormCreate();
@@ -124,6 +155,23 @@ class TfrmMain : public QMainWindow {
     void UseExternalEmail1Click();
     void OutlookBar1ItemClick(int group, int item);
 
+    // The address box and the browser buttons; the list views turn them off.
+    void EnableBrowserControls(bool enabled);
+    bool txtURLKeyPress(const QKeyEvent& key);
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void ToolButton3Click();
+    void ToolButton4Click();
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void ToolButton8Click();
+    void WebBrowser1BeforeNavigate2(const QString& address);
+    void WebBrowser1StatusTextChange(const QString& text);
+    void Open1Click();
+    void OrderingInfo1Click();
+    void OnlineHelp1Click();
+    void OnlineSupport1Click();
+
     // Writes the settings file; a refused write is shown as a warning.
     void SaveSettingsOrWarn();
 
@@ -131,6 +179,10 @@ class TfrmMain : public QMainWindow {
     TFirstRunRequest FirstRunRequest;
     TScreenInfo Screen;
     TLongLivedWindows Windows;
+    IBrowser* Browser = nullptr;  // owned through WebBrowser1
+    // Set once the first page load has ended; until then a failed load
+    // replaces the online start page by the local copy.
+    bool StartPageSettled = false;
     bool FirstActivation = true;
     bool Activating = false;         // the first activation's steps are under way
     bool QuitWhenActivated = false;  // closed during them: quit when they end

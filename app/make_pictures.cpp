@@ -1,5 +1,6 @@
-// Draws the JPEG pictures the windows show: the logo for the banner strip and
-// the side bar's pictures. Usage: qv_make_pictures <folder>
+// Draws the JPEG pictures the windows show: the logo for the banner strip,
+// the side bar's pictures and the browser tool bar's icon strips.
+// Usage: qv_make_pictures <folder>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -7,14 +8,20 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 
 namespace {
 
 const QColor Navy(0, 0, 128);
 const QColor SideBarGrey(128, 128, 128);
 const QColor Gold(255, 204, 51);
+// The main window paints its tool bar in this colour.
+const QColor ToolBarFace(240, 240, 240);
+constexpr int ToolIconWidth = 38;
+constexpr int ToolIconHeight = 32;
 
 bool Save(const QImage& image, const QString& folder, const char* name) {
     const QString path = QDir(folder).filePath(name);
@@ -100,6 +107,135 @@ QImage Logo() {
     });
 }
 
+// A round button face with an arrow pointing left or right.
+void ArrowButton(QPainter& p, bool right) {
+    QRadialGradient face(QPointF(15, 10), 18);
+    face.setColorAt(0, QColor(120, 210, 120));
+    face.setColorAt(1, QColor(20, 130, 40));
+    p.setPen(QPen(QColor(10, 90, 30), 1));
+    p.setBrush(face);
+    p.drawEllipse(QRectF(5, 2, 28, 28));
+    QPolygonF arrow;
+    arrow << QPointF(10, 16) << QPointF(18, 8) << QPointF(18, 12.5) << QPointF(28, 12.5)
+          << QPointF(28, 19.5) << QPointF(18, 19.5) << QPointF(18, 24);
+    if (right) {
+        for (QPointF& point : arrow)
+            point.setX(ToolIconWidth - point.x());
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPolygon(arrow);
+}
+
+void StopSign(QPainter& p) {
+    QPolygonF octagon;
+    for (int corner = 0; corner < 8; ++corner) {
+        const double angle = (22.5 + 45 * corner) * M_PI / 180;
+        octagon << QPointF(19 + 14 * std::cos(angle), 16 + 14 * std::sin(angle));
+    }
+    p.setPen(QPen(QColor(120, 0, 0), 1));
+    p.setBrush(QColor(210, 30, 30));
+    p.drawPolygon(octagon);
+    p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(13, 10), QPointF(25, 22));
+    p.drawLine(QPointF(25, 10), QPointF(13, 22));
+}
+
+void RefreshArrows(QPainter& p) {
+    const QRectF circle(8, 5, 22, 22);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(30, 90, 200), 3.5, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(circle, 20 * 16, 140 * 16);
+    p.setPen(QPen(QColor(20, 150, 60), 3.5, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(circle, 200 * 16, 140 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 90, 200));
+    p.drawPolygon(QPolygonF() << QPointF(4, 12) << QPointF(13, 12) << QPointF(8.5, 19));
+    p.setBrush(QColor(20, 150, 60));
+    p.drawPolygon(QPolygonF() << QPointF(34, 20) << QPointF(25, 20) << QPointF(29.5, 13));
+}
+
+void House(QPainter& p) {
+    p.setPen(QPen(QColor(90, 60, 30), 1));
+    p.setBrush(QColor(250, 245, 225));
+    p.drawRect(QRectF(10, 15, 18, 14));
+    p.setBrush(QColor(200, 40, 40));
+    p.drawPolygon(QPolygonF() << QPointF(6, 16) << QPointF(19, 4) << QPointF(32, 16));
+    p.setBrush(QColor(120, 80, 40));
+    p.drawRect(QRectF(17, 20, 5, 9));
+    p.setBrush(QColor(120, 180, 240));
+    p.drawRect(QRectF(23.5, 18, 3, 3));
+}
+
+void Envelope(QPainter& p) {
+    p.setPen(QPen(Navy, 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 8, 26, 18));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF() << QPointF(4, 8) << QPointF(17, 18) << QPointF(30, 8));
+    p.setPen(QPen(QColor(110, 110, 150), 1));
+    p.drawLine(QPointF(4, 26), QPointF(13, 18));
+    p.drawLine(QPointF(30, 26), QPointF(21, 18));
+    p.setPen(QPen(QColor(150, 100, 0), 1));
+    p.setBrush(Gold);
+    p.drawPolygon(QPolygonF() << QPointF(25, 17) << QPointF(31, 17) << QPointF(31, 13)
+                              << QPointF(37, 20) << QPointF(31, 27) << QPointF(31, 23)
+                              << QPointF(25, 23));
+}
+
+void Newspaper(QPainter& p) {
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(QColor(250, 250, 245));
+    p.drawRect(QRectF(7, 3, 24, 26));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Navy);
+    p.drawRect(QRectF(10, 6, 18, 4));
+    p.setBrush(QColor(200, 40, 40));
+    p.drawRect(QRectF(10, 12, 8, 7));
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    for (double y = 13; y <= 18; y += 2.5)
+        p.drawLine(QPointF(20, y), QPointF(28, y));
+    for (double y = 21.5; y <= 26.5; y += 2.5)
+        p.drawLine(QPointF(10, y), QPointF(28, y));
+}
+
+// The tool bar's icons side by side: back, forward, stop, refresh, home,
+// send, news, in full colour as the pointer highlights them.
+QImage ToolBarStrip() {
+    const std::function<void(QPainter&)> icons[] = {
+        [](QPainter& p) { ArrowButton(p, false); },
+        [](QPainter& p) { ArrowButton(p, true); },
+        StopSign,
+        RefreshArrows,
+        House,
+        Envelope,
+        Newspaper,
+    };
+    const int count = static_cast<int>(std::size(icons));
+    return Draw(ToolIconWidth * count, ToolIconHeight, ToolBarFace, [&](QPainter& p) {
+        for (int icon = 0; icon < count; ++icon) {
+            p.save();
+            p.translate(icon * ToolIconWidth, 0);
+            p.setClipRect(0, 0, ToolIconWidth, ToolIconHeight);
+            icons[icon](p);
+            p.restore();
+        }
+    });
+}
+
+// The icons at rest: their colours half faded towards grey.
+QImage Faded(QImage image) {
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = qGray(line[x]);
+            line[x] = qRgb((qRed(line[x]) + grey) / 2, (qGreen(line[x]) + grey) / 2,
+                           (qBlue(line[x]) + grey) / 2);
+        }
+    }
+    return image;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -169,5 +305,8 @@ int main(int argc, char* argv[]) {
                         p.drawRoundedRect(QRectF(6.5, 6, 8, 5), 2.5, 2.5);
                     }),
                folder, "sblink.jpg");
+    const QImage toolBar = ToolBarStrip();
+    ok &= Save(toolBar, folder, "tbhot.jpg");
+    ok &= Save(Faded(toolBar), folder, "tbnormal.jpg");
     return ok ? 0 : 1;
 }

@@ -16,6 +16,15 @@ inline constexpr std::array<const char*, 7> LargeSideBarPictures{
 // The side bar's small pictures: 0 Multimedia links, 1 Additional Links.
 inline constexpr std::array<const char*, 2> SmallSideBarPictures{"sbmedia.jpg", "sblink.jpg"};
 
+// The browser tool bar's icons, side by side in one strip per state, in the
+// order back, forward, stop, refresh, home, send, news: the normal strip and
+// the highlighted one shown under the mouse pointer.
+inline constexpr const char* ToolBarPicture = "tbnormal.jpg";
+inline constexpr const char* ToolBarHotPicture = "tbhot.jpg";
+inline constexpr int ToolBarIconWidth = 38;
+inline constexpr int ToolBarIconHeight = 32;
+inline constexpr int ToolBarIconCount = 7;
+
 // The picture `name` from ProgramDirectory, decoded as JPEG; a null pixmap
 // if it is missing or cannot be decoded, so that a window still opens.
 QPixmap LoadPicture(const char* name);
