@@ -3,12 +3,12 @@
 #include <exception>
 
 #include "app/app_state.h"
-#include "app/browser_engine.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
+#include "webforms/engine/browser_engine.h"
 
 namespace {
 

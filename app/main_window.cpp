@@ -27,6 +27,7 @@
 #include "app/browser.h"
 #include "app/pages.h"
 #include "app/pictures.h"
+#include "banner/advertisement.h"
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
@@ -39,6 +40,7 @@ const QColor Navy(0, 0, 128);
 constexpr int BannerStripMaxHeight = 62;
 constexpr int BannerWidth = 468;
 constexpr int BannerHeight = 60;
+constexpr int BannerSoftwareID = 242;
 constexpr int MaxAddressWidth = 371;
 constexpr int ToolButtonWidth = 46;
 constexpr int ToolButtonHeight = 38;
@@ -120,8 +122,18 @@ void TfrmMain::CreateBanner() {
 
     Panel5 = new QWidget(Panel2);
     layout->addWidget(Panel5, 0, Qt::AlignRight | Qt::AlignVCenter);
-    Adimage1 = new QWidget(Panel5);
-    Adimage1->setFixedSize(BannerWidth, BannerHeight);
+    // The banner fills Panel5 and snaps to the largest format that fits.
+    Adimage1 = new TAdvertisement(Panel5);
+    Adimage1->SetAdSize(TAdImageSize::ad468x60);
+    Adimage1->SetAutoStart(true);
+    Adimage1->SetAutoStartMessaging(true);
+    Adimage1->SetFlags({});
+    Adimage1->SetSidebar(false);
+    Adimage1->SetSoftwareID(BannerSoftwareID);
+    Adimage1->SetVersion(0);
+    Adimage1->SetLibraryDirectory(QString::fromStdString(ProgramDirectory));
+    Adimage1->SetBounds(0, 0, BannerWidth + 1, BannerHeight);
+    Adimage1->Loaded();
 }
 
 void TfrmMain::CreateSideBar() {

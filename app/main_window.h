@@ -20,6 +20,7 @@ class QStackedWidget;
 class QStatusBar;
 class QToolButton;
 class QTreeWidget;
+class TAdvertisement;
 class TSideBar;
 
 // The display the main window opens on: bits per pixel and the size of the
@@ -92,7 +93,7 @@ class TfrmMain : public QMainWindow {
     QLabel* Image1;   // the logo picture
     QLabel* qnlabel;  // the caption shown instead of the logo in low-colour mode
     QWidget* Panel5;  // holds the sponsor banner
-    QWidget* Adimage1;
+    TAdvertisement* Adimage1;  // empty when the advertising library is missing
     QSplitter* Splitter1;
     TSideBar* OutlookBar1;
     QWidget* ToolBar1;

@@ -17,11 +17,11 @@
 #include <functional>
 
 #include "app/app_state.h"
-#include "app/browser_engine.h"
 #include "app/main_window.h"
 #include "app/pages.h"
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
+#include "webforms/engine/browser_engine.h"
 
 namespace {
 

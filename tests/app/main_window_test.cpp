@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include "app/app_state.h"
 #include "app/fresh_start.h"
 #include "app/list_files.h"
+#include "banner/advertisement.h"
 #include "controls/fake_dialogs.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
@@ -268,6 +270,9 @@ TEST_F(MainWindowTest, BannerStripLogoAndAddressBoxSizes) {
     frmMain->show();
     EXPECT_EQ(frmMain->Panel5->width(), 469);
     EXPECT_EQ(frmMain->Panel2->height(), 62);
+    // No advertising library: the banner stays an empty area of its size.
+    EXPECT_FALSE(frmMain->Adimage1->StartedOkay());
+    EXPECT_EQ(frmMain->Adimage1->geometry(), QRect(0, 0, 468, 60));
     ASSERT_FALSE(frmMain->Image1->pixmap().isNull());
     const int logoHeight = frmMain->Image1->height();
     EXPECT_EQ(frmMain->Image1->y(), 31 - RoundHalfEven(logoHeight / 2.0));
@@ -279,6 +284,27 @@ TEST_F(MainWindowTest, BannerStripLogoAndAddressBoxSizes) {
     frmMain->resize(500, 500);
     QApplication::processEvents();
     EXPECT_EQ(frmMain->txtURL->width(), frmMain->pnlURL->width() - 20);
+}
+
+TEST_F(MainWindowTest, BannerStartsTheAdvertisingLibraryFromTheProgramFolder) {
+    const QString library = QDir(Program.path()).filePath(TAdvertisement::LibraryName);
+    ASSERT_TRUE(QFile::copy(QV_ADIMAGE_STAND_IN, library));
+    auto frmMain = Start();
+    EXPECT_TRUE(frmMain->Adimage1->StartedOkay());
+    EXPECT_EQ(frmMain->Adimage1->geometry(), QRect(0, 0, 468, 60));
+    EXPECT_EQ(frmMain->Adimage1->Companion(), nullptr);
+
+    void* standIn = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(standIn, nullptr);
+    const auto calls = reinterpret_cast<const char* (*)()>(dlsym(standIn, "StandInCalls"));
+    ASSERT_NE(calls, nullptr);
+    EXPECT_EQ(std::string(calls()),
+              "Initialize " + std::to_string(frmMain->Adimage1->winId()) +
+                  " 242 0 1 0\nStartMessaging 242\n");
+    dlclose(standIn);
+    frmMain->show();
+    QApplication::processEvents();
+    EXPECT_EQ(frmMain->Panel5->width(), 469);
 }
 
 TEST_F(MainWindowTest, RefusedSettingsWriteIsShownAndTheWindowStillWorks) {

@@ -14,10 +14,10 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/browser_engine.h"
 #include "app/fresh_start.h"
 #include "app/pages.h"
 #include "update/test_servers.h"
+#include "webforms/engine/browser_engine.h"
 
 namespace {
 

@@ -13,5 +13,6 @@ int RunSend(const Args& args);    // send.cpp
 int RunFetch(const Args& args);   // fetch.cpp
 int RunExpand(const Args& args);  // archive.cpp
 int RunPack(const Args& args);    // archive.cpp
+int RunFillForm(const Args& args);  // fill_form.cpp
 
 }  // namespace qvtool

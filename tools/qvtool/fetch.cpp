@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "arguments.h"
 #include "commands.h"
 #include "compress/pending_file.h"
 #include "update/http_client.h"
@@ -22,28 +23,16 @@ struct FetchOptions {
 
 std::optional<FetchOptions> ParseFetchArgs(const Args& args) {
     FetchOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string* target = arg == "--proxy"            ? &options.proxy
-                              : arg == "--proxy-port"     ? &options.proxyPort
-                              : arg == "--proxy-user"     ? &options.proxyUser
-                              : arg == "--proxy-password" ? &options.proxyPassword
-                              : arg == "-o"               ? &options.output
-                                                          : nullptr;
-        if (target != nullptr) {
-            if (++i == args.size()) {
-                return std::nullopt;
-            }
-            *target = args[i];
-        } else if (arg.empty() || arg[0] == '-' || !options.url.empty()) {
-            return std::nullopt;
-        } else {
-            options.url = arg;
-        }
-    }
-    if (options.url.empty()) {
+    std::optional<std::string> url = ParseOperandAndOptions(
+        args, {{"--proxy", &options.proxy},
+               {"--proxy-port", &options.proxyPort},
+               {"--proxy-user", &options.proxyUser},
+               {"--proxy-password", &options.proxyPassword},
+               {"-o", &options.output}});
+    if (!url) {
         return std::nullopt;
     }
+    options.url = *url;
     return options;
 }
 

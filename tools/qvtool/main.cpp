@@ -20,6 +20,8 @@ constexpr Command kCommands[] = {
      "--proxy-password PASSWORD] [-o FILE]"},
     {"expand", qvtool::RunExpand, "expand ARCHIVE NAME TARGETDIR"},
     {"pack", qvtool::RunPack, "pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE..."},
+    {"fill-form", qvtool::RunFillForm,
+     "fill-form URL [--settings FILE] [--subject TEXT] [--body-file FILE]"},
 };
 
 int Usage() {

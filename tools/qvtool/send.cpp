@@ -1,10 +1,10 @@
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "arguments.h"
 #include "commands.h"
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
@@ -52,21 +52,6 @@ bool ParseServer(const std::string& text, TSendOptions& options) {
         options.Port = *port;
     }
     return !options.Host.empty();
-}
-
-// The whole file, or nothing when it cannot be opened or read (a folder opens
-// but fails on the first read).
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text;
-    char buffer[8192];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    if (!in.is_open() || in.bad()) {
-        return std::nullopt;
-    }
-    return text;
 }
 
 int UsageError(const std::string& what) {

@@ -1,4 +1,4 @@
-#include "app/browser_engine.h"
+#include "webforms/engine/browser_engine.h"
 
 #include <unistd.h>
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The browser engine's preparation, split around the application object's
-// creation as the engine requires.
+// creation as the engine requires. The program and qvtool's fill-form both
+// start the engine this way.
 
 // Before the application object exists: share OpenGL contexts between the
 // engine and the widgets, and, when the program runs as root, turn off the
