@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -30,6 +31,7 @@
 #include "banner/advertisement.h"
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
+#include "controls/super_grid.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
@@ -201,10 +203,10 @@ void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
     Browser->OnStatusTextChange = [this](const QString& text) {
         WebBrowser1StatusTextChange(text);
     };
-    // A stand-in until the list views take its place.
     Panel6 = new QWidget(pnlContent);
+    CreateListPanel();
     TreeView1 = new QTreeWidget(pnlContent);
-    TreeView1->setHeaderHidden(true);
+    CreateTreeView();
     pnlContent->addWidget(WebBrowser1);
     pnlContent->addWidget(Panel6);
     pnlContent->addWidget(TreeView1);
@@ -287,6 +289,7 @@ void TfrmMain::CreateMenus() {
 
     PopupMenu1 = new QMenu(this);
     GridColors2 = PopupMenu1->addAction("&Grid Colors...");
+    SuperGrid1->SetPopupMenu(PopupMenu1);
 }
 
 void TfrmMain::FormCreate() {
@@ -311,7 +314,9 @@ void TfrmMain::FormCreate() {
     // size (at the first showing).
     SideBarWidth = std::clamp(Settings.OutBarWidth, TSideBar::MinWidth, TSideBar::MaxWidth);
 
-    if (Screen.Depth <= 8) {
+    if (Screen.Depth > 8) {
+        ApplyRowColours();
+    } else {
         LowColourMode = true;
         qnlabel->show();
         Image1->hide();
@@ -373,6 +378,7 @@ void TfrmMain::FormActivate() {
     LoadStartupLists(ProgramDirectory, Settings, [this](const std::string& message) {
         Dialogs.Warning(this, QString::fromStdString(message));
     });
+    FillTreeView();
     BuildLinkGroups();
     if (FirstRun && !RunFirstRunSequence())
         return;
@@ -431,17 +437,16 @@ void TfrmMain::UseExternalEmail1Click() {
     SaveSettingsOrWarn();
 }
 
-// What the side-bar items open comes with the list views and the browser.
-void TfrmMain::OutlookBar1ItemClick(int, int) {}
-
 void TfrmMain::NavigateTo(const QString& address) {
-    EnableBrowserControls(true);
+    txtURL->setEnabled(true);
+    EnableBrowserButtons(true);
     pnlContent->setCurrentWidget(WebBrowser1);
     Browser->Navigate(address);
 }
 
-void TfrmMain::EnableBrowserControls(bool enabled) {
-    txtURL->setEnabled(enabled);
+// The address box stays usable in the list views, so that a typed address
+// opens from there too.
+void TfrmMain::EnableBrowserButtons(bool enabled) {
     for (QToolButton* button : {ToolButton1, ToolButton2, ToolButton3, ToolButton4, ToolButton5})
         button->setEnabled(enabled);
 }
@@ -478,8 +483,19 @@ void TfrmMain::ToolButton6Click() {
     NavigateTo(QString::fromStdString(NewsPage()));
 }
 
-// The recipient review window comes with its own work.
-void TfrmMain::ToolButton8Click() {}
+// The recipient review window, modal; when it is showing already it comes to
+// the front instead.
+void TfrmMain::ToolButton8Click() {
+    QDialog* review = Windows.frmGroupEmail;
+    if (review == nullptr)
+        return;
+    if (review->isVisible()) {
+        review->raise();
+        review->activateWindow();
+        return;
+    }
+    review->exec();
+}
 
 void TfrmMain::WebBrowser1BeforeNavigate2(const QString& address) {
     txtURL->setText(address);
@@ -517,9 +533,9 @@ void TfrmMain::OnlineSupport1Click() {
     NavigateTo(QString::fromStdString(OnlineSupportPage()));
 }
 
-// The current grid view's column widths join the settings here once the
-// list views exist; closing does the rest.
+// Unlike the close box, File, "Close" keeps the current view's column widths.
 void TfrmMain::Close1Click() {
+    StoreColumnWidths();
     close();
 }
 

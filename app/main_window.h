@@ -2,19 +2,23 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <vector>
 
 #include "app/lifecycle.h"
+#include "app/list_views.h"
 #include "app/long_lived_windows.h"
 #include "app/placement.h"
 
 class IBrowser;
 class IDialogs;
 class QAction;
+class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QLayout;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
@@ -22,6 +26,7 @@ class QToolButton;
 class QTreeWidget;
 class TAdvertisement;
 class TSideBar;
+class TSuperGrid;
 
 // The display the main window opens on: bits per pixel and the size of the
 // usable area.
@@ -87,12 +92,30 @@ class TfrmMain : public QMainWindow {
     // address goes to the system's mail program).
     void NavigateTo(const QString& address);
 
+    // Rebuilds the grid's rows of the current view from its list, its filter
+    // and the selection flags; also after a window changed the flags.
+    void FillGrid();
+    // Fills the World Parliaments tree view from ParliamentTree, afresh.
+    void FillTreeView();
+
+    // Windows that other parts of the program provide, each opened from one
+    // place here; while a hook is empty its command does nothing.
+    // "Full Select...": the party selection window, shown modally.
+    std::function<void()> ShowPartySelection;
+    // An e-mail cell clicked while the system's mail program is not used:
+    // the compose window, shown with `address` in its To box.
+    std::function<void(const QString& address)> ComposeTo;
+
+    // For each grid row 1, 2, ... of the Senate or House view, the position
+    // of the record it shows; entry 0 stands for the title row.
+    std::vector<int> GridRowMap;
+
     // Parts of the window, owned by it and named as the program's code
     // refers to them.
-    QWidget* Panel2;  // the navy banner strip
-    QLabel* Image1;   // the logo picture
-    QLabel* qnlabel;  // the caption shown instead of the logo in low-colour mode
-    QWidget* Panel5;  // holds the sponsor banner
+    QWidget* Panel2;           // the navy banner strip
+    QLabel* Image1;            // the logo picture
+    QLabel* qnlabel;           // the caption shown instead of the logo in low-colour mode
+    QWidget* Panel5;           // holds the sponsor banner
     TAdvertisement* Adimage1;  // empty when the advertising library is missing
     QSplitter* Splitter1;
     TSideBar* OutlookBar1;
@@ -110,7 +133,16 @@ class TfrmMain : public QMainWindow {
     QLineEdit* txtURL;
     QStackedWidget* pnlContent;  // WebBrowser1, Panel6 or TreeView1
     QWidget* WebBrowser1;        // the browser pane's widget
-    QWidget* Panel6;
+    QWidget* Panel6;             // the list panel
+    QLabel* lblBranch;
+    QLabel* lblGroup;
+    QComboBox* cbSName;
+    QComboBox* cbTerritory;
+    QComboBox* cbContinent;
+    QPushButton* Button1;  // "Select All"
+    QPushButton* Button2;  // "Clear"
+    QPushButton* Button3;  // "Full Select..."
+    TSuperGrid* SuperGrid1;
     QTreeWidget* TreeView1;
     QStatusBar* StatusBar1;
 
@@ -141,6 +173,8 @@ class TfrmMain : public QMainWindow {
     void CreateSideBar();
     void CreateRightPane(const TBrowserFactory& browser);
     void CreateToolButtons(QLayout* bar);
+    void CreateListPanel();
+    void CreateTreeView();
     void CreateMenus();
 
     void FormCreate();
@@ -156,8 +190,32 @@ class TfrmMain : public QMainWindow {
     void UseExternalEmail1Click();
     void OutlookBar1ItemClick(int group, int item);
 
-    // The address box and the browser buttons; the list views turn them off.
-    void EnableBrowserControls(bool enabled);
+    // The list views (main_window_lists.cpp).
+    void ShowListPanel(bool leaders);
+    void ShowFilterBox(QComboBox* box);
+    void EnterSenateOrHouse(TListView view);
+    void EnterWhiteHouse();
+    void EnterWorldLeaders();
+    void SetViewColumns(TListView view);
+    void StoreColumnWidths();
+    void SetColumnWidths();
+    void ApplyRowColours();
+    void FillOfficials();
+    void FillLeaders();
+    void TickAll(bool checked);
+    void cbSNameChange();
+    void cbTerritoryChange();
+    void cbContinentChange();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void SuperGrid1CheckBoxClick(int column, int row, bool checked);
+    void SuperGrid1Click(int column, int row);
+    void SuperGrid1MouseMove(QPoint position);
+    void TreeView1DblClick();
+
+    // The browser buttons 1 to 5; the list views and the tree turn them off.
+    void EnableBrowserButtons(bool enabled);
     bool txtURLKeyPress(const QKeyEvent& key);
     void ToolButton1Click();
     void ToolButton2Click();
@@ -181,6 +239,8 @@ class TfrmMain : public QMainWindow {
     TScreenInfo Screen;
     TLongLivedWindows Windows;
     IBrowser* Browser = nullptr;  // owned through WebBrowser1
+    // The state or territory box that the White House view leaves showing.
+    QComboBox* LastStateBox = nullptr;
     // Set once the first page load has ended; until then a failed load
     // replaces the online start page by the local copy.
     bool StartPageSettled = false;

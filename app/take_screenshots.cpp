@@ -4,6 +4,7 @@
 // opens the local start page so that the pictures do not depend on the
 // network.
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -21,6 +22,7 @@
 #include "app/pages.h"
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
+#include "controls/side_bar.h"
 #include "webforms/engine/browser_engine.h"
 
 namespace {
@@ -93,5 +95,10 @@ int main(int argc, char* argv[]) {
     });
     bool ok = Open(frmMain, LocalPage(LocalStartPageFile));
     ok = ok && Shoot(frmMain, folder.filePath("screenshot.png"));
+
+    // The Senate view with every state.
+    frmMain.OutlookBar1->ClickItem(TfrmMain::UsGovernmentGroup, 0);
+    frmMain.cbSName->setCurrentIndex(0);
+    ok = ok && Shoot(frmMain, folder.filePath("senate.png"));
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <ostream>
 
 #include "app/app_state.h"
 #include "app/fake_browser.h"
@@ -40,3 +41,8 @@ class FreshStartTest : public testing::Test {
     TFakeDialogs Dialogs;
     TFakeBrowser* Browser = nullptr;  // the last started window's
 };
+
+// Qt strings in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
