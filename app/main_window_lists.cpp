@@ -111,6 +111,7 @@ void TfrmMain::CreateListPanel() {
         box->hide();
         row->addWidget(box);
     }
+    LastStateBox = cbSName;
     connect(cbSName, &QComboBox::currentIndexChanged, this, &TfrmMain::cbSNameChange);
     connect(cbTerritory, &QComboBox::currentIndexChanged, this, &TfrmMain::cbTerritoryChange);
     connect(cbContinent, &QComboBox::currentIndexChanged, this, &TfrmMain::cbContinentChange);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <functional>
 
@@ -111,6 +112,24 @@ TEST_F(BrowserPaneTest, MenuItemsAndToolButtonsOpenTheirPages) {
         row.Use();
         EXPECT_EQ(Browser->Requests, QStringList{row.Request});
     }
+}
+
+TEST_F(BrowserPaneTest, SendButtonShowsTheReviewWindowOnceAndBringsItForward) {
+    auto frmMain = Start();
+    TLongLivedWindows windows = CreateLongLivedWindows(frmMain.get());
+    frmMain->SetLongLivedWindows(windows);
+    frmMain->show();
+    int shown = 0;
+    QTimer::singleShot(0, [&] {
+        ++shown;
+        EXPECT_TRUE(windows.frmGroupEmail->isModal());
+        // A second press while it shows: no second window, no nested loop.
+        QTest::mouseClick(frmMain->ToolButton8, Qt::LeftButton);
+        windows.frmGroupEmail->reject();
+    });
+    QTest::mouseClick(frmMain->ToolButton8, Qt::LeftButton);
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(windows.frmGroupEmail->isVisible());
 }
 
 TEST_F(BrowserPaneTest, EnterInTheAddressBoxOpensTheTypedAddressAndIsSwallowed) {
