@@ -8,6 +8,7 @@
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
+#include "update/http_client.h"
 #include "webforms/engine/browser_engine.h"
 
 namespace {
@@ -44,7 +45,7 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
     if (!BrowserEngineAvailable()) {
-        dialogs.Warning(nullptr, "Wrong Version of Internet Explorer");
+        dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;
     }
 
@@ -54,10 +55,15 @@ int main(int argc, char* argv[]) {
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
 
-    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest, [](QWidget* parent) {
-        auto* browser = new TWebBrowser(parent);
-        return TBrowserPane{browser, browser};
-    });
+    TfrmMain frmMain(
+        dialogs,
+        [](qv::THttpClient& client, const qv::TProxyConfig& proxy, std::function<void(bool)> done) {
+            qv::SendFirstRunRequest(client, proxy, std::move(done));
+        },
+        [](QWidget* parent) {
+            auto* browser = new TWebBrowser(parent);
+            return TBrowserPane{browser, browser};
+        });
     frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
 
     QApplication::setApplicationDisplayName("Quorvane");

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -35,19 +34,20 @@
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
+#include "update/http_client.h"
 
 namespace {
 
-const QColor Navy(0, 0, 128);
-constexpr int BannerStripMaxHeight = 62;
-constexpr int BannerWidth = 468;
-constexpr int BannerHeight = 60;
-constexpr int BannerSoftwareID = 242;
-constexpr int MaxAddressWidth = 371;
-constexpr int ToolButtonWidth = 46;
-constexpr int ToolButtonHeight = 38;
+const QColor kNavy(0, 0, 128);
+constexpr int kBannerStripMaxHeight = 62;
+constexpr int kBannerWidth = 468;
+constexpr int kBannerHeight = 60;
+constexpr int kBannerSoftwareID = 242;
+constexpr int kMaxAddressWidth = 371;
+constexpr int kToolButtonWidth = 46;
+constexpr int kToolButtonHeight = 38;
 // The tool bar's face, which the tool bar's pictures are drawn on.
-const QColor ToolBarFace(240, 240, 240);
+const QColor kToolBarFace(240, 240, 240);
 
 void Paint(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -67,11 +67,12 @@ TScreenInfo PrimaryScreenInfo() {
 TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
                    const TBrowserFactory& browser, TScreenInfo screen, QWidget* parent)
     : QMainWindow(parent),
-      Dialogs(dialogs),
-      FirstRunRequest(std::move(firstRunRequest)),
-      Screen(screen) {
+      dialogs_(dialogs),
+      firstRunRequest_(std::move(firstRunRequest)),
+      screen_(screen),
+      httpClient_(new qv::THttpClient(this)) {
     setWindowTitle("Quorvane");
-    // FormClose ends the program itself, at a moment when no wait is under way.
+    // FormClose ends the program itself.
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls(browser);
     CreateMenus();
@@ -102,8 +103,8 @@ void TfrmMain::CreateControls(const TBrowserFactory& browser) {
 
 void TfrmMain::CreateBanner() {
     Panel2 = new QWidget(this);
-    Paint(Panel2, Navy);
-    Panel2->setMaximumHeight(BannerStripMaxHeight);
+    Paint(Panel2, kNavy);
+    Panel2->setMaximumHeight(kBannerStripMaxHeight);
     auto* layout = new QHBoxLayout(Panel2);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -131,10 +132,10 @@ void TfrmMain::CreateBanner() {
     Adimage1->SetAutoStartMessaging(true);
     Adimage1->SetFlags({});
     Adimage1->SetSidebar(false);
-    Adimage1->SetSoftwareID(BannerSoftwareID);
+    Adimage1->SetSoftwareID(kBannerSoftwareID);
     Adimage1->SetVersion(0);
     Adimage1->SetLibraryDirectory(QString::fromStdString(ProgramDirectory));
-    Adimage1->SetBounds(0, 0, BannerWidth + 1, BannerHeight);
+    Adimage1->SetBounds(0, 0, kBannerWidth + 1, kBannerHeight);
     Adimage1->Loaded();
 }
 
@@ -172,7 +173,7 @@ void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
 
     ToolBar1 = new QWidget(pane);
     ToolBar1->setFixedHeight(42);
-    Paint(ToolBar1, ToolBarFace);
+    Paint(ToolBar1, kToolBarFace);
     auto* bar = new QHBoxLayout(ToolBar1);
     bar->setContentsMargins(4, 0, 0, 0);
     bar->setSpacing(0);
@@ -196,11 +197,11 @@ void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
     const TBrowserPane browserPane = browser(pnlContent);
     WebBrowser1 = browserPane.View;
     WebBrowser1->setAccessibleName("Web page");
-    Browser = browserPane.Browser;
-    Browser->OnBeforeNavigate = [this](const QString& address) {
+    browser_ = browserPane.Browser;
+    browser_->OnBeforeNavigate = [this](const QString& address) {
         WebBrowser1BeforeNavigate2(address);
     };
-    Browser->OnStatusTextChange = [this](const QString& text) {
+    browser_->OnStatusTextChange = [this](const QString& text) {
         WebBrowser1StatusTextChange(text);
     };
     Panel6 = new QWidget(pnlContent);
@@ -225,7 +226,7 @@ void TfrmMain::CreateToolButtons(QLayout* bar) {
                             void (TfrmMain::*click)()) {
         auto* toolButton = new QToolButton(ToolBar1);
         toolButton->setAutoRaise(true);
-        toolButton->setFixedSize(ToolButtonWidth, ToolButtonHeight);
+        toolButton->setFixedSize(kToolButtonWidth, kToolButtonHeight);
         toolButton->setIconSize({ToolBarIconWidth, ToolBarIconHeight});
         const QRect cell(picture * ToolBarIconWidth, 0, ToolBarIconWidth, ToolBarIconHeight);
         ++picture;
@@ -252,7 +253,7 @@ void TfrmMain::CreateToolButtons(QLayout* bar) {
     auto* separator = new QFrame(ToolBar1);
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setFixedHeight(ToolButtonHeight - 8);
+    separator->setFixedHeight(kToolButtonHeight - 8);
     bar->addWidget(separator);
     ToolButton8 = button("Send a message to the ticked officials", {}, &TfrmMain::ToolButton8Click);
     ToolButton6 = button("News", {}, &TfrmMain::ToolButton6Click);
@@ -293,18 +294,18 @@ void TfrmMain::CreateMenus() {
 }
 
 void TfrmMain::FormCreate() {
-    FirstActivation = true;
+    firstActivation_ = true;
     CurrentView = NoView;
 
     try {
         StartSettings();
     } catch (const std::exception& error) {
-        Dialogs.Warning(this, QString::fromStdString(error.what()));
+        dialogs_.Warning(this, QString::fromStdString(error.what()));
     }
 
     const TMainPlacement placement = PlaceMainWindow(
         Settings.Status, {Settings.Left, Settings.Top, Settings.Width, Settings.Height},
-        Screen.Size);
+        screen_.Size);
     move(placement.Normal.Left, placement.Normal.Top);
     resize(placement.Normal.Width, placement.Normal.Height);
     if (placement.Maximized)
@@ -312,9 +313,9 @@ void TfrmMain::FormCreate() {
 
     // The side bar reopens as wide as it was left, once the splitter has its
     // size (at the first showing).
-    SideBarWidth = std::clamp(Settings.OutBarWidth, TSideBar::MinWidth, TSideBar::MaxWidth);
+    sideBarWidth_ = std::clamp(Settings.OutBarWidth, TSideBar::MinWidth, TSideBar::MaxWidth);
 
-    if (Screen.Depth > 8) {
+    if (screen_.Depth > 8) {
         ApplyRowColours();
     } else {
         LowColourMode = true;
@@ -323,7 +324,7 @@ void TfrmMain::FormCreate() {
     }
 
     Panel5->setFixedWidth(Adimage1->width() + 1);
-    Panel2->setFixedHeight(std::min(Adimage1->height() + 3, BannerStripMaxHeight));
+    Panel2->setFixedHeight(std::min(Adimage1->height() + 3, kBannerStripMaxHeight));
     Image1->move(6, RoundHalfEven(Panel2->height() / 2.0) - RoundHalfEven(Image1->height() / 2.0));
     qnlabel->move(6,
                   RoundHalfEven(Panel2->height() / 2.0) - RoundHalfEven(qnlabel->height() / 2.0));
@@ -338,16 +339,16 @@ void TfrmMain::showEvent(QShowEvent* event) {
     FormShow();
     // Without a window manager (a bare X server) nothing activates the
     // window; the first showing then stands for the first activation.
-    if (FirstActivation) {
+    if (firstActivation_) {
         activateWindow();
         QTimer::singleShot(0, this, &TfrmMain::FormActivate);
     }
 }
 
 void TfrmMain::FormShow() {
-    if (SideBarWidth > 0) {
-        Splitter1->setSizes({SideBarWidth, std::max(Splitter1->width() - SideBarWidth, 1)});
-        SideBarWidth = 0;
+    if (sideBarWidth_ > 0) {
+        Splitter1->setSizes({sideBarWidth_, std::max(Splitter1->width() - sideBarWidth_, 1)});
+        sideBarWidth_ = 0;
     }
     if (!Settings.UseRemoteEmail)
         UseExternalEmail1->setChecked(false);
@@ -355,37 +356,29 @@ void TfrmMain::FormShow() {
 }
 
 bool TfrmMain::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && FirstActivation)
+    if (event->type() == QEvent::WindowActivate && firstActivation_)
         QTimer::singleShot(0, this, &TfrmMain::FormActivate);
     return QMainWindow::event(event);
 }
 
 void TfrmMain::FormActivate() {
-    if (!FirstActivation)
+    if (!firstActivation_)
         return;
-    FirstActivation = false;
-    // The first-run request keeps the event loop running, so the window may
-    // be closed in the middle of these steps. Quitting then would make every
-    // further wait of the request return at once and spin; the program ends
-    // when the steps do instead.
-    Activating = true;
-    const auto ended = qScopeGuard([this] {
-        Activating = false;
-        if (QuitWhenActivated)
-            QCoreApplication::quit();
-    });
-
+    firstActivation_ = false;
     LoadStartupLists(ProgramDirectory, Settings, [this](const std::string& message) {
-        Dialogs.Warning(this, QString::fromStdString(message));
+        dialogs_.Warning(this, QString::fromStdString(message));
     });
     FillTreeView();
     BuildLinkGroups();
-    if (FirstRun && !RunFirstRunSequence())
-        return;
-    if (QuitWhenActivated)
-        return;
+    if (FirstRun)
+        RunFirstRunSequence();
+    else
+        FinishFirstActivation();
+}
+
+void TfrmMain::FinishFirstActivation() {
     if (LowColourMode)
-        Dialogs.Warning(this, LowColourWarning);
+        dialogs_.Warning(this, LowColourWarning);
     txtURL->setFocus();
 }
 
@@ -398,16 +391,22 @@ void TfrmMain::BuildLinkGroups() {
                              QString::fromStdString(link.Address));
 }
 
-// The first run's steps, in order. A failed request ends the first
-// activation: FirstRun stays set for the rest of the run.
-bool TfrmMain::RunFirstRunSequence() {
+// The first run's steps, in order; the request's end brings the rest.
+void TfrmMain::RunFirstRunSequence() {
     ShowWelcomeWindow();
     ShowConnectionSettings();
-    const bool sent = FirstRunRequest && FirstRunRequest(FirstRunProxy(Settings));
+    if (firstRunRequest_)
+        firstRunRequest_(*httpClient_, FirstRunProxy(Settings),
+                         [this](bool sent) { FirstRunRequestDone(sent); });
+}
+
+// A failed request ends the first activation: FirstRun stays set for the
+// rest of the run, and neither the colour warning nor the focus move follows.
+void TfrmMain::FirstRunRequestDone(bool sent) {
     if (!sent)
-        return false;
+        return;
     FirstRun = false;
-    return true;
+    FinishFirstActivation();
 }
 
 // The welcome window, placed by PlaceWelcomeWindow and shown modally, comes
@@ -428,7 +427,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmMain::FormResize() {
-    txtURL->setFixedWidth(std::clamp(pnlURL->width() - 20, 0, MaxAddressWidth));
+    txtURL->setFixedWidth(std::clamp(pnlURL->width() - 20, 0, kMaxAddressWidth));
     txtURL->move(0, (pnlURL->height() - txtURL->height()) / 2);
 }
 
@@ -441,7 +440,7 @@ void TfrmMain::NavigateTo(const QString& address) {
     txtURL->setEnabled(true);
     EnableBrowserButtons(true);
     pnlContent->setCurrentWidget(WebBrowser1);
-    Browser->Navigate(address);
+    browser_->Navigate(address);
 }
 
 // The address box stays usable in the list views, so that a typed address
@@ -460,19 +459,19 @@ bool TfrmMain::txtURLKeyPress(const QKeyEvent& key) {
 }
 
 void TfrmMain::ToolButton1Click() {
-    Browser->GoBack();
+    browser_->GoBack();
 }
 
 void TfrmMain::ToolButton2Click() {
-    Browser->GoForward();
+    browser_->GoForward();
 }
 
 void TfrmMain::ToolButton3Click() {
-    Browser->Stop();
+    browser_->Stop();
 }
 
 void TfrmMain::ToolButton4Click() {
-    Browser->Refresh();
+    browser_->Refresh();
 }
 
 void TfrmMain::ToolButton5Click() {
@@ -486,7 +485,7 @@ void TfrmMain::ToolButton6Click() {
 // The recipient review window, modal; when it is showing already it comes to
 // the front instead.
 void TfrmMain::ToolButton8Click() {
-    QDialog* review = Windows.frmGroupEmail;
+    QDialog* review = windows_.frmGroupEmail;
     if (review == nullptr)
         return;
     if (review->isVisible()) {
@@ -505,13 +504,13 @@ void TfrmMain::WebBrowser1BeforeNavigate2(const QString& address) {
 // by the local copy; afterwards failures are the browser's to show.
 void TfrmMain::WebBrowser1StatusTextChange(const QString& text) {
     StatusBar1->showMessage(text);
-    if (StartPageSettled)
+    if (startPageSettled_)
         return;
     if (text.contains(BrowserFailedStatus)) {
-        StartPageSettled = true;
+        startPageSettled_ = true;
         NavigateTo(QString::fromStdString(LocalPage(LocalStartPageFile)));
     } else if (text == BrowserDoneStatus) {
-        StartPageSettled = true;
+        startPageSettled_ = true;
         if (txtURL->text().contains(BrowserErrorPageScheme))
             NavigateTo(QString::fromStdString(LocalPage(LocalStartPageFile)));
     }
@@ -558,16 +557,16 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
-    if (Activating)
-        QuitWhenActivated = true;
-    else
-        QCoreApplication::quit();
+    // A first-run request still under way ends here, unanswered, so that
+    // nothing of the first run follows the window's end.
+    httpClient_->AbortRequest();
+    QCoreApplication::quit();
 }
 
 void TfrmMain::SaveSettingsOrWarn() {
     try {
         SaveSettings();
     } catch (const std::exception& error) {
-        Dialogs.Warning(this, QString::fromStdString(error.what()));
+        dialogs_.Warning(this, QString::fromStdString(error.what()));
     }
 }

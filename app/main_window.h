@@ -27,6 +27,9 @@ class QTreeWidget;
 class TAdvertisement;
 class TSideBar;
 class TSuperGrid;
+namespace qv {
+class THttpClient;
+}
 
 // The display the main window opens on: bits per pixel and the size of the
 // usable area.
@@ -52,9 +55,9 @@ using TBrowserFactory = std::function<TBrowserPane(QWidget* parent)>;
 // The main window. Creating it starts the settings (reading the settings
 // file, or creating it at the first run) and places the window; its first
 // activation loads the lists, fills the side bar's link groups and runs the
-// first-run steps; closing it stores its placement in the settings file and
-// ends the program (when closed during the first activation's steps, once
-// they are over).
+// first-run steps, whose request goes on in the background; closing it
+// stores its placement in the settings file and ends the program, dropping
+// a first-run request still under way.
 // Lives on the user-interface thread for the whole run.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -67,16 +70,17 @@ class TfrmMain : public QMainWindow {
         AdditionalLinksGroup = 3
     };
 
-    // `dialogs` must outlive the window. `firstRunRequest` sends the
+    // `dialogs` must outlive the window. `firstRunRequest` starts the
     // first-run request; it may be empty, which counts as a failed request.
     // `browser` makes the browser pane, once, while the window is created.
     TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, const TBrowserFactory& browser,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
-    void SetLongLivedWindows(const TLongLivedWindows& windows) { Windows = windows; }
+    void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
 
     // The first activation's steps; any later call does nothing. The window
-    // calls it itself when it is first activated.
+    // calls it itself when it is first activated. At the first run the steps
+    // after the first-run request follow when the request ends.
     void FormActivate();
 
     // Appends misc.dat's Multimedia and Additional Links records to the side
@@ -183,7 +187,9 @@ class TfrmMain : public QMainWindow {
     void FormCloseQuery();
     void FormClose();
 
-    bool RunFirstRunSequence();
+    void RunFirstRunSequence();
+    void FirstRunRequestDone(bool sent);
+    void FinishFirstActivation();
     void ShowWelcomeWindow();
     void ShowConnectionSettings();
 
@@ -234,18 +240,17 @@ class TfrmMain : public QMainWindow {
     // Writes the settings file; a refused write is shown as a warning.
     void SaveSettingsOrWarn();
 
-    IDialogs& Dialogs;
-    TFirstRunRequest FirstRunRequest;
-    TScreenInfo Screen;
-    TLongLivedWindows Windows;
-    IBrowser* Browser = nullptr;  // owned through WebBrowser1
+    IDialogs& dialogs_;
+    TFirstRunRequest firstRunRequest_;
+    TScreenInfo screen_;
+    TLongLivedWindows windows_;
+    qv::THttpClient* httpClient_;  // the first-run request's
+    bool firstActivation_ = true;
+    int sideBarWidth_ = 0;         // to apply at the first showing
+    IBrowser* browser_ = nullptr;  // owned through WebBrowser1
     // The state or territory box that the White House view leaves showing.
-    QComboBox* LastStateBox = nullptr;
+    QComboBox* lastStateBox_ = nullptr;
     // Set once the first page load has ended; until then a failed load
     // replaces the online start page by the local copy.
-    bool StartPageSettled = false;
-    bool FirstActivation = true;
-    bool Activating = false;         // the first activation's steps are under way
-    bool QuitWhenActivated = false;  // closed during them: quit when they end
-    int SideBarWidth = 0;            // to apply at the first showing
+    bool startPageSettled_ = false;
 };

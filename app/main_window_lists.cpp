@@ -25,7 +25,7 @@
 
 namespace {
 
-const QColor Navy(0, 0, 128);
+const QColor kNavy(0, 0, 128);
 constexpr int AddressRole = Qt::UserRole + 1;
 
 QString Text(const std::string& raw) {
@@ -81,7 +81,7 @@ void TfrmMain::CreateListPanel() {
 
     auto* strip = new QWidget(Panel6);
     QPalette navy = strip->palette();
-    navy.setColor(QPalette::Window, Navy);
+    navy.setColor(QPalette::Window, kNavy);
     strip->setPalette(navy);
     strip->setAutoFillBackground(true);
     auto* stripLayout = new QVBoxLayout(strip);
@@ -111,7 +111,7 @@ void TfrmMain::CreateListPanel() {
         box->hide();
         row->addWidget(box);
     }
-    LastStateBox = cbSName;
+    lastStateBox_ = cbSName;
     connect(cbSName, &QComboBox::currentIndexChanged, this, &TfrmMain::cbSNameChange);
     connect(cbTerritory, &QComboBox::currentIndexChanged, this, &TfrmMain::cbTerritoryChange);
     connect(cbContinent, &QComboBox::currentIndexChanged, this, &TfrmMain::cbContinentChange);
@@ -219,7 +219,7 @@ void TfrmMain::ShowFilterBox(QComboBox* box) {
         each->setVisible(each == box);
     lblGroup->setBuddy(box);
     if (box != cbContinent)
-        LastStateBox = box;
+        lastStateBox_ = box;
 }
 
 // Leaving a view keeps its column widths for the next time it is entered.
@@ -276,7 +276,7 @@ void TfrmMain::EnterSenateOrHouse(TListView view) {
 
 void TfrmMain::EnterWhiteHouse() {
     lblBranch->setText(ViewLayout(WhiteHouseView).TitleStrip);
-    ShowFilterBox(LastStateBox);
+    ShowFilterBox(lastStateBox_);
     if (CurrentView == WhiteHouseView)
         return;
     StoreColumnWidths();

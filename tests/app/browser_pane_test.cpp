@@ -10,7 +10,7 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/fresh_start.h"
+#include "support/fresh_start.h"
 #include "app/pages.h"
 #include "update/servers.h"
 

@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/fresh_start.h"
+#include "support/fresh_start.h"
 #include "controls/side_bar.h"
 #include "controls/super_grid.h"
 #include "lists/official_list.h"

@@ -14,13 +14,13 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/fresh_start.h"
-#include "app/list_files.h"
 #include "banner/advertisement.h"
-#include "controls/fake_dialogs.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
 #include "settings/settings.h"
+#include "support/fake_dialogs.h"
+#include "support/fresh_start.h"
+#include "support/list_files.h"
 
 namespace {
 
@@ -215,10 +215,11 @@ TEST_F(MainWindowTest, ShowingTheWindowRunsTheFirstActivation) {
 
 TEST_F(MainWindowTest, FailedFirstRunRequestKeepsFirstRunAndSkipsTheRest) {
     int requests = 0;
-    auto frmMain = Start(Palette256, [&](const qv::TProxyConfig& proxy) {
+    auto frmMain = Start(Palette256, [&](qv::THttpClient&, const qv::TProxyConfig& proxy,
+                                         std::function<void(bool)> done) {
         ++requests;
         EXPECT_FALSE(proxy.UseProxy);
-        return false;
+        done(false);
     });
     ASSERT_TRUE(FirstRun);
     frmMain->FormActivate();
@@ -230,12 +231,13 @@ TEST_F(MainWindowTest, FailedFirstRunRequestKeepsFirstRunAndSkipsTheRest) {
 
 TEST_F(MainWindowTest, FirstRunRequestThenLowColourWarningOnceOnly) {
     int requests = 0;
-    TFirstRunRequest request = [&](const qv::TProxyConfig& proxy) {
+    TFirstRunRequest request = [&](qv::THttpClient&, const qv::TProxyConfig& proxy,
+                                   std::function<void(bool)> done) {
         ++requests;
         EXPECT_TRUE(proxy.UseProxy);
         EXPECT_EQ(proxy.Host, "proxy.example");
         EXPECT_EQ(proxy.Port, 3128);
-        return true;
+        done(true);
     };
     auto frmMain = Start(Palette256, request);
     // As the user leaves them in the connection settings window.

@@ -14,9 +14,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/fresh_start.h"
+#include "support/fresh_start.h"
 #include "app/pages.h"
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 #include "webforms/engine/browser_engine.h"
 
 namespace {
