@@ -9,12 +9,12 @@
 
 // Status texts the window acts on while the start page is loading; an engine
 // reports its other progress in texts of its own.
-inline constexpr const char* BrowserDoneStatus = "Done";
-inline constexpr const char* BrowserFailedStatus = "Unable to load";
+inline constexpr const char* kBrowserDoneStatus = "Done";
+inline constexpr const char* kBrowserFailedStatus = "Unable to load";
 
 // The scheme of the engine's own error pages: after a main-frame load fails,
 // the engine shows its error page under an address that starts with it.
-inline constexpr const char* BrowserErrorPageScheme = "res://";
+inline constexpr const char* kBrowserErrorPageScheme = "res://";
 
 // One browser control. Operations are requests: each returns at once and the
 // engine reports what follows through the events. None of them raises; back
@@ -40,11 +40,11 @@ class IBrowser {
 
     // Before every main-frame navigation, whoever started it (the program, a
     // link in the page, back or forward, a redirect), with the address being
-    // opened; also with a BrowserErrorPageScheme address when the engine
+    // opened; also with a kBrowserErrorPageScheme address when the engine
     // shows its error page for a load that failed.
     TAddressEvent OnBeforeNavigate;
-    // Each change of the status text: BrowserDoneStatus when a main-frame
-    // load has finished, a text containing BrowserFailedStatus when one has
+    // Each change of the status text: kBrowserDoneStatus when a main-frame
+    // load has finished, a text containing kBrowserFailedStatus when one has
     // failed, a hovered link's address, and the engine's own texts.
     TTextEvent OnStatusTextChange;
 

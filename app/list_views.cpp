@@ -8,7 +8,7 @@
 
 namespace {
 
-const std::vector<TFilterItem> States{
+const std::vector<TFilterItem> kStates{
     {"(All)", ""},
     {"Alabama", "AL"},
     {"Alaska", "AK"},
@@ -73,7 +73,7 @@ std::vector<TFilterItem> WithTerritories() {
         {"Vermont", {"Virgin Islands", "VI"}},
     };
     std::vector<TFilterItem> items;
-    for (const TFilterItem& state : States) {
+    for (const TFilterItem& state : kStates) {
         items.push_back(state);
         for (const auto& territory : territories)
             if (std::string_view(territory.After) == state.Name)
@@ -82,9 +82,9 @@ std::vector<TFilterItem> WithTerritories() {
     return items;
 }
 
-const std::vector<TFilterItem> Territories = WithTerritories();
+const std::vector<TFilterItem> kTerritories = WithTerritories();
 
-const std::vector<TFilterItem> Continents{
+const std::vector<TFilterItem> kContinents{
     {"(all)", ""},
     {"Europe", ""},
     {"Asia", ""},
@@ -94,7 +94,7 @@ const std::vector<TFilterItem> Continents{
     {"Australia & Pacific Islands", ""},
 };
 
-const TViewLayout Layouts[] = {
+const TViewLayout kLayouts[] = {
     {"Senate",
      "State:",
      1,
@@ -132,19 +132,19 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
 }  // namespace
 
 const TViewLayout& ViewLayout(TListView view) {
-    return Layouts[view];
+    return kLayouts[view];
 }
 
 const std::vector<TFilterItem>& StateItems() {
-    return States;
+    return kStates;
 }
 
 const std::vector<TFilterItem>& TerritoryItems() {
-    return Territories;
+    return kTerritories;
 }
 
 const std::vector<TFilterItem>& ContinentItems() {
-    return Continents;
+    return kContinents;
 }
 
 std::string FilterText(const std::vector<TFilterItem>& items, int item) {

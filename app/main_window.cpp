@@ -112,7 +112,7 @@ void TfrmMain::CreateBanner() {
     auto* logoPanel = new QWidget(Panel2);
     layout->addWidget(logoPanel, 1);
     Image1 = new QLabel(logoPanel);
-    Image1->setPixmap(LoadPicture(LogoPicture));
+    Image1->setPixmap(LoadPicture(kLogoPicture));
     Image1->resize(Image1->sizeHint());
     qnlabel = new QLabel("Quorvane", logoPanel);
     QFont captionFont = qnlabel->font();
@@ -142,10 +142,10 @@ void TfrmMain::CreateBanner() {
 void TfrmMain::CreateSideBar() {
     OutlookBar1 = new TSideBar(Splitter1);
     QList<QIcon> large;
-    for (const char* name : LargeSideBarPictures)
+    for (const char* name : kLargeSideBarPictures)
         large.append(QIcon(LoadPicture(name)));
     QList<QIcon> small;
-    for (const char* name : SmallSideBarPictures)
+    for (const char* name : kSmallSideBarPictures)
         small.append(QIcon(LoadPicture(name)));
     OutlookBar1->SetLargeImages(large);
     OutlookBar1->SetSmallImages(small);
@@ -219,16 +219,16 @@ void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
 // Icons only, each with a normal and a highlighted picture; the name, the
 // tool tip and the shortcut say what a button does.
 void TfrmMain::CreateToolButtons(QLayout* bar) {
-    const QPixmap normal = LoadPicture(ToolBarPicture);
-    const QPixmap hot = LoadPicture(ToolBarHotPicture);
+    const QPixmap normal = LoadPicture(kToolBarPicture);
+    const QPixmap hot = LoadPicture(kToolBarHotPicture);
     int picture = 0;
     const auto button = [&](const QString& name, const QKeySequence& shortcut,
                             void (TfrmMain::*click)()) {
         auto* toolButton = new QToolButton(ToolBar1);
         toolButton->setAutoRaise(true);
         toolButton->setFixedSize(kToolButtonWidth, kToolButtonHeight);
-        toolButton->setIconSize({ToolBarIconWidth, ToolBarIconHeight});
-        const QRect cell(picture * ToolBarIconWidth, 0, ToolBarIconWidth, ToolBarIconHeight);
+        toolButton->setIconSize({kToolBarIconWidth, kToolBarIconHeight});
+        const QRect cell(picture * kToolBarIconWidth, 0, kToolBarIconWidth, kToolBarIconHeight);
         ++picture;
         QIcon icon;
         if (!normal.isNull())
@@ -506,13 +506,13 @@ void TfrmMain::WebBrowser1StatusTextChange(const QString& text) {
     StatusBar1->showMessage(text);
     if (startPageSettled_)
         return;
-    if (text.contains(BrowserFailedStatus)) {
+    if (text.contains(kBrowserFailedStatus)) {
         startPageSettled_ = true;
-        NavigateTo(QString::fromStdString(LocalPage(LocalStartPageFile)));
-    } else if (text == BrowserDoneStatus) {
+        NavigateTo(QString::fromStdString(LocalPage(kLocalStartPageFile)));
+    } else if (text == kBrowserDoneStatus) {
         startPageSettled_ = true;
-        if (txtURL->text().contains(BrowserErrorPageScheme))
-            NavigateTo(QString::fromStdString(LocalPage(LocalStartPageFile)));
+        if (txtURL->text().contains(kBrowserErrorPageScheme))
+            NavigateTo(QString::fromStdString(LocalPage(kLocalStartPageFile)));
     }
 }
 
@@ -525,7 +525,7 @@ void TfrmMain::OrderingInfo1Click() {
 }
 
 void TfrmMain::OnlineHelp1Click() {
-    NavigateTo(QString::fromStdString(LocalPage(LocalHelpPageFile)));
+    NavigateTo(QString::fromStdString(LocalPage(kLocalHelpPageFile)));
 }
 
 void TfrmMain::OnlineSupport1Click() {

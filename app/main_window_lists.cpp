@@ -26,7 +26,7 @@
 namespace {
 
 const QColor kNavy(0, 0, 128);
-constexpr int AddressRole = Qt::UserRole + 1;
+constexpr int kAddressRole = Qt::UserRole + 1;
 
 QString Text(const std::string& raw) {
     return QString::fromStdString(DisplayText(raw));
@@ -67,7 +67,7 @@ void AddTreeNodes(const TParliamentNode& node, QTreeWidgetItem* parent) {
     for (const auto& child : node.Children) {
         auto* item = new QTreeWidgetItem(parent, {Text(child->Caption)});
         if (child->IsLeaf)
-            item->setData(0, AddressRole, QString::fromStdString(child->Address));
+            item->setData(0, kAddressRole, QString::fromStdString(child->Address));
         AddTreeNodes(*child, item);
     }
 }
@@ -159,7 +159,7 @@ void TfrmMain::TreeView1DblClick() {
     const QTreeWidgetItem* node = TreeView1->currentItem();
     if (node == nullptr || node->childCount() > 0)
         return;
-    const QString address = node->data(0, AddressRole).toString();
+    const QString address = node->data(0, kAddressRole).toString();
     if (!address.isEmpty())
         NavigateTo(address);
 }

@@ -15,13 +15,13 @@
 
 namespace {
 
-const QColor Navy(0, 0, 128);
-const QColor SideBarGrey(128, 128, 128);
-const QColor Gold(255, 204, 51);
+const QColor kNavy(0, 0, 128);
+const QColor kSideBarGrey(128, 128, 128);
+const QColor kGold(255, 204, 51);
 // The main window paints its tool bar in this colour.
-const QColor ToolBarFace(240, 240, 240);
-constexpr int ToolIconWidth = 38;
-constexpr int ToolIconHeight = 32;
+const QColor kToolBarFace(240, 240, 240);
+constexpr int kToolIconWidth = 38;
+constexpr int kToolIconHeight = 32;
 
 bool Save(const QImage& image, const QString& folder, const char* name) {
     const QString path = QDir(folder).filePath(name);
@@ -85,12 +85,12 @@ void Globe(QPainter& p, const QRectF& r) {
 }
 
 QImage Logo() {
-    return Draw(164, 54, Navy, [](QPainter& p) {
+    return Draw(164, 54, kNavy, [](QPainter& p) {
         QPainter::RenderHints hints = p.renderHints();
         p.setRenderHints(hints | QPainter::TextAntialiasing);
         p.save();
         p.translate(2, 11);
-        Building(p, Gold, true);
+        Building(p, kGold, true);
         p.restore();
         QFont title("DejaVu Serif");
         title.setBold(true);
@@ -101,7 +101,7 @@ QImage Logo() {
         QFont tagline("DejaVu Sans");
         tagline.setPixelSize(10);
         p.setFont(tagline);
-        p.setPen(Gold);
+        p.setPen(kGold);
         p.drawText(QRectF(38, 33, 126, 14), Qt::AlignLeft | Qt::AlignVCenter,
                    "Write to your leaders");
     });
@@ -120,7 +120,7 @@ void ArrowButton(QPainter& p, bool right) {
           << QPointF(28, 19.5) << QPointF(18, 19.5) << QPointF(18, 24);
     if (right) {
         for (QPointF& point : arrow)
-            point.setX(ToolIconWidth - point.x());
+            point.setX(kToolIconWidth - point.x());
     }
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
@@ -168,7 +168,7 @@ void House(QPainter& p) {
 }
 
 void Envelope(QPainter& p) {
-    p.setPen(QPen(Navy, 1.2));
+    p.setPen(QPen(kNavy, 1.2));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(4, 8, 26, 18));
     p.setBrush(Qt::NoBrush);
@@ -177,7 +177,7 @@ void Envelope(QPainter& p) {
     p.drawLine(QPointF(4, 26), QPointF(13, 18));
     p.drawLine(QPointF(30, 26), QPointF(21, 18));
     p.setPen(QPen(QColor(150, 100, 0), 1));
-    p.setBrush(Gold);
+    p.setBrush(kGold);
     p.drawPolygon(QPolygonF() << QPointF(25, 17) << QPointF(31, 17) << QPointF(31, 13)
                               << QPointF(37, 20) << QPointF(31, 27) << QPointF(31, 23)
                               << QPointF(25, 23));
@@ -188,7 +188,7 @@ void Newspaper(QPainter& p) {
     p.setBrush(QColor(250, 250, 245));
     p.drawRect(QRectF(7, 3, 24, 26));
     p.setPen(Qt::NoPen);
-    p.setBrush(Navy);
+    p.setBrush(kNavy);
     p.drawRect(QRectF(10, 6, 18, 4));
     p.setBrush(QColor(200, 40, 40));
     p.drawRect(QRectF(10, 12, 8, 7));
@@ -212,11 +212,11 @@ QImage ToolBarStrip() {
         Newspaper,
     };
     const int count = static_cast<int>(std::size(icons));
-    return Draw(ToolIconWidth * count, ToolIconHeight, ToolBarFace, [&](QPainter& p) {
+    return Draw(kToolIconWidth * count, kToolIconHeight, kToolBarFace, [&](QPainter& p) {
         for (int icon = 0; icon < count; ++icon) {
             p.save();
-            p.translate(icon * ToolIconWidth, 0);
-            p.setClipRect(0, 0, ToolIconWidth, ToolIconHeight);
+            p.translate(icon * kToolIconWidth, 0);
+            p.setClipRect(0, 0, kToolIconWidth, kToolIconHeight);
             icons[icon](p);
             p.restore();
         }
@@ -247,16 +247,16 @@ int main(int argc, char* argv[]) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     bool ok = Save(Logo(), folder, "qnlogo.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey, [](QPainter& p) { Building(p, Qt::white, true); }), folder,
-               "sbsenate.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey,
+    ok &= Save(Draw(32, 32, kSideBarGrey, [](QPainter& p) { Building(p, Qt::white, true); }),
+               folder, "sbsenate.jpg");
+    ok &= Save(Draw(32, 32, kSideBarGrey,
                     [](QPainter& p) {
                         Building(p, QColor(255, 240, 200), false);
                         p.setBrush(QColor(200, 30, 30));
                         p.drawRect(16, 0, 7, 4);
                     }),
                folder, "sbhouse.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey,
+    ok &= Save(Draw(32, 32, kSideBarGrey,
                     [](QPainter& p) {
                         p.setPen(Qt::NoPen);
                         p.setBrush(QColor(0, 110, 0));
@@ -266,28 +266,28 @@ int main(int argc, char* argv[]) {
                         QPolygonF roof;
                         roof << QPointF(9, 14) << QPointF(16, 7) << QPointF(23, 14);
                         p.drawPolygon(roof);
-                        p.setBrush(SideBarGrey);
+                        p.setBrush(kSideBarGrey);
                         for (int x = 4; x <= 26; x += 4)
                             p.drawRect(x, 17, 2, 4);
                     }),
                folder, "sbwhite.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey, [](QPainter& p) { BallotBox(p, QColor(30, 60, 160)); }),
+    ok &= Save(Draw(32, 32, kSideBarGrey, [](QPainter& p) { BallotBox(p, QColor(30, 60, 160)); }),
                folder, "sbsvote.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey, [](QPainter& p) { BallotBox(p, QColor(170, 30, 30)); }),
+    ok &= Save(Draw(32, 32, kSideBarGrey, [](QPainter& p) { BallotBox(p, QColor(170, 30, 30)); }),
                folder, "sbhvote.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey, [](QPainter& p) { Globe(p, QRectF(3, 3, 26, 26)); }),
+    ok &= Save(Draw(32, 32, kSideBarGrey, [](QPainter& p) { Globe(p, QRectF(3, 3, 26, 26)); }),
                folder, "sbworld.jpg");
-    ok &= Save(Draw(32, 32, SideBarGrey,
+    ok &= Save(Draw(32, 32, kSideBarGrey,
                     [](QPainter& p) {
                         Globe(p, QRectF(1, 1, 22, 22));
                         p.save();
                         p.translate(12, 12);
                         p.scale(0.62, 0.62);
-                        Building(p, Gold, false);
+                        Building(p, kGold, false);
                         p.restore();
                     }),
                folder, "sbparlia.jpg");
-    ok &= Save(Draw(16, 16, SideBarGrey,
+    ok &= Save(Draw(16, 16, kSideBarGrey,
                     [](QPainter& p) {
                         p.setPen(Qt::NoPen);
                         p.setBrush(QColor(200, 40, 40));
@@ -297,7 +297,7 @@ int main(int argc, char* argv[]) {
                                       << QPointF(6, 4) << QPointF(12, 8) << QPointF(6, 12));
                     }),
                folder, "sbmedia.jpg");
-    ok &= Save(Draw(16, 16, SideBarGrey,
+    ok &= Save(Draw(16, 16, kSideBarGrey,
                     [](QPainter& p) {
                         p.setPen(QPen(QColor(255, 230, 120), 2));
                         p.setBrush(Qt::NoBrush);

@@ -17,6 +17,6 @@ std::string SenateVotesPage();
 std::string HouseVotesPage();
 
 // The local copies in ProgramDirectory, as file URLs.
-inline constexpr const char* LocalStartPageFile = "qnindex.htm";
-inline constexpr const char* LocalHelpPageFile = "qnhelp.htm";
+inline constexpr const char* kLocalStartPageFile = "qnindex.htm";
+inline constexpr const char* kLocalHelpPageFile = "qnhelp.htm";
 std::string LocalPage(const char* fileName);

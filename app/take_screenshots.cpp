@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
         return !frmMain.StatusBar1->currentMessage().isEmpty() &&
                !frmMain.StatusBar1->currentMessage().startsWith("Opening");
     });
-    bool ok = Open(frmMain, LocalPage(LocalStartPageFile));
+    bool ok = Open(frmMain, LocalPage(kLocalStartPageFile));
     ok = ok && Shoot(frmMain, folder.filePath("screenshot.png"));
 
     // The Senate view with every state.

@@ -48,7 +48,7 @@ QString FailureReason(const QWebEngineLoadingInfo& loading) {
 }  // namespace
 
 QString ErrorPageAddress(const QUrl& failed) {
-    return QString(BrowserErrorPageScheme) + "error/" + failed.toString();
+    return QString(kBrowserErrorPageScheme) + "error/" + failed.toString();
 }
 
 TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
@@ -103,7 +103,7 @@ void TWebBrowser::LoadingChanged(const QWebEngineLoadingInfo& loading) {
             StatusTextChange("Opening " + address + "...");
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
-            StatusTextChange(BrowserDoneStatus);
+            StatusTextChange(kBrowserDoneStatus);
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
             StatusTextChange("Stopped");
@@ -111,7 +111,7 @@ void TWebBrowser::LoadingChanged(const QWebEngineLoadingInfo& loading) {
         case QWebEngineLoadingInfo::LoadFailedStatus:
             if (loading.isErrorPage())
                 BeforeNavigate(ErrorPageAddress(loading.url()));
-            StatusTextChange(QString(BrowserFailedStatus) + " " + address + ": " +
+            StatusTextChange(QString(kBrowserFailedStatus) + " " + address + ": " +
                              FailureReason(loading));
             break;
     }

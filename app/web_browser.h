@@ -7,10 +7,10 @@
 class QWebEngineLoadingInfo;
 
 // The browser pane on the system's web engine. Main-frame loads report
-// BrowserDoneStatus when they succeed; a load that fails (a network error,
-// or an HTTP error status such as 404) reports BrowserFailedStatus with the
+// kBrowserDoneStatus when they succeed; a load that fails (a network error,
+// or an HTTP error status such as 404) reports kBrowserFailedStatus with the
 // address and the engine's reason, and, when the engine shows its own error
-// page, that page's BrowserErrorPageScheme address before it. Hovering over
+// page, that page's kBrowserErrorPageScheme address before it. Hovering over
 // a link shows its address. "mailto:" addresses, from the program or from a
 // link, go to the system's mail program (QDesktopServices) and never into
 // the page. A page's request for a new window opens in this one.

@@ -36,10 +36,10 @@ class TFakeBrowser : public QWidget, public IBrowser {
     void Refresh() override { Requests.append("refresh"); }
 
     // The current load ends: well, or with the engine's error page.
-    void Finish() { StatusTextChange(BrowserDoneStatus); }
+    void Finish() { StatusTextChange(kBrowserDoneStatus); }
     void Fail() {
-        BeforeNavigate(QString(BrowserErrorPageScheme) + "error/" + CurrentAddress());
-        StatusTextChange(QString(BrowserFailedStatus) + " " + CurrentAddress());
+        BeforeNavigate(QString(kBrowserErrorPageScheme) + "error/" + CurrentAddress());
+        StatusTextChange(QString(kBrowserFailedStatus) + " " + CurrentAddress());
     }
 
     QString CurrentAddress() const { return Current >= 0 ? History.value(Current) : QString(); }
