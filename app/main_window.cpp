@@ -35,6 +35,7 @@
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
 #include "update/http_client.h"
+#include "update/windows/update_window.h"
 
 namespace {
 
@@ -77,6 +78,10 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
     CreateControls(browser);
     CreateMenus();
     FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    delete frmUpdate;
 }
 
 void TfrmMain::CreateControls(const TBrowserFactory& browser) {
@@ -273,6 +278,7 @@ void TfrmMain::CreateMenus() {
     ConnectionSettings1 = options->addAction("&Connection Settings...");
     GridColors1 = options->addAction("&Grid Colors...");
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
+    connect(CheckForListUpdates1, &QAction::triggered, this, &TfrmMain::CheckForListUpdates1Click);
     options->addSeparator();
     UseExternalEmail1 = options->addAction("Use &external Email Program For Links");
     UseExternalEmail1->setCheckable(true);
@@ -436,6 +442,37 @@ void TfrmMain::UseExternalEmail1Click() {
     SaveSettingsOrWarn();
 }
 
+void TfrmMain::CheckForListUpdates1Click() {
+    ManualCheck = true;
+    CreateUpdateWindow();
+}
+
+void TfrmMain::CreateUpdateWindow() {
+    if (frmUpdate)
+        frmUpdate->close();
+    frmUpdate = new TfrmUpdate(this, dialogs_, ProgramDirectory);
+    frmUpdate->Updater().OnListInstalled = [this](qv::TUpdateList list, bool) {
+        ListReloaded(list);
+    };
+}
+
+// A reloaded list no longer matches the rows shown from it (and the rows' map
+// into it): they are filled afresh, and the tree view from the new tree.
+void TfrmMain::ListReloaded(qv::TUpdateList list) {
+    switch (list) {
+        case qv::TUpdateList::Parliament:
+            FillTreeView();
+            break;
+        case qv::TUpdateList::Senate:
+        case qv::TUpdateList::House:
+        case qv::TUpdateList::Leaders:
+            FillGrid();
+            break;
+        case qv::TUpdateList::Misc:
+            break;
+    }
+}
+
 void TfrmMain::NavigateTo(const QString& address) {
     txtURL->setEnabled(true);
     EnableBrowserButtons(true);
@@ -557,6 +594,8 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
+    if (frmUpdate)
+        frmUpdate->close();
     // A first-run request still under way ends here, unanswered, so that
     // nothing of the first run follows the window's end.
     httpClient_->AbortRequest();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "app/list_views.h"
 #include "app/long_lived_windows.h"
 #include "app/placement.h"
+#include "update/dates_file.h"
 
 class IBrowser;
 class IDialogs;
@@ -27,6 +29,7 @@ class QTreeWidget;
 class TAdvertisement;
 class TSideBar;
 class TSuperGrid;
+class TfrmUpdate;
 namespace qv {
 class THttpClient;
 }
@@ -76,7 +79,14 @@ class TfrmMain : public QMainWindow {
     TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, const TBrowserFactory& browser,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
+    ~TfrmMain() override;
+
     void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
+
+    // Creates the list update window, which starts its check at once (the
+    // automatic check at start; the manual one once ManualCheck is set). A
+    // previous update window is closed first.
+    void CreateUpdateWindow();
 
     // The first activation's steps; any later call does nothing. The window
     // calls it itself when it is first activated. At the first run the steps
@@ -164,6 +174,8 @@ class TfrmMain : public QMainWindow {
     // right click.
     QMenu* PopupMenu1;
     QAction* GridColors2;
+    // The current list update window; it deletes itself when closed.
+    QPointer<TfrmUpdate> frmUpdate;
 
   protected:
     bool event(QEvent* event) override;
@@ -194,6 +206,8 @@ class TfrmMain : public QMainWindow {
     void ShowConnectionSettings();
 
     void UseExternalEmail1Click();
+    void CheckForListUpdates1Click();
+    void ListReloaded(qv::TUpdateList list);
     void OutlookBar1ItemClick(int group, int item);
 
     // The list views (main_window_lists.cpp).
