@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
             auto* browser = new TWebBrowser(parent);
             return TBrowserPane{browser, browser};
         });
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
 
     QApplication::setApplicationDisplayName("Quorvane");
 

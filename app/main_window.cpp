@@ -277,6 +277,7 @@ void TfrmMain::CreateMenus() {
     QMenu* options = menuBar()->addMenu("&Options");
     ConnectionSettings1 = options->addAction("&Connection Settings...");
     GridColors1 = options->addAction("&Grid Colors...");
+    connect(GridColors1, &QAction::triggered, this, &TfrmMain::GridColors1Click);
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
     connect(CheckForListUpdates1, &QAction::triggered, this, &TfrmMain::CheckForListUpdates1Click);
     options->addSeparator();
@@ -293,9 +294,11 @@ void TfrmMain::CreateMenus() {
     connect(OnlineSupport1, &QAction::triggered, this, &TfrmMain::OnlineSupport1Click);
     help->addSeparator();
     About1 = help->addAction("&About");
+    connect(About1, &QAction::triggered, this, &TfrmMain::About1Click);
 
     PopupMenu1 = new QMenu(this);
     GridColors2 = PopupMenu1->addAction("&Grid Colors...");
+    connect(GridColors2, &QAction::triggered, this, &TfrmMain::GridColors1Click);
     SuperGrid1->SetPopupMenu(PopupMenu1);
 }
 
@@ -415,9 +418,15 @@ void TfrmMain::FirstRunRequestDone(bool sent) {
     FinishFirstActivation();
 }
 
-// The welcome window, placed by PlaceWelcomeWindow and shown modally, comes
-// with the small windows.
-void TfrmMain::ShowWelcomeWindow() {}
+void TfrmMain::ShowWelcomeWindow() {
+    TfrmStartUp welcome(this);
+    const QRect main = frameGeometry();
+    const TWindowRect placed =
+        PlaceWelcomeWindow({main.x(), main.y(), main.width(), main.height()},
+                           {0, 0, welcome.width(), welcome.height()}, screen_.Size);
+    welcome.move(placed.Left, placed.Top);
+    dialogs_.ShowModal(welcome);
+}
 
 // The connection settings window, shown modally so that the user reviews the
 // proxy and mail settings, comes with that window's own work.
@@ -440,6 +449,24 @@ void TfrmMain::FormResize() {
 void TfrmMain::UseExternalEmail1Click() {
     Settings.UseRemoteEmail = UseExternalEmail1->isChecked();
     SaveSettingsOrWarn();
+}
+
+void TfrmMain::SetLongLivedWindows(const TLongLivedWindows& windows) {
+    windows_ = windows;
+    if (windows_.frmAbout)
+        windows_.frmAbout->OpenSite = [this](const QString& address) { NavigateTo(address); };
+    if (windows_.frmColor)
+        windows_.frmColor->ApplyColours = [this] { ApplyRowColours(); };
+}
+
+void TfrmMain::GridColors1Click() {
+    if (windows_.frmColor)
+        dialogs_.ShowModal(*windows_.frmColor);
+}
+
+void TfrmMain::About1Click() {
+    if (windows_.frmAbout)
+        dialogs_.ShowModal(*windows_.frmAbout);
 }
 
 void TfrmMain::CheckForListUpdates1Click() {

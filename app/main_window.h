@@ -81,7 +81,9 @@ class TfrmMain : public QMainWindow {
 
     ~TfrmMain() override;
 
-    void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
+    // The windows created once at start; the about window's link and the
+    // colour window's OK act on this window.
+    void SetLongLivedWindows(const TLongLivedWindows& windows);
 
     // Creates the list update window, which starts its check at once (the
     // automatic check at start; the manual one once ManualCheck is set). A
@@ -207,6 +209,8 @@ class TfrmMain : public QMainWindow {
 
     void UseExternalEmail1Click();
     void CheckForListUpdates1Click();
+    void GridColors1Click();
+    void About1Click();
     void ListReloaded(qv::TUpdateList list);
     void OutlookBar1ItemClick(int group, int item);
 

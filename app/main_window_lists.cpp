@@ -16,6 +16,7 @@
 #include "app/list_views.h"
 #include "app/main_window.h"
 #include "app/pages.h"
+#include "app/small_windows.h"
 #include "controls/side_bar.h"
 #include "controls/super_grid.h"
 #include "lists/list_text.h"
@@ -56,11 +57,6 @@ std::span<int> SavedWidths(std::uint8_t view) {
         default:
             return {};
     }
-}
-
-// A colour setting: red in bits 0 to 7, green 8 to 15, blue 16 to 23.
-QColor SettingColour(int value) {
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
 void AddTreeNodes(const TParliamentNode& node, QTreeWidgetItem* parent) {

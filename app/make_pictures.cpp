@@ -1,5 +1,6 @@
 // Draws the JPEG pictures the windows show: the logo for the banner strip,
-// the side bar's pictures and the browser tool bar's icon strips.
+// the side bar's pictures, the browser tool bar's icon strips, and the
+// program icon and background tile of the welcome and about windows.
 // Usage: qv_make_pictures <folder>
 #include <QDir>
 #include <QGuiApplication>
@@ -236,6 +237,34 @@ QImage Faded(QImage image) {
     return image;
 }
 
+// The program icon: the domed building in gold on navy.
+QImage ProgramIcon() {
+    return Draw(32, 32, kNavy, [](QPainter& p) { Building(p, kGold, true); });
+}
+
+// The small windows' background tile: navy with a faint lattice of stars,
+// drawn so that tiles join without a seam.
+QImage BackgroundTile() {
+    return Draw(48, 48, kNavy, [](QPainter& p) {
+        p.setPen(QPen(QColor(20, 20, 150), 1));
+        for (int line = -48; line < 96; line += 12) {
+            p.drawLine(QPointF(line, 0), QPointF(line + 48, 48));
+            p.drawLine(QPointF(line + 48, 0), QPointF(line, 48));
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(70, 70, 170));
+        for (const QPointF centre : {QPointF(12, 12), QPointF(36, 36)}) {
+            QPolygonF star;
+            for (int point = 0; point < 10; ++point) {
+                const double angle = (-90 + 36 * point) * M_PI / 180;
+                const double radius = point % 2 == 0 ? 4.5 : 1.8;
+                star << centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+            }
+            p.drawPolygon(star);
+        }
+    });
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -305,6 +334,8 @@ int main(int argc, char* argv[]) {
                         p.drawRoundedRect(QRectF(6.5, 6, 8, 5), 2.5, 2.5);
                     }),
                folder, "sblink.jpg");
+    ok &= Save(ProgramIcon(), folder, "qnicon.jpg");
+    ok &= Save(BackgroundTile(), folder, "qnbkgnd.jpg");
     const QImage toolBar = ToolBarStrip();
     ok &= Save(toolBar, folder, "tbhot.jpg");
     ok &= Save(Faded(toolBar), folder, "tbnormal.jpg");

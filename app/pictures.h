@@ -6,6 +6,10 @@
 // The JPEG pictures the windows show; they lie in ProgramDirectory.
 
 inline constexpr const char* kLogoPicture = "qnlogo.jpg";
+// The program icon, 32 by 32, and the welcome and about windows' background
+// tile.
+inline constexpr const char* kIconPicture = "qnicon.jpg";
+inline constexpr const char* kBackgroundPicture = "qnbkgnd.jpg";
 
 // The side bar's large pictures, by item: Senate, House Of Representatives,
 // White House, Senate Voting, House Voting, World Leaders, World Parliaments.

@@ -33,6 +33,7 @@ class TQuietDialogs : public IDialogs {
         return {};
     }
     std::optional<QColor> Colour(QWidget*, const QColor&) override { return {}; }
+    int ShowModal(QDialog&) override { return 0; }
 };
 
 class TNoBrowser : public QWidget, public IBrowser {

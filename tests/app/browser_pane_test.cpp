@@ -116,7 +116,7 @@ TEST_F(BrowserPaneTest, MenuItemsAndToolButtonsOpenTheirPages) {
 
 TEST_F(BrowserPaneTest, SendButtonShowsTheReviewWindowOnceAndBringsItForward) {
     auto frmMain = Start();
-    TLongLivedWindows windows = CreateLongLivedWindows(frmMain.get());
+    TLongLivedWindows windows = CreateLongLivedWindows(frmMain.get(), Dialogs);
     frmMain->SetLongLivedWindows(windows);
     frmMain->show();
     int shown = 0;
