@@ -1,10 +1,12 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <exception>
 
 #include "app/app_state.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
+#include "app/pictures.h"
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
@@ -56,6 +58,7 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
+    QApplication::setWindowIcon(QIcon(LoadPicture(kIconPicture)));
 
     TfrmMain frmMain(
         dialogs,

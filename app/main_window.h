@@ -220,6 +220,7 @@ class TfrmMain : public QMainWindow {
     void EnterSenateOrHouse(TListView view);
     void EnterWhiteHouse();
     void EnterWorldLeaders();
+    void SwitchView(TListView view);
     void SetViewColumns(TListView view);
     void StoreColumnWidths();
     void SetColumnWidths();

@@ -233,6 +233,14 @@ void TfrmMain::SetColumnWidths() {
         SuperGrid1->SetColWidth(column, widths[column]);
 }
 
+// Leaves the current view for `view`: its column widths are kept, and the
+// browser buttons wait until a page opens again.
+void TfrmMain::SwitchView(TListView view) {
+    StoreColumnWidths();
+    CurrentView = view;
+    EnableBrowserButtons(false);
+}
+
 void TfrmMain::SetViewColumns(TListView view) {
     const TViewLayout& layout = ViewLayout(view);
     QList<TGridColumn> columns;
@@ -256,9 +264,7 @@ void TfrmMain::EnterSenateOrHouse(TListView view) {
     ShowFilterBox(box);
     if (CurrentView == view)
         return;
-    StoreColumnWidths();
-    CurrentView = view;
-    EnableBrowserButtons(false);
+    SwitchView(view);
     box->setEnabled(true);
     SetViewColumns(view);
     {
@@ -275,9 +281,7 @@ void TfrmMain::EnterWhiteHouse() {
     ShowFilterBox(lastStateBox_);
     if (CurrentView == WhiteHouseView)
         return;
-    StoreColumnWidths();
-    CurrentView = WhiteHouseView;
-    EnableBrowserButtons(false);
+    SwitchView(WhiteHouseView);
     cbSName->setEnabled(false);
     cbTerritory->setEnabled(false);
     SetViewColumns(WhiteHouseView);
@@ -291,9 +295,7 @@ void TfrmMain::EnterWhiteHouse() {
 void TfrmMain::EnterWorldLeaders() {
     if (CurrentView == WorldLeadersView)
         return;
-    StoreColumnWidths();
-    CurrentView = WorldLeadersView;
-    EnableBrowserButtons(false);
+    SwitchView(WorldLeadersView);
     cbContinent->setEnabled(true);
     SetViewColumns(WorldLeadersView);
     SuperGrid1->SetFixedCols(2);
