@@ -57,14 +57,16 @@ function(qv_library name)
     set_property(GLOBAL APPEND PROPERTY QV_LIBRARIES ${name})
 endfunction()
 
-# qv_test(NAME SOURCES src... [LIBS lib...] [QT] [LABELS label...])
+# qv_test(NAME SOURCES src... [LIBS lib...] [QT] [XVFB] [LABELS label...]
+#         [ENVIRONMENT NAME=VALUE...])
 # A GoogleTest program registered with CTest. Tests are discovered when CTest
 # runs, so test programs need not start at build time. Every test runs with
-# Qt's offscreen platform and the build's runtime folder as QV_RUNTIME_DIR.
+# Qt's offscreen platform (with XVFB: on an X display of its own, which
+# xvfb-run starts) and the build's runtime folder as QV_RUNTIME_DIR.
 # A test in one of QV_CORE_TEST_FOLDERS also gets the label "core"; the
 # sanitized build registers only those.
 function(qv_test name)
-    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT;XVFB" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
     file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
     set(core OFF)
     if(folder IN_LIST QV_CORE_TEST_FOLDERS)
@@ -87,9 +89,13 @@ function(qv_test name)
     endif()
     # The test environment goes through `env` as the test's launcher: CMake
     # 3.25 splits a list-valued ENVIRONMENT property of discovered tests.
-    set(environment QT_QPA_PLATFORM=offscreen QV_RUNTIME_DIR=${QV_RUNTIME_DIR}
-        QV_SOURCE_DIR=${PROJECT_SOURCE_DIR} QV_PYTHON=/usr/bin/python3 ${QV_SANITIZER_ENVIRONMENT})
-    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${environment}")
+    set(launcher env QT_QPA_PLATFORM=offscreen)
+    if(ARG_XVFB)
+        set(launcher xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb)
+    endif()
+    set(environment QV_RUNTIME_DIR=${QV_RUNTIME_DIR} QV_SOURCE_DIR=${PROJECT_SOURCE_DIR}
+        QV_PYTHON=/usr/bin/python3 ${QV_SANITIZER_ENVIRONMENT} ${ARG_ENVIRONMENT})
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher};${environment}")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60)
