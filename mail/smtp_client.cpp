@@ -291,6 +291,19 @@ std::optional<TSmtpSecurity> SmtpSecurityFromInt(int value) {
     return static_cast<TSmtpSecurity>(value);
 }
 
+int UsualSmtpPort(TSmtpSecurity security) {
+    switch (security) {
+        case TSmtpSecurity::None:
+            return 25;
+        case TSmtpSecurity::StartTlsIfOffered:
+        case TSmtpSecurity::StartTlsRequired:
+            return 587;
+        case TSmtpSecurity::Tls:
+            return 465;
+    }
+    return 25;
+}
+
 TSmtpClient::TSmtpClient(std::shared_ptr<INetConnector> connector)
     : TMessageClient(std::move(connector)) {
     SetPort(25);

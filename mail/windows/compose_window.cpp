@@ -26,8 +26,9 @@
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
-#include "mail/windows/send_progress.h"
+#include "controls/send_progress.h"
 #include "settings/settings.h"
+#include "settings/windows/mail_account.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAtt
 }
 
 struct TfrmSendMessage::TSendAction {
+    qv::TSmtpAccount Account;  // as the settings were when Send was pressed
     qv::TSendRequest Request;
     std::unique_ptr<TSendProgressReporter> Reporter;
     qv::TDeliveryResult Result;  // written by the worker thread
@@ -356,8 +358,6 @@ void TfrmSendMessage::BitBtn1Click() {
         dialogs_.Warning(this, kNotConfiguredWarning);
         return;
     }
-    SMTP.SetHost(Settings.SMTPServer);
-    SMTP.SetUserID(Settings.EmailUser);
     // Kept before any network activity, so that a failed send loses none of
     // it.
     StoreContactSettings();
@@ -381,8 +381,21 @@ void TfrmSendMessage::BitBtn1Click() {
     request.MaxRecipients = Settings.MaxRecipients;
     Memo2 = Q(qv::BuildMessageBody(request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
+    action_->Account = SettingsMailAccount({});
 
+    ObtainMailPassword(this, dialogs_, [this](std::optional<std::string> password) {
+        if (!password) {
+            action_.reset();  // the user cancelled the question; nothing was sent
+            return;
+        }
+        action_->Account.Password = std::move(*password);
+        StartDelivery();
+    });
+}
+
+void TfrmSendMessage::StartDelivery() {
     TSendAction& action = *action_;
+    SMTP.SetAccount(action.Account);
     SMTP.ResetCancel();
     frmProgress->Start(
         Q(qv::ConnectingText(Settings.SMTPServer)),

@@ -39,12 +39,13 @@ class TfrmSendMessage : public QMainWindow {
     TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach);
     ~TfrmSendMessage() override;
 
-    // The send action: checks the settings, stores the contact details and
-    // starts the network steps, then returns; the rest follows when they
-    // end. A failure after the connection is raised from the event loop (to
+    // The send action: checks the settings, stores the contact details,
+    // finds the password (keyring, or the user where there is none) and
+    // starts the network steps with the account of the settings, then
+    // returns; the rest follows when they end. A failure after the connection is raised from the event loop (to
     // the application's error box) with the window left open.
     void BitBtn1Click();
-    // From the start of a send action's network steps until the action ends.
+    // From the press of "Send Message" until the action ends.
     bool Sending() const;
     void BitBtn2Click();
     void btnLoadMessageClick();
@@ -108,6 +109,7 @@ class TfrmSendMessage : public QMainWindow {
     void FormResize();
 
     void StoreContactSettings();
+    void StartDelivery();
     void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
     void SaveCopy();
     void SaveMemoTo(const QString& path);
