@@ -272,7 +272,7 @@ void TNetClient::OpenSocket() {
 }
 
 void TNetClient::SecureSocket(const std::string& caFile) {
-    TTlsOptions options;
+    TNetTlsOptions options;
     options.CaFile = caFile;
     options.Timeout = ReplyTimeout();
     AttachSocket(Connector().StartTls(DetachSocket(), host_, options));

@@ -361,6 +361,13 @@ void TfrmProxy::cbSecurityChange(int security) {
 // no keyring it still takes a password for the connection test.
 void TfrmProxy::ReadPassword() {
     loadedKey_ = MailPasswordKey(Settings.EmailUser, Settings.SMTPServer);
+    if (Settings.EmailUser.empty() || Settings.SMTPServer.empty()) {
+        // No account yet, so nothing to read: a locked keyring is not asked
+        // to open for it.
+        passwordState_ = TPasswordState::Kept;
+        lblPasswordNote->setText(kPasswordKeptNote);
+        return;
+    }
     txtPassword->setEnabled(false);
     MailPasswordStore().Read(loadedKey_, this, [this](const TPasswordRead& read) {
         txtPassword->setEnabled(true);
@@ -457,8 +464,10 @@ void TfrmProxy::btnOKClick() {
         return;
     const std::string key = MailPasswordKey(Text(txtUser), Text(txtSMTP));
     const std::string password = Text(txtPassword);
+    // Nothing to keep or to forget: no keyring, or the same password for
+    // the same account, or no password before or now.
     if (passwordState_ != TPasswordState::Kept ||
-        (key == loadedKey_ && password == loadedPassword_)) {
+        (password == loadedPassword_ && (key == loadedKey_ || password.empty()))) {
         StoreSettings();
         return;
     }

@@ -129,6 +129,8 @@ TEST_F(ProxyWindowTest, CancelChangesNothing) {
     EXPECT_EQ(frm.result(), QDialog::Rejected);
     EXPECT_TRUE(Settings == before);
     EXPECT_FALSE(std::filesystem::exists(IniPath()));
+    // Without a user name there is no account whose password could be read.
+    EXPECT_EQ(Keyring.Reads, 0);
 }
 
 TEST_F(ProxyWindowTest, MaximumTakesOnlyDigitsAndBlanks) {
