@@ -40,13 +40,40 @@ void ConnectWithRetry(TSmtpClient& smtp) {
     }
 }
 
-void SendGroup(TSmtpClient& smtp, TMailMessage& message, TRecipientGroup group,
-               const std::string& body) {
-    message.SetToo(std::move(group.To));
-    message.SetCCList(std::move(group.CC));
-    message.SetBCCList(std::move(group.BCC));
-    message.SetText(body);
-    smtp.Send(message);
+void SetRecipients(TMailMessage& message, const TRecipientGroup& group) {
+    message.SetToo(group.To);
+    message.SetCCList(group.CC);
+    message.SetBCCList(group.BCC);
+}
+
+std::string BodyWithText(const TSendRequest& request, std::string_view text) {
+    if (request.UseContact) {
+        return BuildContactBlock(request.Contact, request.From) + std::string(text);
+    }
+    if (request.HideFrom) {
+        return std::string(kEmailLabel) + request.From + "\r\n\r\n" + std::string(text);
+    }
+    return std::string(text);
+}
+
+// One transaction for each entry, in the order of the fields, with the
+// letter's placeholders read from the entry's record.
+std::vector<TTransaction> PersonalTransactions(const TSendRequest& request,
+                                               const TRecipientGroup& all) {
+    std::vector<TTransaction> transactions;
+    auto add = [&](const TStringList& entries, TStringList TRecipientGroup::*role) {
+        for (const std::string& entry : entries) {
+            const TSalutation salutation = SalutationFor(request.Records.Find(entry));
+            TTransaction& t = transactions.emplace_back();
+            (t.Recipients.*role).push_back(entry);
+            t.Subject = ExpandPlaceholders(request.Subject, salutation);
+            t.Body = BodyWithText(request, ExpandPlaceholders(request.MessageText, salutation));
+        }
+    };
+    add(all.To, &TRecipientGroup::To);
+    add(all.CC, &TRecipientGroup::CC);
+    add(all.BCC, &TRecipientGroup::BCC);
+    return transactions;
 }
 
 }  // namespace
@@ -56,8 +83,8 @@ std::string ConnectingText(std::string_view host) {
 }
 
 std::string SendingText(std::size_t number, std::size_t total, std::size_t recipients) {
-    return "Sending transaction " + std::to_string(number) + " of " + std::to_string(total) +
-           " (" + std::to_string(recipients) + " recipients)";
+    return "Sending transaction " + std::to_string(number) + " of " + std::to_string(total) + " (" +
+           std::to_string(recipients) + (recipients == 1 ? " recipient)" : " recipients)");
 }
 
 TStringList SplitRecipientField(std::string_view field) {
@@ -96,13 +123,7 @@ std::string BuildContactBlock(const TContactDetails& contact, std::string_view f
 }
 
 std::string BuildMessageBody(const TSendRequest& request) {
-    if (request.UseContact) {
-        return BuildContactBlock(request.Contact, request.From) + request.MessageText;
-    }
-    if (request.HideFrom) {
-        return std::string(kEmailLabel) + request.From + "\r\n\r\n" + request.MessageText;
-    }
-    return request.MessageText;
+    return BodyWithText(request, request.MessageText);
 }
 
 std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStringList& cc,
@@ -123,6 +144,29 @@ std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStrin
     return groups;
 }
 
+bool IsPersonalised(const TSendRequest& request) {
+    return request.Personalise &&
+           (HasPlaceholders(request.Subject) || HasPlaceholders(request.MessageText));
+}
+
+std::vector<TTransaction> PlanTransactions(const TSendRequest& request) {
+    TRecipientGroup all{SplitRecipientField(request.To), SplitRecipientField(request.CC),
+                        SplitRecipientField(request.BCC)};
+    if (IsPersonalised(request) && all.Count() > 0) {
+        return PersonalTransactions(request, all);
+    }
+    const std::string body = BuildMessageBody(request);
+    std::vector<TTransaction> transactions;
+    if (all.Count() < static_cast<std::size_t>(std::max(request.MaxRecipients, 1))) {
+        transactions.push_back({std::move(all), request.Subject, body});
+        return transactions;
+    }
+    for (TRecipientGroup& group : SplitIntoGroups(all.To, all.CC, all.BCC, request.MaxRecipients)) {
+        transactions.push_back({std::move(group), request.Subject, body});
+    }
+    return transactions;
+}
+
 TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
                                const TSendRequest& request, IDeliveryObserver* observer) {
     message.ClearAttachments();
@@ -131,9 +175,6 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
     for (const std::string& path : request.Attachments) {
         message.AddAttachment(path);
     }
-    const std::string body = BuildMessageBody(request);
-    TRecipientGroup all{SplitRecipientField(request.To), SplitRecipientField(request.CC),
-                        SplitRecipientField(request.BCC)};
     if (request.HideFrom) {
         message.SetFrom("");
         message.SetReplyTo("");
@@ -141,40 +182,48 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
         message.SetReplyTo(message.From());
     }
 
-    // Every entry is checked before the first command goes out.
-    message.SetToo(all.To);
-    message.SetCCList(all.CC);
-    message.SetBCCList(all.BCC);
-    smtp.CheckMessage(message);
-
-    const int max = std::max(request.MaxRecipients, 1);
-    TDeliveryResult result;
-    result.SplitSending = all.Count() >= static_cast<std::size_t>(max);
-    std::vector<TRecipientGroup> groups;
-    if (result.SplitSending) {
-        groups = SplitIntoGroups(all.To, all.CC, all.BCC, max);
-    } else {
-        groups.push_back(std::move(all));
+    // Every transaction is checked before the first command goes out. A
+    // personal subject is set for each; otherwise the subject is left as the
+    // client last set it, so the headers keep their order.
+    const bool personal = IsPersonalised(request);
+    std::vector<TTransaction> transactions = PlanTransactions(request);
+    for (const TTransaction& t : transactions) {
+        if (personal) {
+            message.SetSubject(t.Subject);
+        }
+        SetRecipients(message, t.Recipients);
+        smtp.CheckMessage(message);
     }
 
+    std::size_t entries = 0;
+    for (const TTransaction& t : transactions) {
+        entries += t.Recipients.Count();
+    }
+    TDeliveryResult result;
+    result.SplitSending = entries >= static_cast<std::size_t>(std::max(request.MaxRecipients, 1));
     try {
         if (observer != nullptr) {
             observer->Connecting(smtp.Host());
         }
         ConnectWithRetry(smtp);
-        for (TRecipientGroup& group : groups) {
-            const std::size_t count = group.Count();
+        for (TTransaction& t : transactions) {
+            const std::size_t count = t.Recipients.Count();
             if (observer != nullptr) {
-                observer->SendingTransaction(result.Transactions + 1, groups.size(), count);
+                observer->SendingTransaction(result.Transactions + 1, transactions.size(), count);
             }
-            SendGroup(smtp, message, std::move(group), body);
+            if (personal) {
+                message.SetSubject(t.Subject);
+            }
+            SetRecipients(message, t.Recipients);
+            message.SetText(t.Body);
+            smtp.Send(message);
             ++result.Transactions;
             if (observer != nullptr) {
                 observer->TransactionSent(count);
             }
         }
     } catch (const ENetCancelled&) {
-        throw ESendCancelled(result.Transactions, groups.size());
+        throw ESendCancelled(result.Transactions, transactions.size());
     }
     return result;
 }
