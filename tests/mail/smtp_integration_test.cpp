@@ -278,9 +278,8 @@ TEST_F(SmtpIntegrationTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
 
     TMailMessage msg;
     TSendRequest request{.From = "jo@home.example",
-                         .To =
-                             "<a@x.example>;<b@x.example>;<c@x.example>;<d@x.example>;"
-                             "<e@x.example>",
+                         .To = "<a@x.example>;<b@x.example>;<c@x.example>;<d@x.example>;"
+                               "<e@x.example>",
                          .MessageText = "Body",
                          .MaxRecipients = 2};
     auto start = std::chrono::steady_clock::now();
@@ -295,10 +294,9 @@ TEST_F(SmtpIntegrationTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
     canceller.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
     EXPECT_FALSE(smtp.Connected());
-    EXPECT_EQ(progress.texts,
-              (std::vector<std::string>{"Connecting to 127.0.0.1...",
-                                        "Sending transaction 1 of 3 (2 recipients)",
-                                        "Sending transaction 2 of 3 (2 recipients)"}));
+    EXPECT_EQ(progress.texts, (std::vector<std::string>{"Connecting to 127.0.0.1...",
+                                                        "Sending transaction 1 of 3 (2 recipients)",
+                                                        "Sending transaction 2 of 3 (2 recipients)"}));
     EXPECT_TRUE(server->Has(1));
     EXPECT_FALSE(server->Has(2));
     EXPECT_EQ(server->Lines(1, "rcpt"),
