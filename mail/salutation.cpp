@@ -6,6 +6,7 @@
 
 #include "base/trim.h"
 #include "lists/list_text.h"
+#include "lists/us_states.h"
 #include "mail/mail_message.h"
 
 namespace qv {
@@ -21,73 +22,7 @@ constexpr std::size_t kPresidentName = 0;
 constexpr std::string_view kNoRecordName = "Sir or Madam";
 constexpr std::string_view kAtLarge = "at-large";
 
-struct TStateName {
-    std::string_view Abbreviation;
-    std::string_view Name;  // as it reads inside a sentence
-};
-
-constexpr std::array<TStateName, 56> kStateNames{{
-    {"AL", "Alabama"},
-    {"AK", "Alaska"},
-    {"AS", "American Samoa"},
-    {"AZ", "Arizona"},
-    {"AR", "Arkansas"},
-    {"CA", "California"},
-    {"CO", "Colorado"},
-    {"CT", "Connecticut"},
-    {"DC", "the District of Columbia"},
-    {"DE", "Delaware"},
-    {"FL", "Florida"},
-    {"GA", "Georgia"},
-    {"GU", "Guam"},
-    {"HI", "Hawaii"},
-    {"ID", "Idaho"},
-    {"IL", "Illinois"},
-    {"IN", "Indiana"},
-    {"IA", "Iowa"},
-    {"KS", "Kansas"},
-    {"KY", "Kentucky"},
-    {"LA", "Louisiana"},
-    {"ME", "Maine"},
-    {"MD", "Maryland"},
-    {"MA", "Massachusetts"},
-    {"MI", "Michigan"},
-    {"MN", "Minnesota"},
-    {"MS", "Mississippi"},
-    {"MO", "Missouri"},
-    {"MT", "Montana"},
-    {"NE", "Nebraska"},
-    {"NV", "Nevada"},
-    {"NH", "New Hampshire"},
-    {"NJ", "New Jersey"},
-    {"NM", "New Mexico"},
-    {"NY", "New York"},
-    {"NC", "North Carolina"},
-    {"ND", "North Dakota"},
-    {"MP", "the Northern Mariana Islands"},
-    {"OH", "Ohio"},
-    {"OK", "Oklahoma"},
-    {"OR", "Oregon"},
-    {"PA", "Pennsylvania"},
-    {"PR", "Puerto Rico"},
-    {"RI", "Rhode Island"},
-    {"SC", "South Carolina"},
-    {"SD", "South Dakota"},
-    {"TN", "Tennessee"},
-    {"TX", "Texas"},
-    {"UT", "Utah"},
-    {"VT", "Vermont"},
-    {"VI", "the Virgin Islands"},
-    {"VA", "Virginia"},
-    {"WA", "Washington"},
-    {"WV", "West Virginia"},
-    {"WI", "Wisconsin"},
-    {"WY", "Wyoming"},
-}};
-
-// The District and the territories send a delegate to the House; Puerto
-// Rico's is called Resident Commissioner.
-constexpr std::array<std::string_view, 5> kDelegateSeats = {"AS", "DC", "GU", "MP", "VI"};
+// Puerto Rico's member of the House is called Resident Commissioner.
 constexpr std::string_view kResidentCommissionerSeat = "PR";
 
 std::string Field(const TOfficialRecord& record, std::size_t index) {
@@ -96,19 +31,18 @@ std::string Field(const TOfficialRecord& record, std::size_t index) {
 }
 
 std::string StateName(const std::string& abbreviation) {
-    for (const TStateName& state : kStateNames) {
-        if (state.Abbreviation == abbreviation) {
-            return std::string(state.Name);
-        }
-    }
-    return abbreviation;  // a code the table lacks still says something
+    const int index = UsStateIndex(abbreviation);
+    // A code the table lacks still says something.
+    return index < 0 ? abbreviation : std::string(UsStates()[static_cast<std::size_t>(index)].Name);
 }
 
+// The District and the territories send a delegate to the House.
 std::string HouseTitle(const std::string& state) {
     if (state == kResidentCommissionerSeat) {
         return "Resident Commissioner";
     }
-    if (std::find(kDelegateSeats.begin(), kDelegateSeats.end(), state) != kDelegateSeats.end()) {
+    const int index = UsStateIndex(state);
+    if (index >= 0 && !UsStates()[static_cast<std::size_t>(index)].IsState) {
         return "Delegate";
     }
     return "Representative";
@@ -263,7 +197,7 @@ TSalutation SalutationFor(const TOfficialRecord& record) {
             s.Title = HouseTitle(state);
             s.State = StateName(state);
             s.District = Field(record, kHouseDistrict);
-            if (s.District == "AL") {
+            if (s.District == kAtLargeDistrict) {
                 s.District = kAtLarge;
             }
             break;
