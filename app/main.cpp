@@ -1,10 +1,13 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <exception>
 
 #include "app/app_state.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
+#include "app/pictures.h"
+#include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
@@ -55,12 +58,18 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
+    QApplication::setWindowIcon(QIcon(LoadPicture(kIconPicture)));
 
-    TfrmMain frmMain(dialogs, [](qv::THttpClient& client, const qv::TProxyConfig& proxy,
-                                 std::function<void(bool)> done) {
-        qv::SendFirstRunRequest(client, proxy, std::move(done));
-    });
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+    TfrmMain frmMain(
+        dialogs,
+        [](qv::THttpClient& client, const qv::TProxyConfig& proxy, std::function<void(bool)> done) {
+            qv::SendFirstRunRequest(client, proxy, std::move(done));
+        },
+        [](QWidget* parent) {
+            auto* browser = new TWebBrowser(parent);
+            return TBrowserPane{browser, browser};
+        });
+    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
 
     QApplication::setApplicationDisplayName("Quorvane");
 
