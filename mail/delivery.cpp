@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "base/trim.h"
 #include "mail/net_errors.h"
@@ -56,18 +57,25 @@ std::string BodyWithText(const TSendRequest& request, std::string_view text) {
     return std::string(text);
 }
 
-// One transaction for each entry, in the order of the fields, with the
-// letter's placeholders read from the entry's record.
+// The letter for entry, in its role, with the placeholders read from the
+// entry's record.
+TTransaction PersonalLetter(const TSendRequest& request, const std::string& entry,
+                            TStringList TRecipientGroup::*role) {
+    const TSalutation salutation = SalutationFor(request.Records.Find(entry));
+    TTransaction letter;
+    (letter.Recipients.*role).push_back(entry);
+    letter.Subject = ExpandPlaceholders(request.Subject, salutation);
+    letter.Body = BodyWithText(request, ExpandPlaceholders(request.MessageText, salutation));
+    return letter;
+}
+
+// One transaction for each entry, in the order of the fields.
 std::vector<TTransaction> PersonalTransactions(const TSendRequest& request,
                                                const TRecipientGroup& all) {
     std::vector<TTransaction> transactions;
     auto add = [&](const TStringList& entries, TStringList TRecipientGroup::*role) {
         for (const std::string& entry : entries) {
-            const TSalutation salutation = SalutationFor(request.Records.Find(entry));
-            TTransaction& t = transactions.emplace_back();
-            (t.Recipients.*role).push_back(entry);
-            t.Subject = ExpandPlaceholders(request.Subject, salutation);
-            t.Body = BodyWithText(request, ExpandPlaceholders(request.MessageText, salutation));
+            transactions.push_back(PersonalLetter(request, entry, role));
         }
     };
     add(all.To, &TRecipientGroup::To);
@@ -165,6 +173,29 @@ std::vector<TTransaction> PlanTransactions(const TSendRequest& request) {
         transactions.push_back({std::move(group), request.Subject, body});
     }
     return transactions;
+}
+
+TTransaction FirstLetter(const TSendRequest& request) {
+    const std::pair<const std::string*, TStringList TRecipientGroup::*> fields[] = {
+        {&request.To, &TRecipientGroup::To},
+        {&request.CC, &TRecipientGroup::CC},
+        {&request.BCC, &TRecipientGroup::BCC}};
+    std::string entry;
+    TStringList TRecipientGroup::*role = &TRecipientGroup::To;
+    for (const auto& [field, fieldRole] : fields) {
+        const TStringList entries = SplitRecipientField(*field);
+        if (!entries.empty()) {
+            entry = entries.front();
+            role = fieldRole;
+            break;
+        }
+    }
+    if (IsPersonalised(request)) {
+        return PersonalLetter(request, entry, role);
+    }
+    TTransaction letter{{}, request.Subject, BuildMessageBody(request)};
+    (letter.Recipients.*role).push_back(entry);
+    return letter;
 }
 
 TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,

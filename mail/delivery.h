@@ -122,6 +122,12 @@ bool IsPersonalised(const TSendRequest& request);
 // transaction, which the client refuses.
 std::vector<TTransaction> PlanTransactions(const TSendRequest& request);
 
+// The letter the first entry of request receives (To, else CC, else BCC),
+// alone in its transaction, with the subject and body its transaction
+// carries: what the compose window previews. Without entries, the letter
+// to an empty entry, which has no record.
+TTransaction FirstLetter(const TSendRequest& request);
+
 // Runs the send action on smtp and message, both owned by the caller, with
 // smtp's account already set. Checks every transaction before connecting, so
 // a malformed entry writes no command at all. Raises ESmtpConnectFailed when

@@ -6,7 +6,9 @@
 #include <exception>
 #include <memory>
 
+#include "mail/delivery.h"
 #include "mail/mail_message.h"
+#include "mail/salutation.h"
 #include "mail/smtp_client.h"
 
 class IDialogs;
@@ -23,7 +25,10 @@ enum class TWorkOutcome;
 
 // The compose window: one message with its recipients, the sender's contact
 // details and attachments, sent through the SMTP server of the settings in
-// one transaction or, from the maximum per message on, in several.
+// one transaction or, from the maximum per message on, in several. A text
+// with placeholders ("Dear {Title} {LastName},") goes to each recipient in a
+// letter and a transaction of its own, and the "Preview" tab shows the
+// first recipient's letter.
 //
 // Modeless, with a taskbar entry of its own, and tied to the main window: it
 // is destroyed when it closes or, at the latest, with the main window. It
@@ -59,6 +64,7 @@ class TfrmSendMessage : public QMainWindow {
     QLineEdit* txtSubject;
     QTabWidget* PageControl1;
     QPlainTextEdit* Memo1;
+    QPlainTextEdit* memPreview;  // read-only: the first recipient's letter
     QCheckBox* chkContact;
     QLineEdit* txtName;
     QLineEdit* txtAddr1;
@@ -90,6 +96,9 @@ class TfrmSendMessage : public QMainWindow {
 
     qv::TMailMessage Msg;
     qv::TSmtpClient SMTP;
+    // The records of the officials chosen in the review window, by address;
+    // an address typed by hand has none.
+    qv::TRecipientRecords Records;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -108,6 +117,12 @@ class TfrmSendMessage : public QMainWindow {
     void FormResize();
 
     void StoreContactSettings();
+    // The send action's request from the fields as they stand.
+    qv::TSendRequest RequestFromFields() const;
+    // Asks before letters with placeholders go to addresses typed by hand;
+    // false when the user declines.
+    bool TypedAddressesAccepted(const qv::TSendRequest& request);
+    void UpdatePreview();
     void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
     void SaveCopy();
     void SaveMemoTo(const QString& path);
@@ -125,8 +140,10 @@ class TfrmSendMessage : public QMainWindow {
 
 // Creates a compose window with its recipient fields set and shows it; its
 // first showing then decides "Hide From Field" by the number of entries.
+// `records` are the officials' records of the entries, by address.
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                   const QString& to, const QString& cc, const QString& bcc);
+                                   const QString& to, const QString& cc, const QString& bcc,
+                                   qv::TRecipientRecords records = {});
 
 // Creates and shows a compose window and then puts `address` into To, as an
 // e-mail cell of the main grid does.
