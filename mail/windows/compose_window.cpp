@@ -416,9 +416,8 @@ qv::TSendRequest TfrmSendMessage::RequestFromFields() const {
     for (const QString& path : lbAttach)
         request.Attachments.push_back(path.toStdString());
     request.UseContact = chkContact->isChecked();
-    request.Contact = {Text(txtName),  Text(txtAddr1), Text(txtAddr2), Text(txtCity),
-                       Text(txtState), Text(txtZip),   Text(txtHomeP), Text(txtWorkP),
-                       Text(txtFax),   Text(txtDist)};
+    request.Contact = {Text(txtName), Text(txtAddr1), Text(txtAddr2), Text(txtCity), Text(txtState),
+                       Text(txtZip),  Text(txtHomeP), Text(txtWorkP), Text(txtFax),  Text(txtDist)};
     request.HideFrom = chkHideFrom->isChecked();
     request.MaxRecipients = Settings.MaxRecipients;
     request.Personalise = true;
@@ -449,8 +448,8 @@ void TfrmSendMessage::UpdatePreview() {
          {&letter.Recipients.To, &letter.Recipients.CC, &letter.Recipients.BCC})
         if (!role->empty())
             entry = role->front();
-    memPreview->setPlainText(QString("For: %1\nSubject: %2\n\n%3")
-                                 .arg(Q(entry), Q(letter.Subject), Q(letter.Body)));
+    memPreview->setPlainText(
+        QString("For: %1\nSubject: %2\n\n%3").arg(Q(entry), Q(letter.Subject), Q(letter.Body)));
 }
 
 bool TfrmSendMessage::Sending() const {

@@ -167,8 +167,9 @@ void TfrmGroupEmail::FormShow() {
     const auto& h = qv::kHouseColumns;
     const int senators = Fill(*SuperGrid1, SenateList, SenateSelected,
                               {s.Name, s.State, s.Party, s.Email}, senateRecords_);
-    const int representatives = Fill(*SuperGrid3, HouseList, HouseSelected,
-                                     {h.Name, h.State, h.Party, h.District, h.Email}, houseRecords_);
+    const int representatives =
+        Fill(*SuperGrid3, HouseList, HouseSelected, {h.Name, h.State, h.Party, h.District, h.Email},
+             houseRecords_);
     chkPres->setChecked(PresidentSelected == 1);
     chkBCC->setChecked(qv::BccByDefault(senators, representatives));
 }

@@ -409,7 +409,8 @@ TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
         std::string Rcpt, Subject, Body;
     } letters[] = {
         {"me@home.example", "For  ", "Dear  Sir or Madam,\r\nPlease help .\r\n"},
-        {"doe@senate.example", "For Senator Doe", "Dear Senator Jane Doe,\r\nPlease help Ohio.\r\n"},
+        {"doe@senate.example", "For Senator Doe",
+         "Dear Senator Jane Doe,\r\nPlease help Ohio.\r\n"},
         {"rivera@house.example", "For Resident Commissioner Rivera",
          "Dear Resident Commissioner Luis Rivera,\r\nPlease help Puerto Rico.\r\n"},
     };
