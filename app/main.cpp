@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QApplication>
 #include <QLocale>
 #include <exception>
@@ -6,6 +7,8 @@
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
 #include "controls/dialogs.h"
+#include "sent/sent_records.h"
+#include "sent/windows/sent_window.h"
 #include "update/first_run.h"
 #include "webforms/engine/browser_engine.h"
 
@@ -53,8 +56,13 @@ int main(int argc, char* argv[]) {
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
 
+    // Outlives the main window, whose child windows use it.
+    qv::sent::TSentRecords sentRecords;
     TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
     frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+
+    QObject::connect(frmMain.SentMessages1, &QAction::triggered, &frmMain,
+                     [&] { ShowSentMessages(&frmMain, dialogs, sentRecords, {}); });
 
     QApplication::setApplicationDisplayName("Quorvane");
 

@@ -185,6 +185,7 @@ void TfrmMain::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     Open1 = file->addAction("Quorvane &Home Page");
     OrderingInfo1 = file->addAction("&Ordering Info...");
+    SentMessages1 = file->addAction("&Sent Messages...");
     file->addSeparator();
     Close1 = file->addAction("&Close");
     connect(Close1, &QAction::triggered, this, &TfrmMain::Close1Click);

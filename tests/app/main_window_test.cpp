@@ -50,7 +50,7 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     EXPECT_EQ(menus[1]->text(), "&Options");
     EXPECT_EQ(menus[2]->text(), "&Help");
     EXPECT_EQ(Captions(menus[0]->menu()),
-              (QStringList{"Quorvane Home Page", "Ordering Info...", "Close"}));
+              (QStringList{"Quorvane Home Page", "Ordering Info...", "Sent Messages...", "Close"}));
     EXPECT_EQ(Captions(menus[1]->menu()),
               (QStringList{"Connection Settings...", "Grid Colors...", "Check For List Updates",
                            "Use external Email Program For Links"}));
