@@ -98,5 +98,5 @@ const char* const LowColourWarning =
     "You are currently running in a 256 color or less resolution\n\n"
     "For improved image quality and program speed, please set your color resolution greater "
     "than 256 colors.\n\n"
-    "To change your settings, right-click on the Windows desktop and select Properties on the "
-    "popup menu. Then on the display window, click on the settings tab.";
+    "To change your settings, open your desktop's display settings and choose a color depth of "
+    "more than 256 colors.";

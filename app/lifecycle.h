@@ -36,10 +36,11 @@ std::vector<TLinkItem> LinkItems(const TOfficialList& section);
 // The proxy part of the connection settings, as the first-run request takes it.
 qv::TProxyConfig FirstRunProxy(const TSettings& settings);
 
-// Sends the first-run request: true when the reply arrived. Runs
-// synchronously on the user-interface thread (qv::SendFirstRunRequest in the
-// program).
-using TFirstRunRequest = std::function<bool(const qv::TProxyConfig&)>;
+// Starts the first-run request on the main window's HTTP client and returns;
+// `done` follows with whether the reply arrived (qv::SendFirstRunRequest in
+// the program, whose contract this follows).
+using TFirstRunRequest = std::function<void(qv::THttpClient& client, const qv::TProxyConfig& proxy,
+                                            std::function<void(bool sent)> done)>;
 
 enum class TWindowState { Normal, Maximized, Minimized };
 

@@ -10,6 +10,7 @@
 #include "sent/sent_records.h"
 #include "sent/windows/sent_window.h"
 #include "update/first_run.h"
+#include "update/http_client.h"
 #include "webforms/engine/browser_engine.h"
 
 namespace {
@@ -46,7 +47,7 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
     if (!BrowserEngineAvailable()) {
-        dialogs.Warning(nullptr, "Wrong Version of Internet Explorer");
+        dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;
     }
 
@@ -58,7 +59,10 @@ int main(int argc, char* argv[]) {
 
     // Outlives the main window, whose child windows use it.
     qv::sent::TSentRecords sentRecords;
-    TfrmMain frmMain(dialogs, qv::SendFirstRunRequest);
+    TfrmMain frmMain(dialogs, [](qv::THttpClient& client, const qv::TProxyConfig& proxy,
+                                 std::function<void(bool)> done) {
+        qv::SendFirstRunRequest(client, proxy, std::move(done));
+    });
     frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
 
     QObject::connect(frmMain.SentMessages1, &QAction::triggered, &frmMain,

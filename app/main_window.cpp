@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -22,19 +21,22 @@
 
 #include "app/app_state.h"
 #include "app/pictures.h"
+#include "banner/advertisement.h"
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
+#include "update/http_client.h"
 
 namespace {
 
-const QColor Navy(0, 0, 128);
-constexpr int BannerStripMaxHeight = 62;
-constexpr int BannerWidth = 468;
-constexpr int BannerHeight = 60;
-constexpr int MaxAddressWidth = 371;
+const QColor kNavy(0, 0, 128);
+constexpr int kBannerStripMaxHeight = 62;
+constexpr int kBannerWidth = 468;
+constexpr int kBannerHeight = 60;
+constexpr int kBannerSoftwareID = 242;
+constexpr int kMaxAddressWidth = 371;
 
 void Paint(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -54,11 +56,12 @@ TScreenInfo PrimaryScreenInfo() {
 TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenInfo screen,
                    QWidget* parent)
     : QMainWindow(parent),
-      Dialogs(dialogs),
-      FirstRunRequest(std::move(firstRunRequest)),
-      Screen(screen) {
+      dialogs_(dialogs),
+      firstRunRequest_(std::move(firstRunRequest)),
+      screen_(screen),
+      httpClient_(new qv::THttpClient(this)) {
     setWindowTitle("Quorvane");
-    // FormClose ends the program itself, at a moment when no wait is under way.
+    // FormClose ends the program itself.
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
     CreateMenus();
@@ -89,8 +92,8 @@ void TfrmMain::CreateControls() {
 
 void TfrmMain::CreateBanner() {
     Panel2 = new QWidget(this);
-    Paint(Panel2, Navy);
-    Panel2->setMaximumHeight(BannerStripMaxHeight);
+    Paint(Panel2, kNavy);
+    Panel2->setMaximumHeight(kBannerStripMaxHeight);
     auto* layout = new QHBoxLayout(Panel2);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -111,8 +114,18 @@ void TfrmMain::CreateBanner() {
 
     Panel5 = new QWidget(Panel2);
     layout->addWidget(Panel5, 0, Qt::AlignRight | Qt::AlignVCenter);
-    Adimage1 = new QWidget(Panel5);
-    Adimage1->setFixedSize(BannerWidth, BannerHeight);
+    // The banner fills Panel5 and snaps to the largest format that fits.
+    Adimage1 = new TAdvertisement(Panel5);
+    Adimage1->SetAdSize(TAdImageSize::ad468x60);
+    Adimage1->SetAutoStart(true);
+    Adimage1->SetAutoStartMessaging(true);
+    Adimage1->SetFlags({});
+    Adimage1->SetSidebar(false);
+    Adimage1->SetSoftwareID(kBannerSoftwareID);
+    Adimage1->SetVersion(0);
+    Adimage1->SetLibraryDirectory(QString::fromStdString(ProgramDirectory));
+    Adimage1->SetBounds(0, 0, kBannerWidth + 1, kBannerHeight);
+    Adimage1->Loaded();
 }
 
 void TfrmMain::CreateSideBar() {
@@ -211,18 +224,18 @@ void TfrmMain::CreateMenus() {
 }
 
 void TfrmMain::FormCreate() {
-    FirstActivation = true;
+    firstActivation_ = true;
     CurrentView = NoView;
 
     try {
         StartSettings();
     } catch (const std::exception& error) {
-        Dialogs.Warning(this, QString::fromStdString(error.what()));
+        dialogs_.Warning(this, QString::fromStdString(error.what()));
     }
 
     const TMainPlacement placement = PlaceMainWindow(
         Settings.Status, {Settings.Left, Settings.Top, Settings.Width, Settings.Height},
-        Screen.Size);
+        screen_.Size);
     move(placement.Normal.Left, placement.Normal.Top);
     resize(placement.Normal.Width, placement.Normal.Height);
     if (placement.Maximized)
@@ -230,16 +243,16 @@ void TfrmMain::FormCreate() {
 
     // The side bar reopens as wide as it was left, once the splitter has its
     // size (at the first showing).
-    SideBarWidth = std::clamp(Settings.OutBarWidth, TSideBar::MinWidth, TSideBar::MaxWidth);
+    sideBarWidth_ = std::clamp(Settings.OutBarWidth, TSideBar::MinWidth, TSideBar::MaxWidth);
 
-    if (Screen.Depth <= 8) {
+    if (screen_.Depth <= 8) {
         LowColourMode = true;
         qnlabel->show();
         Image1->hide();
     }
 
     Panel5->setFixedWidth(Adimage1->width() + 1);
-    Panel2->setFixedHeight(std::min(Adimage1->height() + 3, BannerStripMaxHeight));
+    Panel2->setFixedHeight(std::min(Adimage1->height() + 3, kBannerStripMaxHeight));
     Image1->move(6, RoundHalfEven(Panel2->height() / 2.0) - RoundHalfEven(Image1->height() / 2.0));
     qnlabel->move(6,
                   RoundHalfEven(Panel2->height() / 2.0) - RoundHalfEven(qnlabel->height() / 2.0));
@@ -254,52 +267,44 @@ void TfrmMain::showEvent(QShowEvent* event) {
     FormShow();
     // Without a window manager (a bare X server) nothing activates the
     // window; the first showing then stands for the first activation.
-    if (FirstActivation) {
+    if (firstActivation_) {
         activateWindow();
         QTimer::singleShot(0, this, &TfrmMain::FormActivate);
     }
 }
 
 void TfrmMain::FormShow() {
-    if (SideBarWidth > 0) {
-        Splitter1->setSizes({SideBarWidth, std::max(Splitter1->width() - SideBarWidth, 1)});
-        SideBarWidth = 0;
+    if (sideBarWidth_ > 0) {
+        Splitter1->setSizes({sideBarWidth_, std::max(Splitter1->width() - sideBarWidth_, 1)});
+        sideBarWidth_ = 0;
     }
     if (!Settings.UseRemoteEmail)
         UseExternalEmail1->setChecked(false);
 }
 
 bool TfrmMain::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && FirstActivation)
+    if (event->type() == QEvent::WindowActivate && firstActivation_)
         QTimer::singleShot(0, this, &TfrmMain::FormActivate);
     return QMainWindow::event(event);
 }
 
 void TfrmMain::FormActivate() {
-    if (!FirstActivation)
+    if (!firstActivation_)
         return;
-    FirstActivation = false;
-    // The first-run request keeps the event loop running, so the window may
-    // be closed in the middle of these steps. Quitting then would make every
-    // further wait of the request return at once and spin; the program ends
-    // when the steps do instead.
-    Activating = true;
-    const auto ended = qScopeGuard([this] {
-        Activating = false;
-        if (QuitWhenActivated)
-            QCoreApplication::quit();
-    });
-
+    firstActivation_ = false;
     LoadStartupLists(ProgramDirectory, Settings, [this](const std::string& message) {
-        Dialogs.Warning(this, QString::fromStdString(message));
+        dialogs_.Warning(this, QString::fromStdString(message));
     });
     BuildLinkGroups();
-    if (FirstRun && !RunFirstRunSequence())
-        return;
-    if (QuitWhenActivated)
-        return;
+    if (FirstRun)
+        RunFirstRunSequence();
+    else
+        FinishFirstActivation();
+}
+
+void TfrmMain::FinishFirstActivation() {
     if (LowColourMode)
-        Dialogs.Warning(this, LowColourWarning);
+        dialogs_.Warning(this, LowColourWarning);
     txtURL->setFocus();
 }
 
@@ -312,16 +317,22 @@ void TfrmMain::BuildLinkGroups() {
                              QString::fromStdString(link.Address));
 }
 
-// The first run's steps, in order. A failed request ends the first
-// activation: FirstRun stays set for the rest of the run.
-bool TfrmMain::RunFirstRunSequence() {
+// The first run's steps, in order; the request's end brings the rest.
+void TfrmMain::RunFirstRunSequence() {
     ShowWelcomeWindow();
     ShowConnectionSettings();
-    const bool sent = FirstRunRequest && FirstRunRequest(FirstRunProxy(Settings));
+    if (firstRunRequest_)
+        firstRunRequest_(*httpClient_, FirstRunProxy(Settings),
+                         [this](bool sent) { FirstRunRequestDone(sent); });
+}
+
+// A failed request ends the first activation: FirstRun stays set for the
+// rest of the run, and neither the colour warning nor the focus move follows.
+void TfrmMain::FirstRunRequestDone(bool sent) {
     if (!sent)
-        return false;
+        return;
     FirstRun = false;
-    return true;
+    FinishFirstActivation();
 }
 
 // The welcome window, placed by PlaceWelcomeWindow and shown modally, comes
@@ -339,7 +350,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmMain::FormResize() {
-    txtURL->setFixedWidth(std::clamp(pnlURL->width() - 20, 0, MaxAddressWidth));
+    txtURL->setFixedWidth(std::clamp(pnlURL->width() - 20, 0, kMaxAddressWidth));
     txtURL->move(0, (pnlURL->height() - txtURL->height()) / 2);
 }
 
@@ -376,16 +387,16 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
-    if (Activating)
-        QuitWhenActivated = true;
-    else
-        QCoreApplication::quit();
+    // A first-run request still under way ends here, unanswered, so that
+    // nothing of the first run follows the window's end.
+    httpClient_->AbortRequest();
+    QCoreApplication::quit();
 }
 
 void TfrmMain::SaveSettingsOrWarn() {
     try {
         SaveSettings();
     } catch (const std::exception& error) {
-        Dialogs.Warning(this, QString::fromStdString(error.what()));
+        dialogs_.Warning(this, QString::fromStdString(error.what()));
     }
 }

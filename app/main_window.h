@@ -15,7 +15,11 @@ class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QTreeWidget;
+class TAdvertisement;
 class TSideBar;
+namespace qv {
+class THttpClient;
+}
 
 // The display the main window opens on: bits per pixel and the size of the
 // usable area.
@@ -30,9 +34,9 @@ TScreenInfo PrimaryScreenInfo();
 // The main window. Creating it starts the settings (reading the settings
 // file, or creating it at the first run) and places the window; its first
 // activation loads the lists, fills the side bar's link groups and runs the
-// first-run steps; closing it stores its placement in the settings file and
-// ends the program (when closed during the first activation's steps, once
-// they are over).
+// first-run steps, whose request goes on in the background; closing it
+// stores its placement in the settings file and ends the program, dropping
+// a first-run request still under way.
 // Lives on the user-interface thread for the whole run.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -45,15 +49,16 @@ class TfrmMain : public QMainWindow {
         AdditionalLinksGroup = 3
     };
 
-    // `dialogs` must outlive the window. `firstRunRequest` sends the
+    // `dialogs` must outlive the window. `firstRunRequest` starts the
     // first-run request; it may be empty, which counts as a failed request.
     TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
-    void SetLongLivedWindows(const TLongLivedWindows& windows) { Windows = windows; }
+    void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
 
     // The first activation's steps; any later call does nothing. The window
-    // calls it itself when it is first activated.
+    // calls it itself when it is first activated. At the first run the steps
+    // after the first-run request follow when the request ends.
     void FormActivate();
 
     // Appends misc.dat's Multimedia and Additional Links records to the side
@@ -69,7 +74,7 @@ class TfrmMain : public QMainWindow {
     QLabel* Image1;   // the logo picture
     QLabel* qnlabel;  // the caption shown instead of the logo in low-colour mode
     QWidget* Panel5;  // holds the sponsor banner
-    QWidget* Adimage1;
+    TAdvertisement* Adimage1;  // empty when the advertising library is missing
     QSplitter* Splitter1;
     TSideBar* OutlookBar1;
     QWidget* ToolBar1;
@@ -118,7 +123,9 @@ class TfrmMain : public QMainWindow {
     void FormCloseQuery();
     void FormClose();
 
-    bool RunFirstRunSequence();
+    void RunFirstRunSequence();
+    void FirstRunRequestDone(bool sent);
+    void FinishFirstActivation();
     void ShowWelcomeWindow();
     void ShowConnectionSettings();
 
@@ -128,12 +135,11 @@ class TfrmMain : public QMainWindow {
     // Writes the settings file; a refused write is shown as a warning.
     void SaveSettingsOrWarn();
 
-    IDialogs& Dialogs;
-    TFirstRunRequest FirstRunRequest;
-    TScreenInfo Screen;
-    TLongLivedWindows Windows;
-    bool FirstActivation = true;
-    bool Activating = false;         // the first activation's steps are under way
-    bool QuitWhenActivated = false;  // closed during them: quit when they end
-    int SideBarWidth = 0;            // to apply at the first showing
+    IDialogs& dialogs_;
+    TFirstRunRequest firstRunRequest_;
+    TScreenInfo screen_;
+    TLongLivedWindows windows_;
+    qv::THttpClient* httpClient_;  // the first-run request's
+    bool firstActivation_ = true;
+    int sideBarWidth_ = 0;  // to apply at the first showing
 };

@@ -7,7 +7,8 @@ endfunction()
 
 # qv_library(NAME SOURCES src... [LIBS lib...] [QT])
 # A static library whose headers are included as "<folder>/<header>.h" from
-# the source root. QT turns on moc for the target.
+# the source root. QT turns on moc for the target. Every such library joins
+# the duplicate-symbol check (tests/build).
 function(qv_library name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
@@ -17,6 +18,7 @@ function(qv_library name)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
     endif()
     qv_warnings(${name})
+    set_property(GLOBAL APPEND PROPERTY QV_LIBRARIES ${name})
 endfunction()
 
 # qv_test(NAME SOURCES src... [LIBS lib...] [QT] [LABELS label...])

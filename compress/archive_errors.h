@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/pending_file.h"
+
 namespace qv::compress {
 
 // Common root, so callers can catch every archive failure in one place.
@@ -100,5 +102,15 @@ class EInOutError : public EArchiveError {
     explicit EInOutError(const std::string& message) : EArchiveError(message) {}
     const char* ClassName() const noexcept override { return "EInOutError"; }
 };
+
+// Raises the archive code's own error for a failure of the file written
+// beside `target`: EWriteError for a write, EFCreateError otherwise.
+[[noreturn]] inline void RaiseOutputFileError(const qv::EPendingFileError& error,
+                                              const std::string& target) {
+    if (error.Step() == qv::EPendingFileError::TStep::Write) {
+        throw EWriteError();
+    }
+    throw EFCreateError(target, error.what());
+}
 
 }  // namespace qv::compress

@@ -9,9 +9,9 @@
 #include <limits>
 #include <system_error>
 
+#include "base/pending_file.h"
 #include "compress/archive_errors.h"
 #include "compress/basic_methods.h"
-#include "compress/pending_file.h"
 
 namespace qv::compress {
 
@@ -45,7 +45,7 @@ std::string FolderPart(const std::string& path) {
 // Moves a finished entry over its target with the entry's time stamp, and
 // applies the read-only attribute. Stamp and attribute failures are ignored,
 // as a file with the right content is still the better outcome.
-void CommitEntry(TPendingFile& output, const std::string& target, std::uint32_t dosTime,
+void CommitEntry(qv::TPendingFile& output, const std::string& target, std::uint32_t dosTime,
                  std::int32_t attributes) {
     output.Close();
     std::error_code ec;
@@ -144,14 +144,14 @@ void TArchiver::ExpandArchiveStream(std::istream& Archive, std::vector<std::stri
         if (makeDirectories_) {
             MakeDirectoryPath(FolderPart(target));
         }
-        std::optional<TPendingFile> output;
+        std::optional<qv::TPendingFile> output;
         try {
             output.emplace(target);
             ExpandEntry(entry, output->Stream(), Archive, methodID);
             CommitEntry(*output, target, entry.header.dosTime, entry.header.attributes);
-        } catch (const EFCreateError&) {
-            if (exceptionOnFileError_) {
-                throw;
+        } catch (const qv::EPendingFileError& e) {
+            if (exceptionOnFileError_ || e.Step() == qv::EPendingFileError::TStep::Write) {
+                RaiseOutputFileError(e, target);
             }
             skipToNextEntry();
             continue;
@@ -237,24 +237,9 @@ std::int64_t TArchiver::FreeSpaceForFile(const std::string& path) const {
     if (!checkSpaceBeforeExpand_) {
         return kMaxSize;
     }
-    const std::int64_t free = freeSpace_->DiskFreeBytes(FolderPart(path));
-    if (free >= kMaxSize) {
-        return kMaxSize;
-    }
-    std::int64_t result = free;
-    std::error_code ec;
-    if (fs::is_regular_file(path, ec)) {
-        const std::uintmax_t size = fs::file_size(path, ec);
-        if (ec) {
-            throw EInOutError("Cannot read the size of \"" + path + "\". " + ec.message());
-        }
-        if (static_cast<std::int64_t>(std::min<std::uintmax_t>(size, kMaxSize)) + free >=
-            kMaxSize) {
-            return kMaxSize;
-        }
-        result += static_cast<std::int64_t>(size);
-    }
-    return result;
+    // An old file at the target does not count as free: the entry is written
+    // beside it in full before it goes.
+    return std::min(freeSpace_->DiskFreeBytes(FolderPart(path)), kMaxSize);
 }
 
 void TArchiver::MakeDirectoryPath(const std::string& path) const {

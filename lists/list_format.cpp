@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <istream>
 
+#include "base/trim.h"
+
 namespace qv_lists_detail {
 
 bool OpenListFile(const std::string& path, std::ifstream& in) {
@@ -54,11 +56,10 @@ std::optional<TField> ScanField(std::string_view line, std::size_t start) {
 }
 
 std::optional<int> ParseInteger(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
+    text = qv::TrimSpacesAndTabs(text);
+    if (text.empty()) {
         return std::nullopt;
     }
-    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
     if (text.front() == '+') {
         text.remove_prefix(1);
         if (text.empty() || text.front() == '-') {

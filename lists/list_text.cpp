@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/utf8.h"
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -15,54 +17,6 @@ constexpr std::array<char32_t, 32> kCp1252High = {
     0x02DC,       0x2122,       0x0161, 0x203A, 0x0153, kReplacement, 0x017E, 0x0178,
 };
 
-bool IsContinuation(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
-
-// Length of the well-formed UTF-8 sequence that starts at s[i], with its code
-// point in `cp`; 0 when the bytes there are not well-formed UTF-8.
-std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& cp) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const std::size_t left = s.size() - i;
-    const unsigned char b0 = byte(0);
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        if (left < 2 || !IsContinuation(byte(1))) {
-            return 0;
-        }
-        cp = (char32_t(b0 & 0x1F) << 6) | (byte(1) & 0x3F);
-        return 2;
-    }
-    if (b0 >= 0xE0 && b0 <= 0xEF) {
-        if (left < 3 || !IsContinuation(byte(1)) || !IsContinuation(byte(2))) {
-            return 0;
-        }
-        // Reject overlong forms (E0 80..9F) and surrogates (ED A0..BF).
-        if ((b0 == 0xE0 && byte(1) < 0xA0) || (b0 == 0xED && byte(1) > 0x9F)) {
-            return 0;
-        }
-        cp = (char32_t(b0 & 0x0F) << 12) | (char32_t(byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
-        return 3;
-    }
-    if (b0 >= 0xF0 && b0 <= 0xF4) {
-        if (left < 4 || !IsContinuation(byte(1)) || !IsContinuation(byte(2)) ||
-            !IsContinuation(byte(3))) {
-            return 0;
-        }
-        // Reject overlong forms (F0 80..8F) and code points above U+10FFFF.
-        if ((b0 == 0xF0 && byte(1) < 0x90) || (b0 == 0xF4 && byte(1) > 0x8F)) {
-            return 0;
-        }
-        cp = (char32_t(b0 & 0x07) << 18) | (char32_t(byte(1) & 0x3F) << 12) |
-             (char32_t(byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
-        return 4;
-    }
-    return 0;
-}
-
 char32_t Cp1252(unsigned char b) {
     if (b >= 0x80 && b < 0xA0) {
         return kCp1252High[b - 0x80];
@@ -70,31 +24,13 @@ char32_t Cp1252(unsigned char b) {
     return b;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::u32string CodePoints(std::string_view raw) {
     std::u32string out;
     out.reserve(raw.size());
-    if (IsValidUtf8(raw)) {
+    if (qv::IsValidUtf8(raw)) {
         char32_t cp = 0;
         for (std::size_t i = 0; i < raw.size();) {
-            i += Utf8Sequence(raw, i, cp);
+            i += qv::DecodeUtf8At(raw, i, cp);
             out += cp;
         }
     } else {
@@ -127,26 +63,14 @@ constexpr std::string_view kLatinExtendedABase =
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view raw) {
-    char32_t cp = 0;
-    for (std::size_t i = 0; i < raw.size();) {
-        const std::size_t n = Utf8Sequence(raw, i, cp);
-        if (n == 0) {
-            return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 std::string DisplayText(std::string_view raw) {
-    if (IsValidUtf8(raw)) {
+    if (qv::IsValidUtf8(raw)) {
         return std::string(raw);
     }
     std::string out;
     out.reserve(raw.size() * 2);
     for (char c : raw) {
-        AppendUtf8(out, Cp1252(static_cast<unsigned char>(c)));
+        qv::AppendUtf8(out, Cp1252(static_cast<unsigned char>(c)));
     }
     return out;
 }
@@ -166,7 +90,7 @@ std::string AlphabeticKey(std::string_view raw) {
         } else if (cp >= 0x100 && cp <= 0x17F) {
             key += kLatinExtendedABase[cp - 0x100];
         } else {
-            AppendUtf8(key, cp);
+            qv::AppendUtf8(key, cp);
         }
     }
     return key;

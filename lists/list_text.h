@@ -4,16 +4,12 @@
 //
 // The list files are single-byte text. Older copies are Windows-1252, newer
 // ones may carry UTF-8; nothing in a file says which. A field is taken as
-// UTF-8 when its bytes are valid UTF-8 (plain ASCII is both), otherwise as
-// Windows-1252. Fields stay raw bytes in memory; these helpers convert at the
-// point where text is shown or compared.
+// UTF-8 when its bytes are valid UTF-8 (plain ASCII is both; qv::IsValidUtf8
+// tells), otherwise as Windows-1252. Fields stay raw bytes in memory; these
+// helpers convert at the point where text is shown or compared.
 
 #include <string>
 #include <string_view>
-
-// True when `raw` is well-formed UTF-8: no overlong forms, no surrogates,
-// nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view raw);
 
 // `raw` as UTF-8 for display: unchanged when it is valid UTF-8, otherwise each
 // byte decoded from Windows-1252. The five bytes that code page leaves unset

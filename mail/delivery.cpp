@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/trim.h"
 #include "mail/net_errors.h"
 
 namespace qv {
@@ -10,16 +11,6 @@ namespace qv {
 namespace {
 
 constexpr std::string_view kEmailLabel = "email:          ";
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 void ConnectWithRetry(TSmtpClient& smtp) {
     try {
@@ -65,7 +56,7 @@ TStringList SplitRecipientField(std::string_view field) {
     for (;;) {
         std::size_t semicolon = field.find(';', start);
         std::size_t end = semicolon == std::string_view::npos ? field.size() : semicolon;
-        entries.emplace_back(TrimBlanks(field.substr(start, end - start)));
+        entries.emplace_back(TrimSpaces(field.substr(start, end - start)));
         if (semicolon == std::string_view::npos) {
             return entries;
         }

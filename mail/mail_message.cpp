@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fstream>
 
+#include "base/trim.h"
 #include "mail/net_errors.h"
 
 namespace qv {
@@ -15,20 +16,6 @@ namespace qv {
 namespace {
 
 constexpr std::size_t kBase64Block = 45;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -129,14 +116,14 @@ std::string TMailMessage::ExtractAddress(std::string_view entry) {
         if (open == std::string_view::npos) {
             return {};
         }
-        return std::string(TrimBlanks(entry.substr(open + 1, entry.size() - open - 2)));
+        return std::string(TrimSpacesAndTabs(entry.substr(open + 1, entry.size() - open - 2)));
     }
     if (!entry.empty() && entry.back() == ')') {
         std::size_t open = entry.find('(');
         if (open == std::string_view::npos) {
             return {};
         }
-        return std::string(TrimBlanks(entry.substr(0, open)));
+        return std::string(TrimSpacesAndTabs(entry.substr(0, open)));
     }
     return std::string(entry);
 }

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/socket_errors.h"
+
 namespace qv {
 
 class ENetException : public std::runtime_error {
@@ -16,7 +18,7 @@ class ENetException : public std::runtime_error {
 };
 
 // A socket call failed. Code is a Windows Sockets error code (see
-// WinsockCodeFromErrno); the message is "Socket Error #<code>" CR LF and the
+// base/socket_errors.h); the message is "Socket Error #<code>" CR LF and the
 // code's text.
 class ENetSocketError : public ENetException {
   public:
@@ -103,16 +105,9 @@ class EFileReadError : public EMailMessageError {
     using EMailMessageError::EMailMessageError;
 };
 
-// The text of a Windows Sockets error code; empty for an unknown code.
-std::string SocketErrorText(int code);
-
-// The Windows Sockets code for a POSIX errno value, so that messages read the
-// same on every platform. An errno without a counterpart is passed through.
-int WinsockCodeFromErrno(int err);
-
-// The Windows Sockets code for a getaddrinfo() result (EAI_*). EAI_SYSTEM
-// takes the errno in force.
-int WinsockCodeFromResolver(int eaiError);
+// The SMTP client's text of a Windows Sockets error code; empty for an
+// unknown code.
+std::string SmtpSocketErrorText(int code);
 
 // The exception's class name without namespaces, for reports such as
 // "ENetResponseError: 550 ...".

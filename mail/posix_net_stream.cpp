@@ -21,9 +21,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kTimedOut = 10060;
-constexpr int kPeerClosed = 10054;
-
 [[noreturn]] void RaiseErrno() {
     throw ENetSocketError(WinsockCodeFromErrno(errno));
 }
@@ -41,7 +38,7 @@ void WaitFor(int fd, short events, TNetTimeout timeout) {
             return;
         }
         if (ready == 0) {
-            throw ENetSocketError(kTimedOut);
+            throw ENetSocketError(sockerr::kTimedOut);
         }
         if (errno != EINTR) {
             RaiseErrno();
@@ -93,7 +90,7 @@ class TPosixStream : public INetStream {
                 return static_cast<std::size_t>(got);
             }
             if (got == 0) {
-                throw ENetSocketError(kPeerClosed);
+                throw ENetSocketError(sockerr::kConnectionReset);
             }
             if (errno != EINTR && errno != EAGAIN) {
                 RaiseErrno();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/trim.h"
 #include "mail/net_errors.h"
 
 namespace qv {
@@ -19,20 +20,8 @@ constexpr std::size_t kFlushSize = 64 * 1024;
 // refusing it keeps a broken server from filling memory.
 constexpr std::size_t kMaxReply = 1024 * 1024;
 
-constexpr int kMessageTooLong = 10040;
-
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
-std::string_view TrimControls(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 int ParseReplyCode(std::string_view text) {
@@ -161,7 +150,7 @@ std::string TNetSocket::ReadLine(TClock::time_point deadline) {
         }
         if (FFilled > kMaxReply) {
             CloseSocket();
-            throw ENetSocketError(kMessageTooLong);
+            throw ENetSocketError(sockerr::kMessageTooLong);
         }
         scanned = FFilled > 0 ? FFilled - 1 : 0;
         FillReceiveBuffer(deadline);
@@ -170,7 +159,7 @@ std::string TNetSocket::ReadLine(TClock::time_point deadline) {
 
 std::string TNetSocket::ReadReplyLine(TClock::time_point deadline) {
     for (;;) {
-        std::string line(TrimControls(ReadLine(deadline)));
+        std::string line(TrimControlsAndSpaces(ReadLine(deadline)));
         if (!line.empty()) {
             return line;
         }
@@ -191,7 +180,7 @@ void TNetSocket::ReadReply() {
             total += line.size();
             if (total > kMaxReply) {
                 CloseSocket();
-                throw ENetSocketError(kMessageTooLong);
+                throw ENetSocketError(sockerr::kMessageTooLong);
             }
             // A last line of the bare code ends the reply too.
             bool last = line == code || line.starts_with(code + " ");
@@ -318,7 +307,7 @@ void TSmtpClient::CheckMessage(const TMailMessage& message) const {
 void TSmtpClient::Send(TMailMessage& message) {
     CheckMessage(message);
     std::string sender = SenderAddress(message);
-    if (TrimControls(message.Subject()).empty()) {
+    if (TrimControlsAndSpaces(message.Subject()).empty()) {
         message.SetSubject("None");
     }
     bool openedHere = !Connected();

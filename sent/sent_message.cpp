@@ -1,9 +1,8 @@
 #include "sent/sent_message.h"
 
 #include <ctime>
-#include <exception>
 
-#include "compress/pending_file.h"
+#include "base/pending_file.h"
 #include "sent/sent_errors.h"
 
 namespace qv::sent {
@@ -199,10 +198,10 @@ std::string ExportFileName(const TSentMessage& message) {
 void ExportMessage(const TSentMessage& message, const std::string& path) {
     const std::string text = MessageText(message);
     try {
-        compress::TPendingFile file(path);
+        TPendingFile file(path);
         file.Stream().write(text.data(), static_cast<std::streamsize>(text.size()));
         file.Commit();
-    } catch (const std::exception& error) {
+    } catch (const EPendingFileError& error) {
         throw ESentExportError(path, error.what());
     }
 }

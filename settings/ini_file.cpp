@@ -8,23 +8,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "base/pending_file.h"
+#include "base/trim.h"
+#include "base/utf8.h"
+
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -43,12 +33,12 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool IsBlankLine(std::string_view line) {
-    return Trim(line).empty();
+    return qv::TrimSpacesAndTabs(line).empty();
 }
 
 // The section name when the line is a section header.
 std::optional<std::string_view> HeaderName(std::string_view line) {
-    std::string_view t = Trim(line);
+    std::string_view t = qv::TrimSpacesAndTabs(line);
     if (t.empty() || t.front() != '[') {
         return std::nullopt;
     }
@@ -57,11 +47,11 @@ std::optional<std::string_view> HeaderName(std::string_view line) {
     if (close != std::string_view::npos) {
         t = t.substr(0, close);
     }
-    return Trim(t);
+    return qv::TrimSpacesAndTabs(t);
 }
 
 bool IsComment(std::string_view line) {
-    std::string_view t = Trim(line);
+    std::string_view t = qv::TrimSpacesAndTabs(line);
     return !t.empty() && (t.front() == ';' || t.front() == '#');
 }
 
@@ -74,64 +64,12 @@ std::optional<std::string_view> KeyName(std::string_view line) {
     if (eq == std::string_view::npos) {
         return std::nullopt;
     }
-    return Trim(line.substr(0, eq));
-}
-
-bool IsValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        std::uint32_t min;
-        std::uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            min = 0x80;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            min = 0x800;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            min = 0x10000;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return false;
-        }
-        i += extra + 1;
-    }
-    return true;
+    return qv::TrimSpacesAndTabs(line.substr(0, eq));
 }
 
 // A read's result: at most kMaxReadLength characters.
-std::string Capped(std::string_view value) {
-    if (value.size() <= IniFile::kMaxReadLength) {
-        return std::string(value);
-    }
-    std::size_t cut = IniFile::kMaxReadLength;
-    if (IsValidUtf8(value)) {
-        while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-    }
-    return std::string(value.substr(0, cut));
+std::string CappedRead(std::string_view value) {
+    return std::string(qv::CutAtCharacter(value, IniFile::kMaxReadLength));
 }
 
 // Line breaks inside a written name or value would split its line.
@@ -198,38 +136,13 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
     return ReadResult::kOk;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    if (slash == 0) {
-        return "/";
-    }
-    return path.substr(0, slash);
-}
-
 }  // namespace
 
 ESettingsWriteError::ESettingsWriteError(const std::string& path)
     : std::runtime_error("Unable to write to " + path), path_(path) {}
 
 std::optional<int> ParseProfileInteger(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
     }
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -317,7 +230,7 @@ IniFile IniFile::LoadForUpdate(const std::string& path) {
 }
 
 std::optional<IniFile::Span> IniFile::FindSection(std::string_view section) const {
-    section = Trim(section);
+    section = qv::TrimSpacesAndTabs(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         auto name = HeaderName(lines_[i]);
         if (name && SameName(*name, section)) {
@@ -332,7 +245,7 @@ std::optional<IniFile::Span> IniFile::FindSection(std::string_view section) cons
 }
 
 std::optional<std::size_t> IniFile::FindKey(const Span& span, std::string_view key) const {
-    key = Trim(key);
+    key = qv::TrimSpacesAndTabs(key);
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         auto name = KeyName(lines_[i]);
         if (name && SameName(*name, key)) {
@@ -356,10 +269,11 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     if (auto span = FindSection(section)) {
         if (auto line = FindKey(*span, key)) {
             const std::string& text = lines_[*line];
-            return Capped(Trim(std::string_view(text).substr(text.find('=') + 1)));
+            return CappedRead(
+                qv::TrimSpacesAndTabs(std::string_view(text).substr(text.find('=') + 1)));
         }
     }
-    return Capped(default_value);
+    return CappedRead(default_value);
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int default_value) const {
@@ -374,8 +288,8 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    std::string clean_section = OneLine(Trim(section));
-    std::string clean_key = OneLine(Trim(key));
+    std::string clean_section = OneLine(qv::TrimSpacesAndTabs(section));
+    std::string clean_key = OneLine(qv::TrimSpacesAndTabs(key));
     std::string clean_value = OneLine(value);
 
     auto span = FindSection(clean_section);
@@ -391,7 +305,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         // Keep the key's spelling and the spacing around "=".
         std::string& line = lines_[*at];
         std::size_t start = line.find('=') + 1;
-        while (start < line.size() && IsBlank(line[start])) {
+        while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) {
             ++start;
         }
         line.replace(start, std::string::npos, clean_value);
@@ -425,32 +339,13 @@ std::string IniFile::Text() const {
 }
 
 void IniFile::Save(const std::string& path) const {
-    // Replace the file a symbolic link points to, and keep the link.
-    std::string target = path;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-
-    std::string temp = target + ".tmp-XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
+    try {
+        // Only the owner may read the file, which may hold a proxy password.
+        qv::TPendingFile file(path, {.SyncToDisk = true, .Mode = 0600, .FollowLink = true});
+        file.Stream() << Text();
+        file.Commit();
+    } catch (const qv::EPendingFileError&) {
         throw ESettingsWriteError(path);
-    }
-    bool ok = WriteAll(fd, Text()) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw ESettingsWriteError(path);
-    }
-    // Make the rename itself durable; the new file is complete either way.
-    int dir = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
     }
 }
 

@@ -4,25 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <iterator>
 #include <optional>
+#include <variant>
 #include <vector>
 
+#include "base/trim.h"
 #include "settings/environment.h"
 #include "settings/short_date.h"
 
-TSettings Settings;
 bool FirstRun = false;
 
 namespace {
-
-constexpr std::string_view kProxy = "Proxy";
-constexpr std::string_view kMain = "Main";
-constexpr std::string_view kFileDates = "File Dates";
-constexpr std::string_view kMail = "Mail";
-constexpr std::string_view kContact = "Contact";
-
-// What LoadSettings reads for a File Dates key that is missing.
-constexpr std::string_view kMissingDate = "01/01/1990";
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) {
@@ -91,6 +84,112 @@ void ApplyUseProxyInvariant(TSettings& s) {
     }
 }
 
+// ---- the key table ---------------------------------------------------------
+//
+// Every key of the file, one row each, in the order SaveSettings writes them
+// (a new file therefore has its sections in the order Proxy, Main, File
+// Dates, Mail, Contact, with the two colour keys last in Main). LoadSettings
+// reads them in its own order, given by each row's read step. The field's
+// type is the key's type: bool "1"/"0", int decimal (hexadecimal read too),
+// string as is, date "M/d/yyyy", width list N integers joined by ",".
+// Colours are ints. A new key is one row here and one field in TSettings.
+
+using TField =
+    std::variant<bool TSettings::*, int TSettings::*, std::string TSettings::*,
+                 std::chrono::year_month_day TSettings::*, std::array<int, 5> TSettings::*,
+                 std::array<int, 7> TSettings::*, std::array<int, 8> TSettings::*>;
+
+struct TKey {
+    std::string_view Section;
+    std::string_view Name;      // as SaveSettings writes it
+    std::string_view ReadName;  // as LoadSettings reads it
+    TField Field;
+    std::string_view Default;  // the built-in default, as the file writes it
+    int ReadStep;              // position in LoadSettings' order
+};
+
+// A key whose name reads and writes the same.
+constexpr TKey Key(std::string_view section, std::string_view name, TField field,
+                   std::string_view builtin, int readStep) {
+    return {section, name, name, field, builtin, readStep};
+}
+
+constexpr std::string_view kProxy = "Proxy";
+constexpr std::string_view kMain = "Main";
+constexpr std::string_view kFileDates = "File Dates";
+constexpr std::string_view kMail = "Mail";
+constexpr std::string_view kContact = "Contact";
+
+using S = TSettings;
+constexpr TKey kKeys[] = {
+    Key(kProxy, "Use Proxy", &S::UseProxy, "0", 1),
+    Key(kProxy, "Proxy Host", &S::ProxyHost, "", 3),
+    Key(kProxy, "Proxy Port", &S::ProxyPort, "80", 4),
+    Key(kProxy, "Use Local Port", &S::UseLocalPort, "0", 5),
+    Key(kProxy, "Local Port", &S::LocalPort, "0", 6),
+    Key(kProxy, "Use Proxy Authorization", &S::UseProxyAuthorization, "0", 2),
+    Key(kProxy, "Proxy Username", &S::ProxyUsername, "", 7),
+    Key(kProxy, "Proxy Password", &S::ProxyPassword, "", 8),
+    Key(kMain, "Status", &S::Status, "0", 9),
+    Key(kMain, "Height", &S::Height, "410", 10),
+    Key(kMain, "Width", &S::Width, "640", 11),
+    Key(kMain, "Left", &S::Left, "50", 12),
+    Key(kMain, "Top", &S::Top, "50", 13),
+    Key(kMain, "OutBar Width", &S::OutBarWidth, "105", 14),
+    Key(kMain, "SenateColWidths", &S::SenateColWidths, "0,37,25,35,110,161,185", 38),
+    Key(kMain, "HouseColWidths", &S::HouseColWidths, "0,37,25,32,32,114,161,185", 39),
+    Key(kMain, "PresColWidths", &S::PresColWidths, "0,37,110,160,245", 40),
+    Key(kMain, "LeaderColWidths", &S::LeaderColWidths, "0,0,100,80,110,160,245", 41),
+    Key(kFileDates, "Senate", &S::Senate, "5/1/1999", 15),
+    Key(kFileDates, "House", &S::House, "9/20/1999", 16),
+    Key(kFileDates, "Leaders", &S::Leaders, "8/29/1999", 17),
+    Key(kFileDates, "Parliament", &S::Parliament, "6/1/1999", 18),
+    Key(kFileDates, "Misc", &S::Misc, "7/17/2000", 19),
+    Key(kMail, "SMTP Server", &S::SMTPServer, "", 20),
+    Key(kMail, "email User", &S::EmailUser, "", 21),
+    Key(kMail, "ReplyTo", &S::ReplyTo, "", 22),
+    {kMail, "UseRemoteEMail", "UseRemoteEmail", &S::UseRemoteEmail, "1", 24},
+    Key(kMail, "Max Recipients", &S::MaxRecipients, "99", 23),
+    Key(kContact, "UseContact", &S::UseContact, "1", 25),
+    Key(kContact, "Name", &S::Name, "", 26),
+    Key(kContact, "Street1", &S::Street1, "", 27),
+    Key(kContact, "Street2", &S::Street2, "", 28),
+    Key(kContact, "City", &S::City, "", 29),
+    Key(kContact, "State", &S::State, "", 30),
+    Key(kContact, "ZipCode", &S::ZipCode, "", 31),
+    Key(kContact, "UHomeP", &S::UHomeP, "", 32),
+    Key(kContact, "UWorkP", &S::UWorkP, "", 33),
+    Key(kContact, "UFax", &S::UFax, "", 34),
+    Key(kContact, "UDist", &S::UDist, "", 35),
+    Key(kMain, "OddRowColor", &S::OddRowColor, "16770775", 36),    // red 215, green 230, blue 255
+    Key(kMain, "EvenRowColor", &S::EvenRowColor, "14148351", 37),  // red 255, green 226, blue 215
+};
+
+// Every read step from 1 to the number of keys, once.
+constexpr bool ReadStepsArePermutation() {
+    for (std::size_t step = 1; step <= std::size(kKeys); ++step) {
+        int found = 0;
+        for (const TKey& key : kKeys) {
+            found += key.ReadStep == static_cast<int>(step) ? 1 : 0;
+        }
+        if (found != 1) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(ReadStepsArePermutation(), "each key needs its own step in LoadSettings' order");
+
+// What LoadSettings reads for a File Dates key that is missing.
+constexpr std::string_view kMissingDate = "01/01/1990";
+
+template <class... F>
+struct TOverloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+TOverloaded(F...) -> TOverloaded<F...>;
+
 template <std::size_t N>
 std::string FormatWidthList(const std::array<int, N>& widths) {
     std::string out = std::to_string(widths[0]);
@@ -111,11 +210,7 @@ std::optional<std::array<int, N>> ParseWidthList(std::string_view text) {
         if (last != (comma == std::string_view::npos)) {
             return std::nullopt;  // too few or too many values
         }
-        std::string_view item = text.substr(0, comma);
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) {
-            item.remove_suffix(1);
-        }
-        auto value = ParseProfileInteger(item);
+        auto value = ParseProfileInteger(qv::TrimSpacesAndTabs(text.substr(0, comma)));
         if (!value || *value < 0) {
             return std::nullopt;
         }
@@ -127,15 +222,59 @@ std::optional<std::array<int, N>> ParseWidthList(std::string_view text) {
     return widths;
 }
 
-template <std::size_t N>
-void ReadWidthList(const IniFile& ini, std::string_view key, std::array<int, N>& field,
-                   const std::array<int, N>& builtin) {
-    std::string text = ini.ReadString(kMain, key, FormatWidthList(builtin));
-    field = ParseWidthList<N>(text).value_or(builtin);
+// The key's built-in default into its field.
+void SetBuiltinDefault(TSettings& s, const TKey& key) {
+    std::visit(
+        TOverloaded{
+            [&](bool S::*f) { s.*f = ParseProfileInteger(key.Default).value_or(0) != 0; },
+            [&](int S::*f) { s.*f = ParseProfileInteger(key.Default).value_or(0); },
+            [&](std::string S::*f) { s.*f = key.Default; },
+            [&](std::chrono::year_month_day S::*f) { s.*f = ParseShortDate(key.Default).value(); },
+            [&]<std::size_t N>(std::array<int, N> S::*f) {
+                s.*f = ParseWidthList<N>(key.Default).value();
+            },
+        },
+        key.Field);
 }
 
-std::chrono::year_month_day ReadDate(const IniFile& ini, std::string_view key) {
-    return ParseShortDate(ini.ReadString(kFileDates, key, kMissingDate)).value_or(Today());
+// Each key is read with the field's current value as its default, except a
+// date (missing: 1/1/1990; not a date: today) and a width list (missing or
+// not exactly N non-negative integers: the key's built-in default list).
+void ReadKey(const IniFile& ini, TSettings& s, const TKey& key) {
+    const std::string_view section = key.Section;
+    const std::string_view name = key.ReadName;
+    std::visit(
+        TOverloaded{
+            [&](bool S::*f) { s.*f = ini.ReadBool(section, name, s.*f); },
+            [&](int S::*f) { s.*f = ini.ReadInteger(section, name, s.*f); },
+            [&](std::string S::*f) { s.*f = ini.ReadString(section, name, s.*f); },
+            [&](std::chrono::year_month_day S::*f) {
+                s.*f =
+                    ParseShortDate(ini.ReadString(section, name, kMissingDate)).value_or(Today());
+            },
+            [&]<std::size_t N>(std::array<int, N> S::*f) {
+                s.*f = ParseWidthList<N>(ini.ReadString(section, name, key.Default))
+                           .value_or(ParseWidthList<N>(key.Default).value());
+            },
+        },
+        key.Field);
+}
+
+void WriteKey(IniFile& ini, const TSettings& s, const TKey& key) {
+    const std::string_view section = key.Section;
+    const std::string_view name = key.Name;
+    std::visit(TOverloaded{
+                   [&](bool S::*f) { ini.WriteBool(section, name, s.*f); },
+                   [&](int S::*f) { ini.WriteInteger(section, name, s.*f); },
+                   [&](std::string S::*f) { ini.WriteString(section, name, s.*f); },
+                   [&](std::chrono::year_month_day S::*f) {
+                       ini.WriteString(section, name, FormatShortDate(s.*f));
+                   },
+                   [&]<std::size_t N>(std::array<int, N> S::*f) {
+                       ini.WriteString(section, name, FormatWidthList(s.*f));
+                   },
+               },
+               key.Field);
 }
 
 // Steps 2 and 3 of reading the system proxy, on a "ProxyServer" value.
@@ -168,6 +307,14 @@ void ParseProxyServer(const std::string& server, TSettings& s) {
 }
 
 }  // namespace
+
+TSettings::TSettings() {
+    for (const TKey& key : kKeys) {
+        SetBuiltinDefault(*this, key);
+    }
+}
+
+TSettings Settings;
 
 std::string SettingsFilePath() {
     std::string base;
@@ -230,115 +377,25 @@ void ReadSystemProxy() {
 
 void LoadSettings() {
     const IniFile ini = IniFile::Load(SettingsFilePath());
-    TSettings& s = Settings;
-    const TSettings builtin;
-
-    s.UseProxy = ini.ReadBool(kProxy, "Use Proxy", s.UseProxy);
-    s.UseProxyAuthorization =
-        ini.ReadBool(kProxy, "Use Proxy Authorization", s.UseProxyAuthorization);
-    s.ProxyHost = ini.ReadString(kProxy, "Proxy Host", s.ProxyHost);
-    s.ProxyPort = ini.ReadInteger(kProxy, "Proxy Port", s.ProxyPort);
-    s.UseLocalPort = ini.ReadBool(kProxy, "Use Local Port", s.UseLocalPort);
-    s.LocalPort = ini.ReadInteger(kProxy, "Local Port", s.LocalPort);
-    s.ProxyUsername = ini.ReadString(kProxy, "Proxy Username", s.ProxyUsername);
-    s.ProxyPassword = ini.ReadString(kProxy, "Proxy Password", s.ProxyPassword);
-
-    s.Status = ini.ReadInteger(kMain, "Status", s.Status);
-    s.Height = ini.ReadInteger(kMain, "Height", s.Height);
-    s.Width = ini.ReadInteger(kMain, "Width", s.Width);
-    s.Left = ini.ReadInteger(kMain, "Left", s.Left);
-    s.Top = ini.ReadInteger(kMain, "Top", s.Top);
-    s.OutBarWidth = ini.ReadInteger(kMain, "OutBar Width", s.OutBarWidth);
-
-    s.Senate = ReadDate(ini, "Senate");
-    s.House = ReadDate(ini, "House");
-    s.Leaders = ReadDate(ini, "Leaders");
-    s.Parliament = ReadDate(ini, "Parliament");
-    s.Misc = ReadDate(ini, "Misc");
-
-    s.SMTPServer = ini.ReadString(kMail, "SMTP Server", s.SMTPServer);
-    s.EmailUser = ini.ReadString(kMail, "email User", s.EmailUser);
-    s.ReplyTo = ini.ReadString(kMail, "ReplyTo", s.ReplyTo);
-    s.MaxRecipients = ini.ReadInteger(kMail, "Max Recipients", s.MaxRecipients);
-    s.UseRemoteEmail = ini.ReadBool(kMail, "UseRemoteEmail", s.UseRemoteEmail);
-
-    ApplyUseProxyInvariant(s);
-
-    s.UseContact = ini.ReadBool(kContact, "UseContact", s.UseContact);
-    s.Name = ini.ReadString(kContact, "Name", s.Name);
-    s.Street1 = ini.ReadString(kContact, "Street1", s.Street1);
-    s.Street2 = ini.ReadString(kContact, "Street2", s.Street2);
-    s.City = ini.ReadString(kContact, "City", s.City);
-    s.State = ini.ReadString(kContact, "State", s.State);
-    s.ZipCode = ini.ReadString(kContact, "ZipCode", s.ZipCode);
-    s.UHomeP = ini.ReadString(kContact, "UHomeP", s.UHomeP);
-    s.UWorkP = ini.ReadString(kContact, "UWorkP", s.UWorkP);
-    s.UFax = ini.ReadString(kContact, "UFax", s.UFax);
-    s.UDist = ini.ReadString(kContact, "UDist", s.UDist);
-
-    s.OddRowColor = ini.ReadInteger(kMain, "OddRowColor", s.OddRowColor);
-    s.EvenRowColor = ini.ReadInteger(kMain, "EvenRowColor", s.EvenRowColor);
-    ReadWidthList(ini, "SenateColWidths", s.SenateColWidths, builtin.SenateColWidths);
-    ReadWidthList(ini, "HouseColWidths", s.HouseColWidths, builtin.HouseColWidths);
-    ReadWidthList(ini, "PresColWidths", s.PresColWidths, builtin.PresColWidths);
-    ReadWidthList(ini, "LeaderColWidths", s.LeaderColWidths, builtin.LeaderColWidths);
+    std::array<const TKey*, std::size(kKeys)> inReadOrder{};
+    for (const TKey& key : kKeys) {
+        inReadOrder[static_cast<std::size_t>(key.ReadStep - 1)] = &key;
+    }
+    for (const TKey* key : inReadOrder) {
+        ReadKey(ini, Settings, *key);
+    }
+    ApplyUseProxyInvariant(Settings);
 }
 
 void SaveSettings() {
     ApplyUseProxyInvariant(Settings);
-    const TSettings& s = Settings;
     const std::string path = SettingsFilePath();
     // All keys are applied to the file's text in memory and the file is then
     // replaced once: a refused write leaves the whole previous file in place.
     IniFile ini = IniFile::LoadForUpdate(path);
-
-    ini.WriteBool(kProxy, "Use Proxy", s.UseProxy);
-    ini.WriteString(kProxy, "Proxy Host", s.ProxyHost);
-    ini.WriteInteger(kProxy, "Proxy Port", s.ProxyPort);
-    ini.WriteBool(kProxy, "Use Local Port", s.UseLocalPort);
-    ini.WriteInteger(kProxy, "Local Port", s.LocalPort);
-    ini.WriteBool(kProxy, "Use Proxy Authorization", s.UseProxyAuthorization);
-    ini.WriteString(kProxy, "Proxy Username", s.ProxyUsername);
-    ini.WriteString(kProxy, "Proxy Password", s.ProxyPassword);
-
-    ini.WriteInteger(kMain, "Status", s.Status);
-    ini.WriteInteger(kMain, "Height", s.Height);
-    ini.WriteInteger(kMain, "Width", s.Width);
-    ini.WriteInteger(kMain, "Left", s.Left);
-    ini.WriteInteger(kMain, "Top", s.Top);
-    ini.WriteInteger(kMain, "OutBar Width", s.OutBarWidth);
-    ini.WriteString(kMain, "SenateColWidths", FormatWidthList(s.SenateColWidths));
-    ini.WriteString(kMain, "HouseColWidths", FormatWidthList(s.HouseColWidths));
-    ini.WriteString(kMain, "PresColWidths", FormatWidthList(s.PresColWidths));
-    ini.WriteString(kMain, "LeaderColWidths", FormatWidthList(s.LeaderColWidths));
-
-    ini.WriteString(kFileDates, "Senate", FormatShortDate(s.Senate));
-    ini.WriteString(kFileDates, "House", FormatShortDate(s.House));
-    ini.WriteString(kFileDates, "Leaders", FormatShortDate(s.Leaders));
-    ini.WriteString(kFileDates, "Parliament", FormatShortDate(s.Parliament));
-    ini.WriteString(kFileDates, "Misc", FormatShortDate(s.Misc));
-
-    ini.WriteString(kMail, "SMTP Server", s.SMTPServer);
-    ini.WriteString(kMail, "email User", s.EmailUser);
-    ini.WriteString(kMail, "ReplyTo", s.ReplyTo);
-    ini.WriteBool(kMail, "UseRemoteEMail", s.UseRemoteEmail);
-    ini.WriteInteger(kMail, "Max Recipients", s.MaxRecipients);
-
-    ini.WriteBool(kContact, "UseContact", s.UseContact);
-    ini.WriteString(kContact, "Name", s.Name);
-    ini.WriteString(kContact, "Street1", s.Street1);
-    ini.WriteString(kContact, "Street2", s.Street2);
-    ini.WriteString(kContact, "City", s.City);
-    ini.WriteString(kContact, "State", s.State);
-    ini.WriteString(kContact, "ZipCode", s.ZipCode);
-    ini.WriteString(kContact, "UHomeP", s.UHomeP);
-    ini.WriteString(kContact, "UWorkP", s.UWorkP);
-    ini.WriteString(kContact, "UFax", s.UFax);
-    ini.WriteString(kContact, "UDist", s.UDist);
-
-    ini.WriteInteger(kMain, "OddRowColor", s.OddRowColor);
-    ini.WriteInteger(kMain, "EvenRowColor", s.EvenRowColor);
-
+    for (const TKey& key : kKeys) {
+        WriteKey(ini, Settings, key);
+    }
     ini.Save(path);
 }
 

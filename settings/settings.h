@@ -18,57 +18,53 @@
 
 #include "settings/ini_file.h"
 
-namespace settings_detail {
-constexpr std::chrono::year_month_day Date(int year, unsigned month, unsigned day) {
-    return std::chrono::year_month_day{std::chrono::year{year}, std::chrono::month{month},
-                                       std::chrono::day{day}};
-}
-}  // namespace settings_detail
-
-// One field per key, named after the key (blanks dropped). The initial values
-// are the built-in defaults, so TSettings{} is the record that
+// One field per key of the settings file, named after the key (blanks
+// dropped). A new record holds the built-in defaults (the key table in
+// settings.cpp gives them), so TSettings{} is the record that
 // SetDefaultSettings starts from (before the system proxy is read).
 struct TSettings {
+    TSettings();
+
     // [Proxy]
-    bool UseProxy = false;               // "Use Proxy"
-    std::string ProxyHost;               // "Proxy Host"
-    int ProxyPort = 80;                  // "Proxy Port"
-    bool UseLocalPort = false;           // "Use Local Port" (kept, not used)
-    int LocalPort = 0;                   // "Local Port" (kept, not used)
-    bool UseProxyAuthorization = false;  // "Use Proxy Authorization"
-    std::string ProxyUsername;           // "Proxy Username"
-    std::string ProxyPassword;           // "Proxy Password" (plain text)
+    bool UseProxy;
+    std::string ProxyHost;
+    int ProxyPort;
+    bool UseLocalPort;  // kept, not used
+    int LocalPort;      // kept, not used
+    bool UseProxyAuthorization;
+    std::string ProxyUsername;
+    std::string ProxyPassword;  // plain text
 
     // [Main]
-    int Status = 0;  // 1 = main window was maximized when it last closed
-    int Height = 410;
-    int Width = 640;
-    int Left = 50;
-    int Top = 50;
-    int OutBarWidth = 105;  // "OutBar Width"
-    std::array<int, 7> SenateColWidths{0, 37, 25, 35, 110, 161, 185};
-    std::array<int, 8> HouseColWidths{0, 37, 25, 32, 32, 114, 161, 185};
-    std::array<int, 5> PresColWidths{0, 37, 110, 160, 245};
-    std::array<int, 7> LeaderColWidths{0, 0, 100, 80, 110, 160, 245};
-    int OddRowColor = 16770775;  // red in bits 0-7, green 8-15, blue 16-23
-    int EvenRowColor = 14148351;
+    int Status;  // 1 = main window was maximized when it last closed
+    int Height;
+    int Width;
+    int Left;
+    int Top;
+    int OutBarWidth;
+    std::array<int, 7> SenateColWidths;
+    std::array<int, 8> HouseColWidths;
+    std::array<int, 5> PresColWidths;
+    std::array<int, 7> LeaderColWidths;
+    int OddRowColor;  // red in bits 0-7, green 8-15, blue 16-23
+    int EvenRowColor;
 
     // [File Dates]: the date of the installed copy of each list file.
-    std::chrono::year_month_day Senate = settings_detail::Date(1999, 5, 1);      // senate.dat
-    std::chrono::year_month_day House = settings_detail::Date(1999, 9, 20);      // house.dat
-    std::chrono::year_month_day Leaders = settings_detail::Date(1999, 8, 29);    // leaders.dat
-    std::chrono::year_month_day Parliament = settings_detail::Date(1999, 6, 1);  // legis.dat
-    std::chrono::year_month_day Misc = settings_detail::Date(2000, 7, 17);       // misc.dat
+    std::chrono::year_month_day Senate;      // senate.dat
+    std::chrono::year_month_day House;       // house.dat
+    std::chrono::year_month_day Leaders;     // leaders.dat
+    std::chrono::year_month_day Parliament;  // legis.dat
+    std::chrono::year_month_day Misc;        // misc.dat
 
     // [Mail]
-    std::string SMTPServer;      // "SMTP Server"
-    std::string EmailUser;       // "email User"
-    std::string ReplyTo;         // "ReplyTo"
-    int MaxRecipients = 99;      // "Max Recipients"
-    bool UseRemoteEmail = true;  // read as "UseRemoteEmail", written as "UseRemoteEMail"
+    std::string SMTPServer;
+    std::string EmailUser;
+    std::string ReplyTo;
+    int MaxRecipients;
+    bool UseRemoteEmail;  // read as "UseRemoteEmail", written as "UseRemoteEMail"
 
     // [Contact]
-    bool UseContact = true;
+    bool UseContact;
     std::string Name;
     std::string Street1;
     std::string Street2;

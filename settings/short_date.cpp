@@ -3,6 +3,8 @@
 #include <ctime>
 #include <utility>
 
+#include "base/trim.h"
+
 namespace {
 
 std::function<std::chrono::year_month_day()>& TodaySource() {
@@ -25,16 +27,6 @@ std::optional<int> SmallNumber(std::string_view text) {
     return v;
 }
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 }  // namespace
 
 std::string FormatShortDate(std::chrono::year_month_day date) {
@@ -44,7 +36,7 @@ std::string FormatShortDate(std::chrono::year_month_day date) {
 }
 
 std::optional<std::chrono::year_month_day> ParseShortDate(std::string_view text) {
-    text = TrimBlanks(text);
+    text = qv::TrimSpacesAndTabs(text);
     std::size_t first = text.find('/');
     if (first == std::string_view::npos) {
         return std::nullopt;

@@ -3,9 +3,6 @@
 #include <QByteArray>
 #include <QEventLoop>
 #include <QTimer>
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <istream>
 #include <iterator>
@@ -31,36 +28,8 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-bool IsDecimal(const std::string& text) {
-    return !text.empty() && text.size() <= 18 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    });
-    return text;
-}
-
 std::string ErrorWithCode(int error) {
-    return SocketErrorText(error) + " (Error #" + std::to_string(error) + ")";
-}
-
-std::string Base64(const std::string& text) {
-    return QByteArray::fromStdString(text).toBase64().toStdString();
-}
-
-std::string HttpDate(const QDateTime& when) {
-    static constexpr char kDays[] = "MonTueWedThuFriSatSun";
-    static constexpr char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
-    QDate date = when.date();
-    QTime time = when.time();
-    std::string month(kMonths + (date.month() - 1) * 3, 3);
-    char text[64];
-    std::snprintf(text, sizeof text, "%2.2d %s %4.4d %2.2d:%2.2d:%2.2d", date.day(), month.c_str(),
-                  date.year(), time.hour(), time.minute(), time.second());
-    return std::string(kDays + (date.dayOfWeek() - 1) * 3, 3) + ", " + text + " GMT";
+    return HttpSocketErrorText(error) + " (Error #" + std::to_string(error) + ")";
 }
 
 }  // namespace
@@ -292,38 +261,33 @@ void THttpClient::SocketConnected(int error) {
     }
 }
 
-std::vector<std::string> THttpClient::RequestLines() const {
-    const bool post = requestType_ == THttpRequest::Post;
-    const char* method = post ? "POST" : requestType_ == THttpRequest::Head ? "HEAD" : "GET";
-    std::vector<std::string> lines{std::string(method) + " " + requestPath_ + " HTTP/1.0"};
-    auto add = [&lines](bool when, const std::string& line) {
-        if (when) {
-            lines.push_back(line);
-        }
-    };
-    add(!Sender.empty(), "From: " + Sender);
-    add(!Accept.empty(), "Accept: " + Accept);
-    add(!Reference.empty(), "Referer: " + Reference);
-    add(post && !ContentTypePost.empty(), "Content-Type: " + ContentTypePost);
-    add(!Agent.empty(), "User-Agent: " + Agent);
-    add(true, "Host: " + requestHost_);
-    add(NoCache, "Pragma: no-cache");
-    add(post, "Content-Length: " + std::to_string(postData_.size()));
-    add(ModifiedSince.isValid(),
-        ModifiedSince.isValid() ? "If-Modified-Since: " + HttpDate(ModifiedSince) : "");
-    add(!Username.empty(), "Authorization: Basic " + Base64(Username + ":" + Password));
-    add(!Proxy.empty() && !ProxyUsername.empty(),
-        "Proxy-Authorization: Basic " + Base64(ProxyUsername + ":" + ProxyPassword));
-    add(!Cookie.empty(), "Cookie: " + Cookie);
-    add(!ContentRangeBegin.empty() || !ContentRangeEnd.empty(),
-        "Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
-    lines.emplace_back();  // the blank line that ends the head
-    return lines;
+THttpRequestHead THttpClient::RequestHead() const {
+    THttpRequestHead head;
+    head.Type = requestType_;
+    head.Path = requestPath_;
+    head.Host = requestHost_;
+    head.Sender = Sender;
+    head.Accept = Accept;
+    head.Reference = Reference;
+    head.Agent = Agent;
+    head.Cookie = Cookie;
+    head.ContentType = ContentTypePost;
+    head.ContentLength = postData_.size();
+    head.NoCache = NoCache;
+    head.ModifiedSince = ModifiedSince;
+    head.Username = Username;
+    head.Password = Password;
+    head.ThroughProxy = !Proxy.empty();
+    head.ProxyUsername = ProxyUsername;
+    head.ProxyPassword = ProxyPassword;
+    head.RangeBegin = ContentRangeBegin;
+    head.RangeEnd = ContentRangeEnd;
+    return head;
 }
 
 void THttpClient::SendRequest() {
     const unsigned request = requestId_;
-    std::vector<std::string> lines = RequestLines();
+    std::vector<std::string> lines = BuildRequestLines(RequestHead());
     ContentRangeBegin.clear();
     ContentRangeEnd.clear();
     acceptRanges_.clear();
@@ -428,6 +392,7 @@ void THttpClient::ReceiveHeader() {
 }
 
 THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
+    using TKind = THttpHeaderLine::TKind;
     const unsigned request = requestId_;
     if (!headerBegun_) {
         headerBegun_ = true;
@@ -435,14 +400,15 @@ THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
             return LineResult::Stop;
         }
     }
-    if (line.size() >= 6 && Lower(line.substr(0, 6)) == "<html>") {
+    const THttpHeaderLine parsed = ParseHeaderLine(line);
+    if (parsed.Kind == TKind::HtmlStart) {
         if (contentType_.empty()) {
             contentType_ = "text/html";
         }
         return Enter(THttpState::AwaitingBody) && Notify(OnHeaderEnd) ? LineResult::BodyFromLine
                                                                       : LineResult::Stop;
     }
-    if (line.empty()) {
+    if (parsed.Kind == TKind::End) {
         if (redirectTo_.empty()) {
             return Enter(THttpState::AwaitingBody) && Notify(OnHeaderEnd)
                        ? LineResult::BodyAfterLine
@@ -466,18 +432,13 @@ THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
         return LineResult::Stop;
     }
     rcvdHeader_.push_back(line);
-    if (line.rfind("HTTP/1.0", 0) == 0 || line.rfind("HTTP/1.1", 0) == 0) {
-        std::string code = line.size() >= 12 ? line.substr(9, 3) : "";
-        if (IsDecimal(code) && (line.size() == 12 || line[12] == ' ')) {
-            status_ = std::stoi(code);
-            reason_ = line.size() > 13 ? line.substr(13) : "";
-        } else {
-            Fail(kBadStatusText);
-        }
-    } else if (auto colon = line.find(':'); colon != std::string::npos) {
-        auto valueBegin = line.find_first_not_of(' ', colon + 1);
-        HeaderField(Lower(line.substr(0, colon)),
-                    valueBegin == std::string::npos ? "" : line.substr(valueBegin));
+    if (parsed.Kind == TKind::Status) {
+        status_ = parsed.Status;
+        reason_ = parsed.Reason;
+    } else if (parsed.Kind == TKind::BadStatus) {
+        Fail(kBadStatusText);
+    } else if (parsed.Kind == TKind::Field) {
+        HeaderField(parsed);
     }
     if (!Running(request) || !Notify(OnHeaderData)) {
         return LineResult::Stop;
@@ -490,28 +451,26 @@ THttpClient::LineResult THttpClient::HeaderLine(const std::string& line) {
     return LineResult::Continue;
 }
 
-void THttpClient::HeaderField(const std::string& name, const std::string& value) {
+void THttpClient::HeaderField(const THttpHeaderLine& field) {
+    const std::string& name = field.Name;
+    const std::string& value = field.Value;
     if (name == "location") {
         redirectTo_ = value;
     } else if (name == "content-length") {
-        std::string digits = value.substr(0, value.find_last_not_of(" \t") + 1);
-        if (IsDecimal(digits)) {
-            contentSize_ = std::stoll(digits);
+        if (const auto size = ParseContentLength(value)) {
+            contentSize_ = *size;
         } else {
             Fail(kBadContentLengthText);
         }
     } else if (name == "content-range") {
-        auto dash = value.find('-');
-        if (dash != std::string::npos && dash >= 6) {
-            ContentRangeBegin = value.substr(6, dash - 6);
-            auto slash = value.find('/', dash);
-            ContentRangeEnd = value.substr(
-                dash + 1, slash == std::string::npos ? std::string::npos : slash - dash - 1);
+        if (auto range = ParseContentRange(value)) {
+            ContentRangeBegin = std::move(range->first);
+            ContentRangeEnd = std::move(range->second);
         }
     } else if (name == "accept-ranges") {
         acceptRanges_ = value;
     } else if (name == "content-type") {
-        contentType_ = Lower(value);
+        contentType_ = QByteArray::fromStdString(value).toLower().toStdString();
     } else if (name == "www-authenticate") {
         authChallenges_.push_back(value);
     } else if (name == "set-cookie" && OnCookie) {

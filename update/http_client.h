@@ -21,6 +21,7 @@
 
 #include "update/event_socket.h"
 #include "update/http_errors.h"
+#include "update/http_request.h"
 
 namespace qv {
 
@@ -34,8 +35,6 @@ enum class THttpState {
     AwaitingBody = 6,
     Aborting = 7,
 };
-
-enum class THttpRequest { Get = 1, Post = 2, Head = 3 };
 
 // The request's error code reported by OnRequestDone after an abort.
 inline constexpr int kHttpAbortedError = 3;
@@ -108,7 +107,8 @@ class THttpClient : public QObject {
     void Get();
     void Post();
     void Head();
-    // Starts a GET and runs the event loop until it ends; raises
+    // Starts a GET and runs a nested event loop until it ends, for qvtool and
+    // tests only: windows call Get and wait for OnRequestDone. Raises
     // EHttpException(ResponseReason, ResponseStatus) for a status of 400 or
     // more, and EHttpException("HTTP line too long", 4) for an overlong line.
     void Fetch();
@@ -155,11 +155,11 @@ class THttpClient : public QObject {
     void SocketDataAvailable();
     void SocketClosed(int error);
 
-    std::vector<std::string> RequestLines() const;
+    THttpRequestHead RequestHead() const;
     void SendRequest();
     void ReceiveHeader();
     LineResult HeaderLine(const std::string& line);
-    void HeaderField(const std::string& name, const std::string& value);
+    void HeaderField(const THttpHeaderLine& field);
     bool ApplyRedirect();
     void DeliverBody(const char* data, std::size_t len);
     void EndRequest();

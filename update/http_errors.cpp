@@ -68,7 +68,7 @@ constexpr ErrorText kErrorTexts[] = {
 
 }  // namespace
 
-std::string SocketErrorText(int code) {
+std::string HttpSocketErrorText(int code) {
     auto it = std::find_if(std::begin(kErrorTexts), std::end(kErrorTexts),
                            [code](const ErrorText& e) { return e.code == code; });
     return it == std::end(kErrorTexts) ? "Not a WinSock error" : it->text;

@@ -1,8 +1,10 @@
-// Failures of the HTTP client and the texts of socket error codes.
+// Failures of the HTTP client and its texts of socket error codes.
 #pragma once
 
 #include <stdexcept>
 #include <string>
+
+#include "base/socket_errors.h"
 
 namespace qv {
 
@@ -29,28 +31,8 @@ inline constexpr const char* kHttpNothingToPostText = "HTTP component has nothin
 inline constexpr const char* kHttpLineTooLongText = "HTTP line too long";
 inline constexpr const char* kHttpLineBreakText = "HTTP request field contains a line break";
 
-// Socket error codes used by the socket layer (the classic numbering, which the
-// failure texts show to the user).
-namespace sockerr {
-inline constexpr int kInvalidArgument = 10022;
-inline constexpr int kAccessDenied = 10013;
-inline constexpr int kTooManyFiles = 10024;
-inline constexpr int kWouldBlock = 10035;
-inline constexpr int kAddressInUse = 10048;
-inline constexpr int kAddressNotAvailable = 10049;
-inline constexpr int kNetworkUnreachable = 10051;
-inline constexpr int kConnectionAborted = 10053;
-inline constexpr int kConnectionReset = 10054;
-inline constexpr int kNoBufferSpace = 10055;
-inline constexpr int kNotConnected = 10057;
-inline constexpr int kTimedOut = 10060;
-inline constexpr int kConnectionRefused = 10061;
-inline constexpr int kOperationNotSupported = 10045;
-inline constexpr int kHostNotFound = 11001;
-}  // namespace sockerr
-
-// The fixed English text of a socket error code; "Not a WinSock error" for a
-// code outside the table.
-std::string SocketErrorText(int code);
+// The HTTP client's fixed English text of a Windows Sockets error code (see
+// base/socket_errors.h); "Not a WinSock error" for a code outside the table.
+std::string HttpSocketErrorText(int code);
 
 }  // namespace qv

@@ -4,22 +4,14 @@
 #include <array>
 #include <cctype>
 
+#include "base/trim.h"
+
 namespace qv::webforms {
 
 namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 std::vector<std::string> Words(std::string_view text) {
@@ -131,17 +123,17 @@ void Put(TFillValues& values, const std::string& key, std::vector<std::string> c
 
 void Put(TFillValues& values, const std::string& key, std::string_view text) {
     std::vector<std::string> list;
-    AddCandidate(list, std::string(Trim(text)));
+    AddCandidate(list, std::string(TrimSpacesTabsAndLineBreaks(text)));
     Put(values, key, std::move(list));
 }
 
 // "John Q. Public <jqp@example.org>" -> "jqp@example.org".
 std::string BareAddress(std::string_view text) {
-    text = Trim(text);
+    text = TrimSpacesTabsAndLineBreaks(text);
     const std::size_t open = text.rfind('<');
     const std::size_t close = text.rfind('>');
     if (open != std::string_view::npos && close != std::string_view::npos && open < close) {
-        return std::string(Trim(text.substr(open + 1, close - open - 1)));
+        return std::string(TrimSpacesTabsAndLineBreaks(text.substr(open + 1, close - open - 1)));
     }
     return std::string(text);
 }
@@ -198,7 +190,7 @@ void PutState(TFillValues& values, std::string_view state) {
 }
 
 void PutZip(TFillValues& values, std::string_view zip) {
-    zip = Trim(zip);
+    zip = TrimSpacesTabsAndLineBreaks(zip);
     const std::string digits = Digits(zip);
     const bool usShape = std::all_of(zip.begin(), zip.end(), [](char c) {
         return std::isdigit(static_cast<unsigned char>(c)) != 0 || c == '-' || c == ' ';
@@ -217,7 +209,7 @@ void PutZip(TFillValues& values, std::string_view zip) {
 }
 
 void PutPhone(TFillValues& values, std::string_view phone) {
-    phone = Trim(phone);
+    phone = TrimSpacesTabsAndLineBreaks(phone);
     std::string digits = Digits(phone);
     if (digits.size() == 11 && digits.front() == '1') {
         digits.erase(0, 1);  // the North American country code
@@ -251,7 +243,7 @@ TNameParts SplitName(std::string_view name) {
     std::vector<std::string> given = Words(name);
     std::vector<std::string> family;
     std::vector<std::string> trailing;
-    const std::string_view trimmed = Trim(name);
+    const std::string_view trimmed = TrimSpacesTabsAndLineBreaks(name);
     if (const std::size_t comma = trimmed.find(','); comma != std::string_view::npos) {
         std::vector<std::string> head = Words(trimmed.substr(0, comma));
         std::vector<std::string> tail = Words(trimmed.substr(comma + 1));
@@ -305,7 +297,7 @@ TNameParts SplitName(std::string_view name) {
 }
 
 const TUsState* FindUsState(std::string_view text) {
-    const std::string folded = Folded(Trim(text));
+    const std::string folded = Folded(TrimSpacesTabsAndLineBreaks(text));
     if (folded.empty()) {
         return nullptr;
     }
@@ -327,7 +319,8 @@ TFillValues BuildFillValues(const TSettings& contact, const TLetter& letter) {
     Put(values, "city", contact.City);
     PutState(values, contact.State);
     PutZip(values, contact.ZipCode);
-    PutPhone(values, Trim(contact.UHomeP).empty() ? contact.UWorkP : contact.UHomeP);
+    const bool noHomePhone = TrimSpacesTabsAndLineBreaks(contact.UHomeP).empty();
+    PutPhone(values, noHomePhone ? contact.UWorkP : contact.UHomeP);
 
     std::string email = BareAddress(contact.ReplyTo);
     if (email.empty() && contact.EmailUser.find('@') != std::string::npos) {
@@ -337,7 +330,7 @@ TFillValues BuildFillValues(const TSettings& contact, const TLetter& letter) {
 
     Put(values, "subject", letter.Subject);
     const std::string text = WithLfLineBreaks(letter.Text);
-    if (!Trim(text).empty()) {
+    if (!TrimSpacesTabsAndLineBreaks(text).empty()) {
         values["message"] = {text};
     }
     return values;

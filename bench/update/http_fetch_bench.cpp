@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "support/http_test_servers.h"
 #include "update/http_client.h"
-#include "update/test_servers.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "app/list_files.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
+#include "support/list_files.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,12 +14,13 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/fresh_start.h"
-#include "app/list_files.h"
-#include "controls/fake_dialogs.h"
+#include "banner/advertisement.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
 #include "settings/settings.h"
+#include "support/fake_dialogs.h"
+#include "support/fresh_start.h"
+#include "support/list_files.h"
 
 namespace {
 
@@ -213,10 +215,11 @@ TEST_F(MainWindowTest, ShowingTheWindowRunsTheFirstActivation) {
 
 TEST_F(MainWindowTest, FailedFirstRunRequestKeepsFirstRunAndSkipsTheRest) {
     int requests = 0;
-    auto frmMain = Start(Palette256, [&](const qv::TProxyConfig& proxy) {
+    auto frmMain = Start(Palette256, [&](qv::THttpClient&, const qv::TProxyConfig& proxy,
+                                         std::function<void(bool)> done) {
         ++requests;
         EXPECT_FALSE(proxy.UseProxy);
-        return false;
+        done(false);
     });
     ASSERT_TRUE(FirstRun);
     frmMain->FormActivate();
@@ -228,12 +231,13 @@ TEST_F(MainWindowTest, FailedFirstRunRequestKeepsFirstRunAndSkipsTheRest) {
 
 TEST_F(MainWindowTest, FirstRunRequestThenLowColourWarningOnceOnly) {
     int requests = 0;
-    TFirstRunRequest request = [&](const qv::TProxyConfig& proxy) {
+    TFirstRunRequest request = [&](qv::THttpClient&, const qv::TProxyConfig& proxy,
+                                   std::function<void(bool)> done) {
         ++requests;
         EXPECT_TRUE(proxy.UseProxy);
         EXPECT_EQ(proxy.Host, "proxy.example");
         EXPECT_EQ(proxy.Port, 3128);
-        return true;
+        done(true);
     };
     auto frmMain = Start(Palette256, request);
     // As the user leaves them in the connection settings window.
@@ -268,6 +272,9 @@ TEST_F(MainWindowTest, BannerStripLogoAndAddressBoxSizes) {
     frmMain->show();
     EXPECT_EQ(frmMain->Panel5->width(), 469);
     EXPECT_EQ(frmMain->Panel2->height(), 62);
+    // No advertising library: the banner stays an empty area of its size.
+    EXPECT_FALSE(frmMain->Adimage1->StartedOkay());
+    EXPECT_EQ(frmMain->Adimage1->geometry(), QRect(0, 0, 468, 60));
     ASSERT_FALSE(frmMain->Image1->pixmap().isNull());
     const int logoHeight = frmMain->Image1->height();
     EXPECT_EQ(frmMain->Image1->y(), 31 - RoundHalfEven(logoHeight / 2.0));
@@ -279,6 +286,27 @@ TEST_F(MainWindowTest, BannerStripLogoAndAddressBoxSizes) {
     frmMain->resize(500, 500);
     QApplication::processEvents();
     EXPECT_EQ(frmMain->txtURL->width(), frmMain->pnlURL->width() - 20);
+}
+
+TEST_F(MainWindowTest, BannerStartsTheAdvertisingLibraryFromTheProgramFolder) {
+    const QString library = QDir(Program.path()).filePath(TAdvertisement::LibraryName);
+    ASSERT_TRUE(QFile::copy(QV_ADIMAGE_STAND_IN, library));
+    auto frmMain = Start();
+    EXPECT_TRUE(frmMain->Adimage1->StartedOkay());
+    EXPECT_EQ(frmMain->Adimage1->geometry(), QRect(0, 0, 468, 60));
+    EXPECT_EQ(frmMain->Adimage1->Companion(), nullptr);
+
+    void* standIn = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(standIn, nullptr);
+    const auto calls = reinterpret_cast<const char* (*)()>(dlsym(standIn, "StandInCalls"));
+    ASSERT_NE(calls, nullptr);
+    EXPECT_EQ(std::string(calls()),
+              "Initialize " + std::to_string(frmMain->Adimage1->winId()) +
+                  " 242 0 1 0\nStartMessaging 242\n");
+    dlclose(standIn);
+    frmMain->show();
+    QApplication::processEvents();
+    EXPECT_EQ(frmMain->Panel5->width(), 469);
 }
 
 TEST_F(MainWindowTest, RefusedSettingsWriteIsShownAndTheWindowStillWorks) {

@@ -7,10 +7,10 @@
 #include "compress/archive_errors.h"
 #include "compress/bit_writer.h"
 #include "compress/codec_state.h"
-#include "compress/compress_test_support.h"
 #include "compress/compressors.h"
 #include "compress/lh5_decoder.h"
 #include "compress/lzh_decoder.h"
+#include "support/archive_support.h"
 
 namespace qv::compress::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "lists/test_support.h"
+#include "support/list_readers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lists/test_support.h"
+#include "support/list_readers.h"
 
 namespace {
 

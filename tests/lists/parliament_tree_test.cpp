@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "lists/test_support.h"
+#include "support/list_readers.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "fake_net.h"
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
+#include "support/fake_net.h"
 
 namespace qv {
 namespace {

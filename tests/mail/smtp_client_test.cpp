@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "fake_net.h"
 #include "mail/net_errors.h"
 #include "mail/smtp_client.h"
-#include "mail/smtp_test_server.h"
+#include "support/fake_net.h"
+#include "support/smtp_test_server.h"
 
 namespace qv {
 namespace {
@@ -173,7 +173,7 @@ TEST_F(SmtpClientTest, WireTextOfAPlainMessage) {
 }
 
 TEST_F(SmtpClientTest, WireTextOfAMessageWithAttachments) {
-    test::TempFolder folder;
+    TTempFolder folder;
     std::string path = (folder.Path() / "letter.txt").string();
     std::ofstream(path, std::ios::binary) << "Hi";
     ConnectQuietly();
@@ -365,10 +365,10 @@ TEST_F(SmtpClientTest, ReceiveBufferFollowsLongLinesAndShrinksBack) {
 }
 
 TEST(SocketErrorTest, TextsAndCodeMapping) {
-    EXPECT_EQ(SocketErrorText(10035), "Operation would block. ");
-    EXPECT_EQ(SocketErrorText(10066), "Directory not empty");
-    EXPECT_EQ(SocketErrorText(11004), "Valid name, no data record (check DNS setup).");
-    EXPECT_EQ(SocketErrorText(12345), "");
+    EXPECT_EQ(SmtpSocketErrorText(10035), "Operation would block. ");
+    EXPECT_EQ(SmtpSocketErrorText(10066), "Directory not empty");
+    EXPECT_EQ(SmtpSocketErrorText(11004), "Valid name, no data record (check DNS setup).");
+    EXPECT_EQ(SmtpSocketErrorText(12345), "");
     EXPECT_EQ(WinsockCodeFromErrno(ECONNREFUSED), 10061);
     EXPECT_EQ(WinsockCodeFromErrno(ETIMEDOUT), 10060);
     EXPECT_EQ(WinsockCodeFromResolver(EAI_NONAME), 11001);

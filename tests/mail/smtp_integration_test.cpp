@@ -8,7 +8,7 @@
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/smtp_client.h"
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 namespace qv {
 namespace {
@@ -30,7 +30,7 @@ class SmtpIntegrationTest : public ::testing::Test {
 
 TEST_F(SmtpIntegrationTest, MessageWithAttachmentsArrivesIntact) {
     Start();
-    test::TempFolder files;
+    TTempFolder files;
     std::string binary(100000, '\0');
     std::mt19937 random(7);
     for (char& c : binary) {

@@ -118,7 +118,7 @@ TEST_F(SentMessageTest, ExportWritesTheTextOrReportsWhyNotLeavingTheTargetAlone)
         EXPECT_EQ(ExportFileName(m), row.Name);
     }
 
-    TSentTempFolder folder;
+    TTempFolder folder;
     const std::string target = folder.Path("budget.txt");
     ExportMessage(FailedSplitSend(), target);
     EXPECT_EQ(ReadFile(target), MessageText(FailedSplitSend()));
@@ -127,7 +127,7 @@ TEST_F(SentMessageTest, ExportWritesTheTextOrReportsWhyNotLeavingTheTargetAlone)
     std::filesystem::create_directory(blocked);
     EXPECT_THROW(ExportMessage(FailedSplitSend(), blocked), ESentExportError);
     EXPECT_TRUE(std::filesystem::is_directory(blocked));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path("")),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
               2);  // no temporary file left behind
 }

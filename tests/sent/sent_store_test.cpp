@@ -28,7 +28,7 @@ void RawExec(const std::string& path, const std::string& sql) {
 }
 
 TEST(SentStoreTest, RecordsASplitSendWithEachTransactionsRecipientsAndReply) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     const std::string path = folder.Path("data/quorvane/sent.sqlite");
     std::int64_t id = 0;
     {
@@ -81,7 +81,7 @@ TEST(SentStoreTest, AFailedSendRecordsHowFarItGot) {
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
-        TSentTempFolder folder;
+        TTempFolder folder;
         TSentStore store(folder.Path("sent.sqlite"));
         TSendRecord record(&store);
         record.Begin(SplitStart(1700000000));
@@ -106,7 +106,7 @@ TEST(SentStoreTest, AFailedSendRecordsHowFarItGot) {
 }
 
 TEST(SentStoreTest, SearchesRecipientsSubjectAndTextNewestFirst) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     TSentStore store(folder.Path("sent.sqlite"));
     TMailStart older = SplitStart(1000);
     TMailStart newer = SplitStart(2000);
@@ -160,7 +160,7 @@ TEST(SentStoreTest, SearchesRecipientsSubjectAndTextNewestFirst) {
 // A writer killed at any moment leaves the record it had before its last
 // change: every action written has all of its transactions and recipients.
 TEST(SentStoreTest, AWriterKilledMidTransactionLeavesTheRecordConsistent) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     const std::string path = folder.Path("sent.sqlite");
     { TSentStore create(path); }
     int ready[2];
@@ -226,7 +226,7 @@ TEST(SentStoreTest, ADamagedFileIsSetAsideUnderANewNameAndAFreshRecordStarted) {
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Name);
-        TSentTempFolder folder;
+        TTempFolder folder;
         const std::string path = folder.Path("sent.sqlite");
         {
             TSentStore store(path);
@@ -251,7 +251,7 @@ TEST(SentStoreTest, ADamagedFileIsSetAsideUnderANewNameAndAFreshRecordStarted) {
 }
 
 TEST(SentStoreTest, OpeningReportsWhatItCannotUseAndChangesNothing) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     const std::string inPlace = folder.Path("folder/sent.sqlite");
     fs::create_directories(inPlace);
     try {
@@ -267,12 +267,12 @@ TEST(SentStoreTest, OpeningReportsWhatItCannotUseAndChangesNothing) {
     { TSentStore create(newer); }
     RawExec(newer, "PRAGMA user_version = 99");
     EXPECT_THROW(TSentStore{newer}, ESentOpenError);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path("")), fs::directory_iterator()),
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
               2) << "nothing set aside";
 }
 
 TEST(SentStoreTest, AFailedWriteIsReportedAfterwardsAndNeverRaisedIntoTheSend) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     const std::string path = folder.Path("sent.sqlite");
     TSentStore store(path);
     TSendRecord record(&store);

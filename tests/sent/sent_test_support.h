@@ -1,39 +1,12 @@
 // Shared pieces of the tests of the record of sent messages.
 #pragma once
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 
 #include "sent/sent_store.h"
-
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes.
-class TSentTempFolder {
-  public:
-    TSentTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvsent-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        path_ = pattern;
-    }
-    ~TSentTempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TSentTempFolder(const TSentTempFolder&) = delete;
-    TSentTempFolder& operator=(const TSentTempFolder&) = delete;
-
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
+#include "support/temp_folder.h"
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

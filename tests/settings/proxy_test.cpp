@@ -6,7 +6,7 @@
 #include <string>
 
 #include "settings/settings.h"
-#include "settings/settings_fixture.h"
+#include "support/settings_fixture.h"
 
 namespace {
 

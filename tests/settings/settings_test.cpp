@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "settings/settings_fixture.h"
+#include "support/settings_fixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/settings_fixture.h"
+#include "support/settings_fixture.h"
 
 namespace {
 

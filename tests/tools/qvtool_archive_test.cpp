@@ -11,6 +11,8 @@
 #include <random>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -23,20 +25,8 @@ struct TResult {
 
 class QvtoolArchiveTest : public ::testing::Test {
   protected:
-    QvtoolArchiveTest() {
-        std::string pattern = (fs::temp_directory_path() / "qvtoolarcXXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        dir_ = pattern;
-    }
-    ~QvtoolArchiveTest() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
     TResult Run(const std::string& arguments) {
-        const fs::path errFile = dir_ / "stderr.txt";
+        const fs::path errFile = dir_.Path() / "stderr.txt";
         const std::string command =
             std::string(QVTOOL_PATH) + " " + arguments + " 2>'" + errFile.string() + "'";
         TResult result;
@@ -51,7 +41,7 @@ class QvtoolArchiveTest : public ::testing::Test {
         return result;
     }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return dir_.Path(name); }
     static std::string Read(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -60,7 +50,7 @@ class QvtoolArchiveTest : public ::testing::Test {
         std::ofstream(path, std::ios::binary) << data;
     }
 
-    fs::path dir_;
+    TTempFolder dir_;
 };
 
 TEST_F(QvtoolArchiveTest, PackThenExpandEveryMethod) {

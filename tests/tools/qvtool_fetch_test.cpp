@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 
 namespace {
 
@@ -87,6 +87,10 @@ TEST_F(QvtoolFetchTest, FailuresPrintTheExceptionAndKeepAnExistingFile) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
     EXPECT_TRUE(QFileInfo(out.filePath("taken")).isDir());
+
+    // The HTTP client's text for the socket error, not the SMTP client's.
+    run = Qvtool({QString("http://127.0.0.1:%1/").arg(qvtest::FreeLoopbackPort())});
+    EXPECT_EQ(run.err, "EHttpException: 404 Connection refused (Error #10061)\n");
 
     EXPECT_EQ(Qvtool({"--proxy"}).exitCode, 2);
 }

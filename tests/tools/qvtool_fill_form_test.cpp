@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "mail/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 extern char** environ;
 
@@ -18,7 +18,6 @@ namespace {
 
 using qv::test::ReadFileBytes;
 using qv::test::SmtpTestServer;
-using qv::test::TempFolder;
 
 struct ToolRun {
     int exitCode = -1;
@@ -27,7 +26,7 @@ struct ToolRun {
 };
 
 ToolRun RunSend(const std::vector<std::string>& sendArgs) {
-    TempFolder folder;
+    TTempFolder folder;
     std::string outPath = (folder.Path() / "out").string();
     std::string errPath = (folder.Path() / "err").string();
     std::vector<std::string> args = {QVTOOL_PATH, "send"};
@@ -88,7 +87,7 @@ TEST_F(QvtoolSendTest, SplitsAtTheMaximumAndReportsEachTransaction) {
 }
 
 TEST_F(QvtoolSendTest, HiddenSenderWithBodyFileAndAttachment) {
-    TempFolder files;
+    TTempFolder files;
     std::string body = (files.Path() / "letter.txt").string();
     std::string attachment = (files.Path() / "petition.bin").string();
     std::ofstream(body, std::ios::binary) << "Dear Senator,\n.\nJo\n";
@@ -137,7 +136,7 @@ TEST_F(QvtoolSendTest, FailuresPrintClassAndMessageAndExitOne) {
                   .exitCode,
               2);
     // A folder opens like a file and fails only when read.
-    TempFolder folder;
+    TTempFolder folder;
     run = RunSend({"--server", server.Address(), "--from", "a@b", "--to", "<a@house.example>",
                    "--body-file", folder.Path().string()});
     EXPECT_EQ(run.exitCode, 2);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "update/fetch_result.h"
+#include "support/fetch_result.h"
 #include "update/http_client.h"
 #include "update/split_url.h"
 
@@ -417,10 +417,10 @@ TEST_F(HttpClientTest, ConnectionFailuresGiveStatus404WithTheSocketErrorText) {
     EXPECT_EQ(FetchResult(), std::make_pair(404, std::string("Connection refused (Error #10061)")));
     Spin();
     EXPECT_EQ(doneError, 10061);
-    EXPECT_EQ(SocketErrorText(0), "No Error");
-    EXPECT_EQ(SocketErrorText(10058), "Can't send after socket shutdown");
-    EXPECT_EQ(SocketErrorText(11004), "No Data");
-    EXPECT_EQ(SocketErrorText(10000), "Not a WinSock error");
+    EXPECT_EQ(HttpSocketErrorText(0), "No Error");
+    EXPECT_EQ(HttpSocketErrorText(10058), "Can't send after socket shutdown");
+    EXPECT_EQ(HttpSocketErrorText(11004), "No Data");
+    EXPECT_EQ(HttpSocketErrorText(10000), "Not a WinSock error");
 }
 
 TEST_F(HttpClientTest, StatesRunInOrderAndReadyReportsRequestDone) {

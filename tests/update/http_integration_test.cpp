@@ -2,19 +2,21 @@
 // tinyproxy on loopback.
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
-#include "update/fetch_result.h"
+#include "support/fetch_result.h"
+#include "support/http_test_servers.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
 #include "update/servers.h"
-#include "update/test_servers.h"
 
 namespace qv {
 namespace {
@@ -47,6 +49,25 @@ class HttpIntegrationTest : public ::testing::Test {
 
     std::pair<int, std::string> FetchResult() { return qvtest::FetchResult(client); }
 };
+
+// Sends the first-run request on a client of its own and waits for its end.
+bool SendFirstRunRequestAndWait(const TProxyConfig& proxy,
+                                std::chrono::milliseconds timeout = kFirstRunTimeout) {
+    THttpClient client;
+    std::optional<bool> sent;
+    QEventLoop loop;
+    SendFirstRunRequest(
+        client, proxy,
+        [&](bool answered) {
+            sent = answered;
+            loop.quit();
+        },
+        timeout);
+    if (!sent) {
+        loop.exec();
+    }
+    return *sent;
+}
 
 bool SameFiles(const std::string& a, const std::string& b) {
     std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
@@ -209,17 +230,17 @@ TEST_F(HttpIntegrationTest, FirstRunRequestGoesThroughTheProxyWithCredentialsOnl
     };
     std::string url = std::string("http://") + servers::kSecondHost + servers::kFirstRunPath;
 
-    EXPECT_TRUE(SendFirstRunRequest({true, "127.0.0.1", server.Port(), true, "u", "p"}));
+    EXPECT_TRUE(SendFirstRunRequestAndWait({true, "127.0.0.1", server.Port(), true, "u", "p"}));
     std::string head = lastRequest();
     EXPECT_EQ(head.rfind("GET " + url + " HTTP/1.0\r\n", 0), 0u) << head;
     EXPECT_NE(head.find("Proxy-Authorization: Basic dTpw\r\n"), std::string::npos) << head;
     EXPECT_NE(head.find("User-Agent: Mozilla/3.0 (compatible)\r\n"), std::string::npos) << head;
 
-    EXPECT_TRUE(SendFirstRunRequest({true, "127.0.0.1", server.Port(), false, "u", "p"}));
+    EXPECT_TRUE(SendFirstRunRequestAndWait({true, "127.0.0.1", server.Port(), false, "u", "p"}));
     EXPECT_EQ(lastRequest().find("Proxy-Authorization"), std::string::npos);
 
     EXPECT_FALSE(
-        SendFirstRunRequest({true, "127.0.0.1", qvtest::FreeLoopbackPort(), false, "", ""}));
+        SendFirstRunRequestAndWait({true, "127.0.0.1", qvtest::FreeLoopbackPort(), false, "", ""}));
 }
 
 TEST_F(HttpIntegrationTest, FirstRunRequestGivesUpOnAProxyThatNeverAnswers) {
@@ -232,8 +253,8 @@ TEST_F(HttpIntegrationTest, FirstRunRequestGivesUpOnAProxyThatNeverAnswers) {
         }
     });
 
-    EXPECT_FALSE(SendFirstRunRequestWithin({true, "127.0.0.1", silent.serverPort(), false, "", ""},
-                                           std::chrono::milliseconds(300)));
+    EXPECT_FALSE(SendFirstRunRequestAndWait({true, "127.0.0.1", silent.serverPort(), false, "", ""},
+                                            std::chrono::milliseconds(300)));
     EXPECT_EQ(held.size(), 1u);
 }
 

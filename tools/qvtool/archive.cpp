@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/pending_file.h"
 #include "commands.h"
 #include "compress/archive_errors.h"
 #include "compress/archive_writer.h"
 #include "compress/archiver.h"
-#include "compress/pending_file.h"
 
 namespace qvtool {
 
@@ -58,9 +58,13 @@ void FileStamp(const std::string& path, std::uint32_t& dosTime, std::int16_t& at
 // Writes the archive beside its place and moves it there once complete, so
 // a failed write leaves no partial archive and any old one untouched.
 void WriteArchive(const TArchiveWriter& writer, const std::string& archive) {
-    TPendingFile out(archive);
-    writer.Write(out.Stream());
-    out.Commit();
+    try {
+        qv::TPendingFile out(archive);
+        writer.Write(out.Stream());
+        out.Commit();
+    } catch (const qv::EPendingFileError& e) {
+        RaiseOutputFileError(e, archive);
+    }
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "arguments.h"
 #include "commands.h"
-#include "compress/pending_file.h"
+#include "base/pending_file.h"
 #include "update/http_client.h"
 
 namespace qvtool {
@@ -37,7 +37,7 @@ std::optional<FetchOptions> ParseFetchArgs(const Args& args) {
 }
 
 // Commits the pending output file; false when it could not be completed.
-bool CommitOutput(qv::compress::TPendingFile& file) {
+bool CommitOutput(qv::TPendingFile& file) {
     try {
         file.Commit();
         return true;
@@ -99,7 +99,7 @@ int RunFetch(const Args& args) {
 
     // With -o the body goes to a file beside FILE, which replaces FILE only
     // when the whole document has arrived.
-    std::optional<qv::compress::TPendingFile> file;
+    std::optional<qv::TPendingFile> file;
     if (!options->output.empty()) {
         try {
             file.emplace(options->output);

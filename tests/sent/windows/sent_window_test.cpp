@@ -12,7 +12,7 @@
 #include <fstream>
 #include <optional>
 
-#include "controls/fake_dialogs.h"
+#include "support/fake_dialogs.h"
 #include "sent/sent_records.h"
 #include "sent/sent_store.h"
 #include "sent/sent_test_support.h"
@@ -29,7 +29,7 @@ QStringList Column(const QTreeWidget& list, int column) {
 }
 
 TEST(SentWindowTest, SearchReadSendAgainAndExportFromTheKeyboard) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     TSentStore store(folder.Path("sent.sqlite"));
     const std::int64_t split = store.BeginMail(SplitStart(1000));
     store.TransactionSent(split, 1, "250 Ok");
@@ -96,7 +96,7 @@ TEST(SentWindowTest, SearchReadSendAgainAndExportFromTheKeyboard) {
 }
 
 TEST(SentWindowTest, OpeningTellsWhyTheRecordCannotBeUsedOrWasSetAside) {
-    TSentTempFolder folder;
+    TTempFolder folder;
     QWidget main;
     TFakeDialogs dialogs;
 

@@ -9,7 +9,7 @@
 #include <QWebEngineProfile>
 #include <optional>
 
-#include "update/test_servers.h"
+#include "support/http_test_servers.h"
 
 namespace {
 

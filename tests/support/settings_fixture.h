@@ -28,6 +28,7 @@
 #include "settings/environment.h"
 #include "settings/settings.h"
 #include "settings/short_date.h"
+#include "support/temp_folder.h"
 
 namespace testing {
 
@@ -42,10 +43,7 @@ inline constexpr std::chrono::year_month_day kFixedToday = std::chrono::year_mon
 class SettingsFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "qv_settings_test_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        root_ = tmpl;
+        root_ = folder_.emplace().Path().string();
         if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
             saved_xdg_ = old;
         }
@@ -72,8 +70,7 @@ class SettingsFixture : public ::testing::Test {
         } else {
             ::unsetenv("XDG_CONFIG_HOME");
         }
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
+        folder_.reset();
     }
 
     std::string ConfigHome() const { return root_ + "/config"; }
@@ -125,6 +122,7 @@ class SettingsFixture : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    std::optional<TTempFolder> folder_;
     std::string root_;
     std::map<std::string, std::string> env_;
     std::optional<std::string> saved_xdg_;

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "app/app_state.h"
-#include "app/list_files.h"
 #include "app/main_window.h"
-#include "controls/fake_dialogs.h"
+#include "support/fake_dialogs.h"
+#include "support/list_files.h"
 
 // A fixture whose tests start the program afresh: their own settings folder
 // (so the first start is a first run), their own program folder holding

@@ -8,26 +8,11 @@
 #include <vector>
 
 #include "compress/archive_format.h"
+#include "support/temp_folder.h"
 
 namespace qv::compress::testing {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A fresh folder under the system's temporary folder, removed with its
-// contents at the end of the scope.
-class TTempDir {
-  public:
-    TTempDir();
-    ~TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-    // The folder as a string with a final "/".
-    std::string Folder() const { return path_.string() + "/"; }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // "41 94 05" -> {0x41, 0x94, 0x05}; blanks are ignored.
 Bytes FromHex(const std::string& hex);

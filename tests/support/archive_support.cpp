@@ -1,4 +1,4 @@
-#include "compress/compress_test_support.h"
+#include "support/archive_support.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -11,20 +11,6 @@
 #include "compress/codec_state.h"
 
 namespace qv::compress::testing {
-
-TTempDir::TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qvarchiveXXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TTempDir::~TTempDir() {
-    std::error_code ec;
-    // Read-only files are restored by some tests; make sure they can go.
-    std::filesystem::remove_all(path_, ec);
-}
 
 Bytes FromHex(const std::string& hex) {
     Bytes out;

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace qv::test {
 
 inline std::string ReadFileBytes(const std::filesystem::path& path) {
@@ -26,23 +28,6 @@ inline std::string EnvOr(const char* name, const char* fallback) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : fallback;
 }
-
-// A fresh folder under the system's temporary folder, removed on destruction.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qvmailXXXXXX").string();
-        FPath = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    const std::filesystem::path& Path() const { return FPath; }
-
-  private:
-    std::filesystem::path FPath;
-};
 
 class SmtpTestServer {
   public:
@@ -122,7 +107,7 @@ class SmtpTestServer {
   private:
     std::filesystem::path File(const std::string& name) const { return FFolder.Path() / name; }
 
-    TempFolder FFolder;
+    TTempFolder FFolder;
     pid_t FPid = -1;
     int FPort = 0;
 };

@@ -1,0 +1,60 @@
+#include "base/socket_errors.h"
+
+#include <netdb.h>
+#include <cerrno>
+#include <utility>
+
+namespace qv {
+
+namespace {
+
+// EPIPE means the peer has gone; it reads best as a reset connection.
+constexpr std::pair<int, int> kErrnoCodes[] = {
+    {EINTR, 10004},        {EBADF, 10009},           {EACCES, 10013},
+    {EPERM, 10013},        {EFAULT, 10014},          {EINVAL, 10022},
+    {EMFILE, 10024},       {ENFILE, 10024},          {EWOULDBLOCK, 10035},
+    {EINPROGRESS, 10036},  {EALREADY, 10037},        {ENOTSOCK, 10038},
+    {EDESTADDRREQ, 10039}, {EMSGSIZE, 10040},        {EPROTOTYPE, 10041},
+    {ENOPROTOOPT, 10042},  {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044},
+    {EOPNOTSUPP, 10045},   {EPFNOSUPPORT, 10046},    {EAFNOSUPPORT, 10047},
+    {EADDRINUSE, 10048},   {EADDRNOTAVAIL, 10049},   {ENETDOWN, 10050},
+    {ENETUNREACH, 10051},  {ENETRESET, 10052},       {ECONNABORTED, 10053},
+    {ECONNRESET, 10054},   {EPIPE, 10054},           {ENOBUFS, 10055},
+    {ENOMEM, 10055},       {EISCONN, 10056},         {ENOTCONN, 10057},
+    {ESHUTDOWN, 10058},    {ETOOMANYREFS, 10059},    {ETIMEDOUT, 10060},
+    {ECONNREFUSED, 10061}, {ELOOP, 10062},           {ENAMETOOLONG, 10063},
+    {EHOSTDOWN, 10064},    {EHOSTUNREACH, 10065},    {ENOTEMPTY, 10066},
+    {EUSERS, 10068},       {EDQUOT, 10069},          {ESTALE, 10070},
+    {EREMOTE, 10071},
+};
+
+}  // namespace
+
+int WinsockCodeFromErrno(int err) {
+    for (const auto& [posix, winsock] : kErrnoCodes) {
+        if (posix == err) {
+            return winsock;
+        }
+    }
+    return err;
+}
+
+int WinsockCodeFromResolver(int eaiError) {
+    switch (eaiError) {
+        case EAI_NONAME:
+            return sockerr::kHostNotFound;
+        case EAI_AGAIN:
+            return sockerr::kTryAgain;
+        case EAI_NODATA:
+        case EAI_ADDRFAMILY:
+            return sockerr::kNoData;
+        case EAI_MEMORY:
+            return sockerr::kNoBufferSpace;
+        case EAI_SYSTEM:
+            return WinsockCodeFromErrno(errno);
+        default:
+            return sockerr::kNoRecovery;
+    }
+}
+
+}  // namespace qv

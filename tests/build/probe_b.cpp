@@ -1,0 +1,3 @@
+int qv_duplicate_probe() {
+    return 2;
+}
