@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "webforms/form_walk.h"
+
 namespace qv::sent {
 
 namespace {
@@ -99,20 +101,35 @@ void TWebFormRecord::Begin(const TWebFormStart& start) noexcept {
     Try([&] { id_ = store_->BeginWebForms(start); });
 }
 
-void TWebFormRecord::Official(const TFormOfficial& official) noexcept {
-    Try([&] {
-        if (id_ != 0) {
-            store_->AddOfficial(id_, official);
-        }
-    });
-}
-
-void TWebFormRecord::Ended() noexcept {
-    Try([&] {
-        if (id_ != 0) {
-            store_->WebFormsEnded(id_);
-        }
-    });
+void TWebFormRecord::Follow(const webforms::TFormWalk& walk,
+                            const webforms::TWalkMarks& marks) noexcept {
+    using webforms::TWalkMark;
+    if (ended_) {
+        return;
+    }
+    // A stopped walk stays at the official it was stopped at.
+    const bool stopped = !walk.Active() && walk.Position() < walk.Count();
+    const std::size_t reached = walk.Position() + (stopped ? 1 : 0);
+    for (; recorded_ < reached && recorded_ < walk.Count(); ++recorded_) {
+        const webforms::TWalkStop& stop = walk.Stops()[recorded_];
+        const TWalkMark mark = marks.Mark(stop.Key);
+        const TFormOutcome outcome = mark == TWalkMark::Skipped   ? TFormOutcome::Skipped
+                                     : mark == TWalkMark::Stopped ? TFormOutcome::Stopped
+                                                                  : TFormOutcome::Filled;
+        Try([&] {
+            if (id_ != 0) {
+                store_->AddOfficial(id_, {stop.Title, stop.Url, outcome});
+            }
+        });
+    }
+    if (!walk.Active()) {
+        ended_ = true;
+        Try([&] {
+            if (id_ != 0) {
+                store_->WebFormsEnded(id_);
+            }
+        });
+    }
 }
 
 }  // namespace qv::sent

@@ -12,6 +12,11 @@
 #include "sent/sent_message.h"
 #include "sent/sent_store.h"
 
+namespace qv::webforms {
+class TFormWalk;
+class TWalkMarks;
+}  // namespace qv::webforms
+
 namespace qv::sent {
 
 // The record of one mail action. Begin runs before the first network step;
@@ -52,15 +57,19 @@ class TSendRecord {
     std::string problem_;
 };
 
-// The record of one walk through officials' web forms. Not thread-safe: the
-// walk runs on the user-interface thread. Same rules for `store` as above.
+// The record of one walk through officials' web forms. The Web Forms
+// window calls Begin when the user starts a walk and Follow each time the
+// walk moves (the walker's Moved signal). Not thread-safe: the walk runs on
+// the user-interface thread. Same rules for `store` as above.
 class TWebFormRecord {
   public:
     explicit TWebFormRecord(TSentStore* store) : store_(store) {}
 
     void Begin(const TWebFormStart& start) noexcept;
-    void Official(const TFormOfficial& official) noexcept;
-    void Ended() noexcept;
+    // Records each official the walk went past (filled or skipped) or
+    // stopped at since the last call, with the mark in `marks`, and the end
+    // of the walk once it is over.
+    void Follow(const webforms::TFormWalk& walk, const webforms::TWalkMarks& marks) noexcept;
 
     std::string Problem() const { return problem_; }
 
@@ -70,6 +79,8 @@ class TWebFormRecord {
 
     TSentStore* store_;
     std::int64_t id_ = 0;
+    std::size_t recorded_ = 0;  // stops of the walk recorded so far
+    bool ended_ = false;
     std::string problem_;
 };
 

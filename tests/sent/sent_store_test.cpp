@@ -12,6 +12,7 @@
 #include "sent/send_record.h"
 #include "sent/sent_errors.h"
 #include "sent_test_support.h"
+#include "webforms/form_walk.h"
 
 namespace {
 
@@ -155,6 +156,57 @@ TEST(SentStoreTest, SearchesRecipientsSubjectAndTextNewestFirst) {
     EXPECT_EQ(split.Recipients, "<a@senate.example>, <b@house.example>, <c@x.example>");
     EXPECT_EQ(split.RecipientCount, 4u);
     EXPECT_EQ(ResultText(split), "Unfinished");
+}
+
+TEST(SentStoreTest, AWebFormWalkRecordsEachOfficialAsFilledSkippedOrStopped) {
+    using qv::webforms::TFormWalk;
+    const struct {
+        const char* Name;
+        std::vector<void (TFormWalk::*)()> Steps;
+        std::vector<TFormOutcome> Outcomes;
+    } rows[] = {
+        {"next, skip, stop", {&TFormWalk::Next, &TFormWalk::Skip, &TFormWalk::Stop},
+         {TFormOutcome::Filled, TFormOutcome::Skipped, TFormOutcome::Stopped}},
+        {"through to the end",
+         {&TFormWalk::Next, &TFormWalk::Skip, &TFormWalk::Next, &TFormWalk::Next},
+         {TFormOutcome::Filled, TFormOutcome::Skipped, TFormOutcome::Filled,
+          TFormOutcome::Filled}},
+        {"stopped at once", {&TFormWalk::Stop}, {TFormOutcome::Stopped}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TTempFolder folder;
+        TSentStore store(folder.Path("sent.sqlite"));
+        qv::webforms::TWalkMarks marks;
+        marks.SetMark("h/2", qv::webforms::TWalkMark::Skipped);  // from an earlier walk
+        TFormWalk walk({{"s/1", "Sen. Ann A", "https://a.example/contact"},
+                        {"h/2", "Rep. Bo B", "https://b.example/contact"},
+                        {"h/3", "Rep. Cy C", "https://c.example/contact"},
+                        {"h/4", "Rep. Di D", "https://d.example/contact"}},
+                       marks);
+        TWebFormRecord record(&store);
+        record.Begin({1700000000, "me@example.org", "Roads", "Fix the roads."});
+        record.Follow(walk, marks);
+        EXPECT_EQ(store.Search("").at(0).State, TSendState::Sending);
+        for (auto step : row.Steps) {
+            (walk.*step)();
+            record.Follow(walk, marks);
+        }
+        record.Follow(walk, marks);  // a second signal records nothing twice
+        EXPECT_EQ(record.Problem(), "");
+
+        const TSentMessage m = store.Read(store.Search("").at(0).Id);
+        EXPECT_EQ(m.Kind, TMessageKind::WebForms);
+        EXPECT_EQ(m.State, TSendState::Sent);
+        EXPECT_EQ(m.Body, "Fix the roads.");
+        std::vector<TFormOutcome> outcomes;
+        for (const TFormOfficial& official : m.Officials) {
+            outcomes.push_back(official.Outcome);
+        }
+        EXPECT_EQ(outcomes, row.Outcomes);
+        EXPECT_EQ(m.Officials.at(0), (TFormOfficial{"Sen. Ann A", "https://a.example/contact",
+                                                    row.Outcomes[0]}));
+    }
 }
 
 // A writer killed at any moment leaves the record it had before its last
