@@ -36,8 +36,10 @@ class TApplication : public QApplication {
 };
 
 // The list update window, created once here, starts the automatic update
-// check; it arrives with the list updater.
-void CreateUpdateWindow(TfrmMain&) {}
+// check; it stays hidden unless the server has newer lists.
+void CreateUpdateWindow(TfrmMain& frmMain) {
+    frmMain.CreateUpdateWindow();
+}
 
 }  // namespace
 

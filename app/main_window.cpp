@@ -28,6 +28,7 @@
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
 #include "update/http_client.h"
+#include "update/windows/update_window.h"
 
 namespace {
 
@@ -66,6 +67,10 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenI
     CreateControls();
     CreateMenus();
     FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    delete frmUpdate;
 }
 
 void TfrmMain::CreateControls() {
@@ -207,6 +212,7 @@ void TfrmMain::CreateMenus() {
     ConnectionSettings1 = options->addAction("&Connection Settings...");
     GridColors1 = options->addAction("&Grid Colors...");
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
+    connect(CheckForListUpdates1, &QAction::triggered, this, &TfrmMain::CheckForListUpdates1Click);
     options->addSeparator();
     UseExternalEmail1 = options->addAction("Use &external Email Program For Links");
     UseExternalEmail1->setCheckable(true);
@@ -359,6 +365,17 @@ void TfrmMain::UseExternalEmail1Click() {
     SaveSettingsOrWarn();
 }
 
+void TfrmMain::CheckForListUpdates1Click() {
+    ManualCheck = true;
+    CreateUpdateWindow();
+}
+
+void TfrmMain::CreateUpdateWindow() {
+    if (frmUpdate)
+        frmUpdate->close();
+    frmUpdate = new TfrmUpdate(this, dialogs_, ProgramDirectory);
+}
+
 // What the side-bar items open comes with the list views and the browser.
 void TfrmMain::OutlookBar1ItemClick(int, int) {}
 
@@ -387,6 +404,8 @@ void TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormClose() {
     ParliamentTree.Clear();
+    if (frmUpdate)
+        frmUpdate->close();
     // A first-run request still under way ends here, unanswered, so that
     // nothing of the first run follows the window's end.
     httpClient_->AbortRequest();

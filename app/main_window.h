@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "app/lifecycle.h"
 #include "app/long_lived_windows.h"
@@ -17,6 +18,7 @@ class QStatusBar;
 class QTreeWidget;
 class TAdvertisement;
 class TSideBar;
+class TfrmUpdate;
 namespace qv {
 class THttpClient;
 }
@@ -54,7 +56,14 @@ class TfrmMain : public QMainWindow {
     TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
+    ~TfrmMain() override;
+
     void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
+
+    // Creates the list update window, which starts its check at once (the
+    // automatic check at start; the manual one once ManualCheck is set). A
+    // previous update window is closed first.
+    void CreateUpdateWindow();
 
     // The first activation's steps; any later call does nothing. The window
     // calls it itself when it is first activated. At the first run the steps
@@ -103,6 +112,8 @@ class TfrmMain : public QMainWindow {
     // right click.
     QMenu* PopupMenu1;
     QAction* GridColors2;
+    // The current list update window; it deletes itself when closed.
+    QPointer<TfrmUpdate> frmUpdate;
 
   protected:
     bool event(QEvent* event) override;
@@ -130,6 +141,7 @@ class TfrmMain : public QMainWindow {
     void ShowConnectionSettings();
 
     void UseExternalEmail1Click();
+    void CheckForListUpdates1Click();
     void OutlookBar1ItemClick(int group, int item);
 
     // Writes the settings file; a refused write is shown as a warning.

@@ -16,6 +16,12 @@ void ConnectWithRetry(TSmtpClient& smtp) {
     try {
         smtp.Connect();
         return;
+    } catch (const ENetCancelled&) {
+        throw;
+    } catch (const ETlsError&) {
+        throw;
+    } catch (const ESmtpNegotiationError&) {
+        throw;
     } catch (const std::exception&) {
         // A session left open by an earlier action fails with "already
         // connected"; the retry below starts a fresh one.
@@ -27,25 +33,32 @@ void ConnectWithRetry(TSmtpClient& smtp) {
     }
     try {
         smtp.Connect();
+    } catch (const ENetCancelled&) {
+        throw;
     } catch (const std::exception&) {
         throw ESmtpConnectFailed(std::current_exception());
     }
 }
 
 void SendGroup(TSmtpClient& smtp, TMailMessage& message, TRecipientGroup group,
-               const std::string& body, IDeliveryObserver* observer) {
-    std::size_t count = group.Count();
+               const std::string& body) {
     message.SetToo(std::move(group.To));
     message.SetCCList(std::move(group.CC));
     message.SetBCCList(std::move(group.BCC));
     message.SetText(body);
     smtp.Send(message);
-    if (observer != nullptr) {
-        observer->TransactionSent(count);
-    }
 }
 
 }  // namespace
+
+std::string ConnectingText(std::string_view host) {
+    return "Connecting to " + std::string(host) + "...";
+}
+
+std::string SendingText(std::size_t number, std::size_t total, std::size_t recipients) {
+    return "Sending transaction " + std::to_string(number) + " of " + std::to_string(total) +
+           " (" + std::to_string(recipients) + " recipients)";
+}
 
 TStringList SplitRecipientField(std::string_view field) {
     TStringList entries;
@@ -134,19 +147,34 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
     message.SetBCCList(all.BCC);
     smtp.CheckMessage(message);
 
-    ConnectWithRetry(smtp);
-
     const int max = std::max(request.MaxRecipients, 1);
     TDeliveryResult result;
-    if (all.Count() < static_cast<std::size_t>(max)) {
-        SendGroup(smtp, message, std::move(all), body, observer);
-        result.Transactions = 1;
-        return result;
+    result.SplitSending = all.Count() >= static_cast<std::size_t>(max);
+    std::vector<TRecipientGroup> groups;
+    if (result.SplitSending) {
+        groups = SplitIntoGroups(all.To, all.CC, all.BCC, max);
+    } else {
+        groups.push_back(std::move(all));
     }
-    result.SplitSending = true;
-    for (TRecipientGroup& group : SplitIntoGroups(all.To, all.CC, all.BCC, max)) {
-        SendGroup(smtp, message, std::move(group), body, observer);
-        ++result.Transactions;
+
+    try {
+        if (observer != nullptr) {
+            observer->Connecting(smtp.Host());
+        }
+        ConnectWithRetry(smtp);
+        for (TRecipientGroup& group : groups) {
+            const std::size_t count = group.Count();
+            if (observer != nullptr) {
+                observer->SendingTransaction(result.Transactions + 1, groups.size(), count);
+            }
+            SendGroup(smtp, message, std::move(group), body);
+            ++result.Transactions;
+            if (observer != nullptr) {
+                observer->TransactionSent(count);
+            }
+        }
+    } catch (const ENetCancelled&) {
+        throw ESendCancelled(result.Transactions, groups.size());
     }
     return result;
 }

@@ -2,7 +2,8 @@
 // connect with one retry, build the body, set the sender headers and deliver
 // in one transaction or in groups of at most the maximum per message. No
 // widgets here: progress goes out through IDeliveryObserver and failures are
-// raised.
+// raised. The window runs it on a worker thread and cancels it with
+// TSmtpClient::Cancel().
 #pragma once
 
 #include <cstddef>
@@ -51,12 +52,24 @@ struct TRecipientGroup {
     std::size_t Count() const { return To.size() + CC.size() + BCC.size(); }
 };
 
+// Progress of a send action, called on the thread that runs it; a window
+// passes the calls on to its own thread.
 class IDeliveryObserver {
   public:
     virtual ~IDeliveryObserver() = default;
+    // Before the connection to host is opened.
+    virtual void Connecting(const std::string& /*host*/) {}
+    // Before transaction number (from 1) of total goes out to recipients.
+    virtual void SendingTransaction(std::size_t /*number*/, std::size_t /*total*/,
+                                    std::size_t /*recipients*/) {}
     // Called after the server accepted a transaction.
     virtual void TransactionSent(std::size_t recipients) = 0;
 };
+
+// The progress texts: "Connecting to HOST..." and
+// "Sending transaction K of N (R recipients)".
+std::string ConnectingText(std::string_view host);
+std::string SendingText(std::size_t number, std::size_t total, std::size_t recipients);
 
 struct TDeliveryResult {
     std::size_t Transactions = 0;
@@ -83,12 +96,15 @@ std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStrin
                                              const TStringList& bcc, int maxPerGroup);
 
 // Runs the send action on smtp and message, both owned by the caller, with
-// smtp's Host and Port already set. Checks the whole message before
-// connecting, so a malformed entry writes no command at all. Raises
-// ESmtpConnectFailed when both connection attempts fail, and whatever the
-// client raises afterwards; transactions completed before a failure stay sent
-// and the session stays open, except after a failure inside the message data,
-// which closes it.
+// smtp's account already set. Checks the whole message before connecting, so
+// a malformed entry writes no command at all. Raises ESmtpConnectFailed when
+// both connection attempts fail; a refused TLS negotiation or login
+// (ETlsError, ESmtpNegotiationError) is raised at once, since trying again
+// would not help. Raises ESendCancelled, with the count of transactions sent,
+// when smtp.Cancel() ends the action, and whatever the client raises
+// otherwise; transactions completed before a failure stay sent and the
+// session stays open, except after a failure inside the message data, which
+// closes it.
 TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
                                const TSendRequest& request, IDeliveryObserver* observer);
 

@@ -74,13 +74,13 @@ std::string SocketErrorMessage(int code) {
 
 }  // namespace
 
-ENetSocketError::ENetSocketError(int code) : ENetException(SocketErrorMessage(code)), FCode(code) {}
+ENetSocketError::ENetSocketError(int code) : ENetException(SocketErrorMessage(code)), code_(code) {}
 
 ESmtpConnectFailed::ESmtpConnectFailed(std::exception_ptr cause)
     : ENetException(
           "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and "
           "verify your Internet connection."),
-      FCause(std::move(cause)) {}
+      cause_(std::move(cause)) {}
 
 std::string SmtpSocketErrorText(int code) {
     for (const TCodeText& entry : kSocketErrorTexts) {

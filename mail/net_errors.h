@@ -4,6 +4,7 @@
 // its fixed message text.
 #pragma once
 
+#include <cstddef>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -23,10 +24,10 @@ class ENetException : public std::runtime_error {
 class ENetSocketError : public ENetException {
   public:
     explicit ENetSocketError(int code);
-    int Code() const noexcept { return FCode; }
+    int Code() const noexcept { return code_; }
 
   private:
-    int FCode;
+    int code_;
 };
 
 // A reply code differs from the one expected; the message is the reply line.
@@ -61,10 +62,99 @@ class ENetInvalidSocket : public ENetException {
 class ESmtpConnectFailed : public ENetException {
   public:
     explicit ESmtpConnectFailed(std::exception_ptr cause);
-    std::exception_ptr Cause() const noexcept { return FCause; }
+    std::exception_ptr Cause() const noexcept { return cause_; }
 
   private:
-    std::exception_ptr FCause;
+    std::exception_ptr cause_;
+};
+
+// The operation was ended from another thread through TNetCancel; the
+// connection is closed.
+class ENetCancelled : public ENetException {
+  public:
+    ENetCancelled() : ENetException("The connection was closed on request.") {}
+};
+
+// The TLS negotiation with host, or the TLS stream after it, failed; reason is
+// the TLS library's own short text.
+class ETlsError : public ENetException {
+  public:
+    ETlsError(const std::string& host, const std::string& reason)
+        : ENetException("The secure connection to " + host + " failed: " + reason + ".") {}
+
+  protected:
+    explicit ETlsError(const std::string& message) : ENetException(message) {}
+};
+
+// The server's certificate is not trusted or not made out to host.
+class ETlsCertificateError : public ETlsError {
+  public:
+    ETlsCertificateError(const std::string& host, const std::string& reason)
+        : ETlsError("The certificate of " + host + " was not accepted: " + reason + ".") {}
+};
+
+// The extra file of trusted certificates cannot be used.
+class ETlsCaFileError : public ETlsError {
+  public:
+    explicit ETlsCaFileError(const std::string& path)
+        : ETlsError("The certificate file \"" + path +
+                    "\" cannot be read as PEM certificates.") {}
+};
+
+// The server was reached and answered, but the session cannot go on as the
+// connection settings ask. Retrying the connection would not help.
+class ESmtpNegotiationError : public ENetException {
+  public:
+    using ENetException::ENetException;
+};
+
+class ESmtpStartTlsMissing : public ESmtpNegotiationError {
+  public:
+    ESmtpStartTlsMissing()
+        : ESmtpNegotiationError(
+              "The SMTP server does not offer STARTTLS, which the connection settings "
+              "require. Nothing was sent.") {}
+};
+
+// A password is set, but the connection is not encrypted and the settings do
+// not allow plain text.
+class ESmtpAuthNeedsTls : public ESmtpNegotiationError {
+  public:
+    ESmtpAuthNeedsTls()
+        : ESmtpNegotiationError(
+              "The SMTP server does not offer encryption, so the password was not sent. "
+              "Choose no security in the connection settings to send it unencrypted.") {}
+};
+
+class ESmtpAuthUnsupported : public ESmtpNegotiationError {
+  public:
+    ESmtpAuthUnsupported()
+        : ESmtpNegotiationError(
+              "The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN, so the password was "
+              "not sent.") {}
+};
+
+// The server refused the user name and password; the message is its reply
+// line, for example "535 5.7.8 Authentication credentials invalid".
+class ESmtpAuthRefused : public ESmtpNegotiationError {
+  public:
+    using ESmtpNegotiationError::ESmtpNegotiationError;
+};
+
+// A send action was cancelled. Sent transactions were accepted by the server
+// before the connection was closed; Total is how many the action had. The
+// transaction in progress when the connection closed was not confirmed, but
+// may have reached the server if its data had gone out whole.
+class ESendCancelled : public ENetException {
+  public:
+    ESendCancelled(std::size_t sent, std::size_t total)
+        : ENetException("Sending was cancelled."), sent_(sent), total_(total) {}
+    std::size_t Sent() const noexcept { return sent_; }
+    std::size_t Total() const noexcept { return total_; }
+
+  private:
+    std::size_t sent_;
+    std::size_t total_;
 };
 
 // Base of the failures found in a message before or while it is written.

@@ -20,6 +20,54 @@ constexpr std::size_t kFlushSize = 64 * 1024;
 // refusing it keeps a broken server from filling memory.
 constexpr std::size_t kMaxReply = 1024 * 1024;
 
+// Pipelined commands go out in groups of at most this many before their
+// replies are read, so that the replies waiting in the server's buffers stay
+// small and neither side can block the other however many recipients a
+// transaction has. 128 keeps a transaction of up to 125 recipients in one
+// group.
+constexpr std::size_t kPipelineGroup = 128;
+
+bool IsRecipientCommand(std::string_view command) {
+    return command.starts_with("RCPT ");
+}
+
+// 251 ("user not local; will forward") accepts a recipient as 250 does.
+bool Accepted(std::string_view command, int code) {
+    if (IsRecipientCommand(command)) {
+        return code == 250 || code == 251;
+    }
+    if (command == "Data") {
+        return code == 354;
+    }
+    return code == 250;
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+// The words of an EHLO extension line in capitals: the keyword and its
+// parameters. "AUTH PLAIN LOGIN" and the old form "AUTH=PLAIN LOGIN" both give
+// AUTH, PLAIN, LOGIN.
+TStringList ExtensionWords(std::string_view line) {
+    TStringList words;
+    std::string upper = UpperCase(line);
+    std::size_t start = 0;
+    while ((start = upper.find_first_not_of(" =", start)) != std::string::npos) {
+        std::size_t end = words.empty() ? upper.find_first_of(" =", start)
+                                        : upper.find(' ', start);
+        words.push_back(upper.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -58,26 +106,33 @@ void CheckNoLineBreak(std::string_view what, std::string_view value) {
 }  // namespace
 
 TNetComponent::TNetComponent(std::shared_ptr<INetConnector> connector)
-    : FConnector(connector ? std::move(connector) : std::make_shared<TPosixConnector>()) {}
+    : connector_(connector ? std::move(connector) : std::make_shared<TPosixConnector>()) {}
 
 void TNetSocket::AttachSocket(std::unique_ptr<INetStream> socket) {
-    FReceive.assign(static_cast<std::size_t>(FBufferChunk), '\0');
-    FFilled = 0;
-    FPending.clear();
-    FHold = false;
-    FSocket = std::move(socket);
+    FReceive.assign(static_cast<std::size_t>(bufferChunk_), '\0');
+    filled_ = 0;
+    pending_.clear();
+    hold_ = false;
+    socket_ = std::move(socket);
 }
 
 void TNetSocket::CloseSocket() noexcept {
-    if (FSocket) {
-        FSocket->Close();
-        FSocket.reset();
+    if (socket_) {
+        socket_->Close();
+        socket_.reset();
     }
     FReceive.clear();
     FReceive.shrink_to_fit();
-    FFilled = 0;
-    FPending.clear();
-    FHold = false;
+    filled_ = 0;
+    pending_.clear();
+    hold_ = false;
+}
+
+std::unique_ptr<INetStream> TNetSocket::DetachSocket() {
+    Flush();
+    std::unique_ptr<INetStream> socket = std::move(socket_);
+    CloseSocket();
+    return socket;
 }
 
 void TNetSocket::WriteLine(std::string_view line) {
@@ -87,47 +142,48 @@ void TNetSocket::WriteLine(std::string_view line) {
     if (HasLineBreak(line)) {
         throw ELineBreakInField("A line to be written contains a line break.");
     }
-    FPending += line;
-    FPending += "\r\n";
-    if (!FHold || FPending.size() >= kFlushSize) {
+    pending_ += line;
+    pending_ += "\r\n";
+    if (!hold_ || pending_.size() >= kFlushSize) {
         Flush();
     }
 }
 
 void TNetSocket::Flush() {
-    if (FPending.empty()) {
+    if (pending_.empty()) {
         return;
     }
     if (!Connected()) {
         throw ENetClosedSocket();
     }
     try {
-        FSocket->Write(FPending, FReplyTimeout);
-    } catch (const ENetSocketError&) {
+        socket_->Write(pending_, replyTimeout_);
+    } catch (...) {
+        // A stream that failed, or was cancelled, is in an unknown state.
         CloseSocket();
         throw;
     }
-    FPending.clear();
+    pending_.clear();
 }
 
 void TNetSocket::HoldWrites(bool hold) {
-    FHold = hold;
+    hold_ = hold;
     if (!hold) {
         Flush();
     }
 }
 
 void TNetSocket::FillReceiveBuffer(TClock::time_point deadline) {
-    std::size_t chunk = static_cast<std::size_t>(FBufferChunk);
-    std::size_t free = FReceive.size() - FFilled;
-    if (free == 0 || 2 * free < FFilled) {
+    std::size_t chunk = static_cast<std::size_t>(bufferChunk_);
+    std::size_t free = FReceive.size() - filled_;
+    if (free == 0 || 2 * free < filled_) {
         FReceive.resize(FReceive.size() + chunk);
     } else if (free > 2 * chunk && FReceive.size() > 2 * chunk) {
         FReceive.resize(FReceive.size() - chunk);
     }
     try {
-        FFilled += FSocket->Read(std::span<char>(FReceive).subspan(FFilled), Remaining(deadline));
-    } catch (const ENetSocketError&) {
+        filled_ += socket_->Read(std::span<char>(FReceive).subspan(filled_), Remaining(deadline));
+    } catch (...) {
         CloseSocket();
         throw;
     }
@@ -139,20 +195,20 @@ std::string TNetSocket::ReadLine(TClock::time_point deadline) {
         if (!Connected()) {
             throw ENetClosedSocket();
         }
-        std::string_view filled(FReceive.data(), FFilled);
+        std::string_view filled(FReceive.data(), filled_);
         std::size_t end = filled.find("\r\n", scanned);
         if (end != std::string_view::npos) {
             std::string line(filled.substr(0, end));
             std::size_t consumed = end + 2;
-            std::memmove(FReceive.data(), FReceive.data() + consumed, FFilled - consumed);
-            FFilled -= consumed;
+            std::memmove(FReceive.data(), FReceive.data() + consumed, filled_ - consumed);
+            filled_ -= consumed;
             return line;
         }
-        if (FFilled > kMaxReply) {
+        if (filled_ > kMaxReply) {
             CloseSocket();
             throw ENetSocketError(sockerr::kMessageTooLong);
         }
-        scanned = FFilled > 0 ? FFilled - 1 : 0;
+        scanned = filled_ > 0 ? filled_ - 1 : 0;
         FillReceiveBuffer(deadline);
     }
 }
@@ -168,10 +224,10 @@ std::string TNetSocket::ReadReplyLine(TClock::time_point deadline) {
 
 void TNetSocket::ReadReply() {
     Flush();
-    auto deadline = TClock::now() + FReplyTimeout;
-    FReplyLines.clear();
-    FReplyLines.push_back(ReadReplyLine(deadline));
-    const std::string& first = FReplyLines.front();
+    auto deadline = TClock::now() + replyTimeout_;
+    replyLines_.clear();
+    replyLines_.push_back(ReadReplyLine(deadline));
+    const std::string& first = replyLines_.front();
     if (first.size() > 3 && first[3] == '-') {
         std::string code = first.substr(0, 3);
         std::size_t total = first.size();
@@ -184,14 +240,14 @@ void TNetSocket::ReadReply() {
             }
             // A last line of the bare code ends the reply too.
             bool last = line == code || line.starts_with(code + " ");
-            FReplyLines.push_back(std::move(line));
+            replyLines_.push_back(std::move(line));
             if (last) {
                 break;
             }
         }
     }
-    FReplyText = FReplyLines.back();
-    FReplyCode = ParseReplyCode(FReplyText);
+    replyText_ = replyLines_.back();
+    replyCode_ = ParseReplyCode(replyText_);
 }
 
 void TNetSocket::SendCommand(std::string_view line, int expected) {
@@ -199,8 +255,8 @@ void TNetSocket::SendCommand(std::string_view line, int expected) {
         WriteLine(line);
     }
     ReadReply();
-    if (expected >= 0 && FReplyCode != expected) {
-        throw ENetResponseError(FReplyText);
+    if (expected >= 0 && replyCode_ != expected) {
+        throw ENetResponseError(replyText_);
     }
 }
 
@@ -210,8 +266,16 @@ void TNetClient::OpenSocket() {
     }
     TConnectOptions options;
     options.UseNagle = UseNagle();
-    options.Timeout = FConnectTimeout;
-    AttachSocket(Connector().Open(FHost, Port(), options));
+    options.Timeout = connectTimeout_;
+    options.Cancel = CancelHandle();
+    AttachSocket(Connector().Open(host_, Port(), options));
+}
+
+void TNetClient::SecureSocket(const std::string& caFile) {
+    TTlsOptions options;
+    options.CaFile = caFile;
+    options.Timeout = ReplyTimeout();
+    AttachSocket(Connector().StartTls(DetachSocket(), host_, options));
 }
 
 void TMessageClient::WriteMessage(const TMailMessage& message) {
@@ -220,9 +284,25 @@ void TMessageClient::WriteMessage(const TMailMessage& message) {
     message.WriteBodyLines(*this);
 }
 
+std::optional<TSmtpSecurity> SmtpSecurityFromInt(int value) {
+    if (value < 0 || value > 3) {
+        return std::nullopt;
+    }
+    return static_cast<TSmtpSecurity>(value);
+}
+
 TSmtpClient::TSmtpClient(std::shared_ptr<INetConnector> connector)
     : TMessageClient(std::move(connector)) {
     SetPort(25);
+}
+
+void TSmtpClient::SetAccount(const TSmtpAccount& account) {
+    SetHost(account.Host);
+    SetPort(account.Port);
+    security_ = account.Security;
+    userID_ = account.User;
+    password_ = account.Password;
+    caFile_ = account.CaFile;
 }
 
 TSmtpClient::~TSmtpClient() {
@@ -236,13 +316,39 @@ TSmtpClient::~TSmtpClient() {
 }
 
 void TSmtpClient::Connect() {
+    greeting_.clear();
+    extended_ = false;
+    extensions_.clear();
+    authMechanism_.clear();
     OpenSocket();
     try {
+        if (security_ == TSmtpSecurity::Tls) {
+            SecureSocket(caFile_);
+        }
         ReadReply();
+        greeting_ = ReplyText();
         if (ReplyCode() != 220) {
             throw ENetConnectRefused(ReplyText());
         }
-        SendCommand("Helo " + LocalHostName(), 250);
+        if (security_ == TSmtpSecurity::None && password_.empty()) {
+            SendCommand("Helo " + LocalHostName(), 250);
+            return;
+        }
+        Greet();
+        if (security_ == TSmtpSecurity::StartTlsIfOffered ||
+            security_ == TSmtpSecurity::StartTlsRequired) {
+            if (Offers("STARTTLS")) {
+                SendCommand("STARTTLS", 220);
+                SecureSocket(caFile_);
+                // What the server offered before TLS may have been forged.
+                Greet();
+            } else if (security_ == TSmtpSecurity::StartTlsRequired) {
+                throw ESmtpStartTlsMissing();
+            }
+        }
+        if (!password_.empty()) {
+            Authenticate();
+        }
     } catch (...) {
         try {
             Disconnect();
@@ -250,6 +356,75 @@ void TSmtpClient::Connect() {
             // The first failure is the one worth reporting.
         }
         throw;
+    }
+}
+
+void TSmtpClient::Greet() {
+    const std::string host = LocalHostName();
+    SendCommand("EHLO " + host, -1);
+    extensions_.clear();
+    if (ReplyCode() == 250) {
+        extended_ = true;
+        // The first line names the server; each further one is an extension.
+        const TStringList& lines = ReplyLines();
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            extensions_.push_back(lines[i].size() > 4 ? lines[i].substr(4) : std::string());
+        }
+        return;
+    }
+    extended_ = false;
+    SendCommand("Helo " + host, 250);
+}
+
+bool TSmtpClient::Offers(std::string_view keyword) const {
+    const std::string wanted = UpperCase(keyword);
+    return std::any_of(extensions_.begin(), extensions_.end(), [&](const std::string& line) {
+        TStringList words = ExtensionWords(line);
+        return !words.empty() && words.front() == wanted;
+    });
+}
+
+void TSmtpClient::CheckAuthReply(int expected) {
+    if (ReplyCode() != expected) {
+        throw ESmtpAuthRefused(ReplyText());
+    }
+}
+
+void TSmtpClient::Authenticate() {
+    if (security_ != TSmtpSecurity::None && TlsInfo() == nullptr) {
+        throw ESmtpAuthNeedsTls();
+    }
+    bool plain = false;
+    bool login = false;
+    for (const std::string& line : extensions_) {
+        TStringList words = ExtensionWords(line);
+        if (words.empty() || words.front() != "AUTH") {
+            continue;
+        }
+        plain = plain || std::find(words.begin() + 1, words.end(), "PLAIN") != words.end();
+        login = login || std::find(words.begin() + 1, words.end(), "LOGIN") != words.end();
+    }
+    // The credentials travel as base64, so no character of them can end a
+    // command line early.
+    if (plain) {
+        authMechanism_ = "PLAIN";
+        std::string credentials = std::string(1, '\0') + userID_ + '\0' + password_;
+        WriteLine("AUTH PLAIN " + EncodeBase64(credentials));
+        ReadReply();
+        CheckAuthReply(235);
+    } else if (login) {
+        authMechanism_ = "LOGIN";
+        WriteLine("AUTH LOGIN");
+        ReadReply();
+        CheckAuthReply(334);
+        WriteLine(EncodeBase64(userID_));
+        ReadReply();
+        CheckAuthReply(334);
+        WriteLine(EncodeBase64(password_));
+        ReadReply();
+        CheckAuthReply(235);
+    } else {
+        throw ESmtpAuthUnsupported();
     }
 }
 
@@ -332,14 +507,23 @@ void TSmtpClient::Send(TMailMessage& message) {
 }
 
 void TSmtpClient::Transaction(TMailMessage& message, const std::string& sender) {
-    SendCommand("Rset", 250);
-    SendCommand("Mail from:<" + sender + ">", 250);
+    TStringList commands = {"Rset", "Mail from:<" + sender + ">"};
     for (const TStringList* list : {&message.BCCList(), &message.CCList(), &message.Too()}) {
         for (const std::string& entry : *list) {
-            SendCommand("RCPT to:<" + TMailMessage::ExtractAddress(entry) + ">", 250);
+            commands.push_back("RCPT to:<" + TMailMessage::ExtractAddress(entry) + ">");
         }
     }
-    SendCommand("Data", 354);
+    commands.push_back("Data");
+    if (Offers("PIPELINING")) {
+        PipelinedEnvelope(commands);
+    } else {
+        for (const std::string& command : commands) {
+            SendCommand(command, -1);
+            if (!Accepted(command, ReplyCode())) {
+                throw ENetResponseError(ReplyText());
+            }
+        }
+    }
     try {
         message.PrepareHeaders();
         message.SetHeader("Newsgroups", TMailMessage::JoinAddressList(message.Newsgroups()));
@@ -355,6 +539,37 @@ void TSmtpClient::Transaction(TMailMessage& message, const std::string& sender) 
         throw;
     }
     SendCommand("", 250);
+}
+
+void TSmtpClient::PipelinedEnvelope(const TStringList& commands) {
+    std::optional<std::string> refusal;
+    bool dataAccepted = false;
+    for (std::size_t first = 0; first < commands.size() && !refusal; first += kPipelineGroup) {
+        std::size_t end = std::min(commands.size(), first + kPipelineGroup);
+        HoldWrites(true);
+        for (std::size_t i = first; i < end; ++i) {
+            WriteLine(commands[i]);
+        }
+        HoldWrites(false);
+        // Every reply of the group is read, refused or not, so that the next
+        // reply read belongs to the next command.
+        for (std::size_t i = first; i < end; ++i) {
+            ReadReply();
+            bool accepted = Accepted(commands[i], ReplyCode());
+            if (!accepted && !refusal) {
+                refusal = ReplyText();
+            }
+            dataAccepted = commands[i] == "Data" && accepted;
+        }
+    }
+    if (refusal) {
+        if (dataAccepted) {
+            // The server now waits for message data; only closing ends that
+            // without delivering anything.
+            CloseSocket();
+        }
+        throw ENetResponseError(*refusal);
+    }
 }
 
 }  // namespace qv

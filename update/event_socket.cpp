@@ -9,6 +9,10 @@
 
 namespace qv {
 
+int IEventSocket::StartEncryption(const std::string&) {
+    return sockerr::kOperationNotSupported;
+}
+
 TEventSocket::TEventSocket() = default;
 
 TEventSocket::~TEventSocket() {
@@ -122,6 +126,10 @@ void TEventSocket::OnTransportConnected() {
 }
 
 void TEventSocket::OnTransportError(QAbstractSocket::SocketError error) {
+    if (encrypting_) {
+        EncryptionDone(ErrorCode(error));
+        return;
+    }
     if (connecting_) {
         connecting_ = false;
         if (events_.Connected) {
@@ -155,6 +163,16 @@ void TEventSocket::DrainAndRelease(int error) {
     }
 }
 
+void TEventSocket::EncryptionDone(int error) {
+    if (!encrypting_) {
+        return;
+    }
+    encrypting_ = false;
+    if (events_.Encrypted) {
+        events_.Encrypted(error);
+    }
+}
+
 int TEventSocket::Send(const char* data, std::size_t len) {
     if (socket_ == nullptr || connecting_) {
         return sockerr::kNotConnected;
@@ -182,6 +200,7 @@ void TEventSocket::Release(int error) {
     QTcpSocket* socket = socket_;
     socket_ = nullptr;
     connecting_ = false;
+    encrypting_ = false;
     socket->disconnect(this);
     socket->disconnectFromHost();
     socket->deleteLater();

@@ -23,6 +23,8 @@ struct TSocketEvents {
     std::function<void(int error)> Connected;
     std::function<void()> DataAvailable;
     std::function<void(int error)> Closed;
+    // The outcome of StartEncryption.
+    std::function<void(int error)> Encrypted;
 };
 
 class IEventSocket {
@@ -50,6 +52,12 @@ class IEventSocket {
     // once, also when the owner closes. Closing a closed socket does nothing.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+    // Turns the open connection into TLS, checking the server's certificate
+    // for `peerName`; Encrypted reports the outcome. Returns 0, or an error
+    // code at once when this socket cannot encrypt (a plain socket never can).
+    virtual int StartEncryption(const std::string& peerName);
+    // Why the last encryption failed, in words; empty when nothing failed.
+    virtual std::string EncryptionError() const { return {}; }
 };
 
 // Makes the socket for a request; the scheme ("http", later "https") lets an
@@ -81,6 +89,13 @@ class TEventSocket : public QObject, public IEventSocket {
   protected:
     virtual QTcpSocket* CreateTransport();
     virtual void StartTransport(QTcpSocket& socket, const QHostAddress& address, quint16 port);
+    // The connection of the request, or null once closed.
+    QTcpSocket* Transport() const { return socket_; }
+    // For an encrypting variant: from BeginEncryption on, a transport error
+    // ends the encryption (EncryptionDone with its code) instead of the
+    // connection; EncryptionDone reports Encrypted.
+    void BeginEncryption() { encrypting_ = true; }
+    void EncryptionDone(int error);
 
   private:
     void Post(std::function<void()> event);
@@ -93,6 +108,7 @@ class TEventSocket : public QObject, public IEventSocket {
     TSocketEvents events_;
     QTcpSocket* socket_ = nullptr;
     bool connecting_ = false;
+    bool encrypting_ = false;
     int lookupId_ = -1;
     // Bumped by CancelLookup so that a lookup result already on its way is dropped.
     unsigned lookupGeneration_ = 0;

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "update/split_url.h"
+#include "update/tls_socket.h"
 
 namespace qv {
 
@@ -23,9 +24,15 @@ constexpr const char* kBadRedirectText = "Bad redirect location";
 constexpr const char* kNoResponseText = "Connection closed without a response";
 constexpr const char* kWriteFailedText = "Can't write the document";
 constexpr const char* kHeaderTooLongText = "HTTP header too long";
+constexpr const char* kTlsFailedText = "Secure connection failed: ";
+const std::string kTunnelRefusedText = "Proxy gave no tunnel: ";
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
+}
+
+std::string Lower(const std::string& text) {
+    return QByteArray::fromStdString(text).toLower().toStdString();
 }
 
 std::string ErrorWithCode(int error) {
@@ -37,7 +44,7 @@ std::string ErrorWithCode(int error) {
 THttpClient::THttpClient(QObject* owner, TSocketFactory socketFactory)
     : QObject(owner), socketFactory_(std::move(socketFactory)) {
     if (!socketFactory_) {
-        socketFactory_ = [](const std::string&) { return std::make_unique<TEventSocket>(); };
+        socketFactory_ = SocketFactory();
     }
 }
 
@@ -123,7 +130,7 @@ void THttpClient::StartRequest(THttpRequest type) {
     }
 
     TUrlParts url = SplitUrl(URL);
-    scheme_ = url.Scheme.empty() ? "http" : url.Scheme;
+    scheme_ = url.Scheme.empty() ? "http" : Lower(url.Scheme);
     requestHost_ = url.Host;
     requestPort_ = url.Port;
     if (!url.User.empty()) {
@@ -132,13 +139,16 @@ void THttpClient::StartRequest(THttpRequest type) {
     if (!url.Password.empty()) {
         Password = url.Password;
     }
-    if (Proxy.empty()) {
+    tunnel_ = !Proxy.empty() && Encrypted();
+    if (Proxy.empty() || tunnel_) {
         requestPath_ = url.Path;
         targetHost_ = url.Host;
-        targetPort_ = url.Port.empty() ? "80" : url.Port;
+        targetPort_ = url.Port.empty() ? DefaultPort() : url.Port;
     } else {
         requestPath_ =
             scheme_ + "://" + url.Host + (url.Port.empty() ? "" : ":" + url.Port) + url.Path;
+    }
+    if (!Proxy.empty()) {
         TUrlParts proxy = SplitUrl(Proxy);
         targetHost_ = proxy.Host;
         targetPort_ = proxy.Port.empty() ? ProxyPort : proxy.Port;
@@ -158,11 +168,14 @@ void THttpClient::StartConnection() {
     }
     retiredSocket_ = std::move(socket_);
     socket_ = socketFactory_(scheme_);
+    awaitingTunnel_ = false;
+    tunnelReplied_ = false;
     socket_->SetEvents({
         [this](int error) { SocketLookupDone(error); },
         [this](int error) { SocketConnected(error); },
         [this] { SocketDataAvailable(); },
         [this](int error) { SocketClosed(error); },
+        [this](int error) { SocketEncrypted(error); },
     });
     lookupPending_ = true;
     Trace("Resolving " + targetHost_);
@@ -255,8 +268,14 @@ void THttpClient::SocketConnected(int error) {
         CloseOrEnd();
         return;
     }
-    if (Enter(THttpState::Established) && Notify(OnSessionConnected) &&
-        Enter(THttpState::AwaitingHeader)) {
+    if (!Enter(THttpState::Established) || !Notify(OnSessionConnected)) {
+        return;
+    }
+    if (tunnel_) {
+        SendConnect();
+    } else if (Encrypted()) {
+        StartTls();
+    } else if (Enter(THttpState::AwaitingHeader)) {
         SendRequest();
     }
 }
@@ -277,7 +296,9 @@ THttpRequestHead THttpClient::RequestHead() const {
     head.ModifiedSince = ModifiedSince;
     head.Username = Username;
     head.Password = Password;
-    head.ThroughProxy = !Proxy.empty();
+    // Through a tunnel the request goes to the server itself; the proxy's
+    // credentials went with the CONNECT.
+    head.ThroughProxy = !Proxy.empty() && !tunnel_;
     head.ProxyUsername = ProxyUsername;
     head.ProxyPassword = ProxyPassword;
     head.RangeBegin = ContentRangeBegin;
@@ -335,6 +356,10 @@ void THttpClient::SendRequest() {
 
 void THttpClient::SocketDataAvailable() {
     const unsigned request = requestId_;
+    if (awaitingTunnel_) {
+        ReceiveTunnelReply();
+        return;
+    }
     while (socket_->IsOpen() && request == requestId_) {
         if (state_ == THttpState::AwaitingBody) {
             std::size_t n = socket_->Receive(buffer_.data(), kReceiveBufferSize);
@@ -559,7 +584,11 @@ bool THttpClient::ApplyRedirect() {
             return false;
         }
         if (!url.Scheme.empty()) {
-            scheme_ = url.Scheme;
+            // Never from an encrypted connection down to a plain one.
+            if (Encrypted() && Lower(url.Scheme) != "https") {
+                return false;
+            }
+            scheme_ = Lower(url.Scheme);
         }
         requestHost_ = url.Host;
         // An absolute address without a port means the scheme's default port.
@@ -571,12 +600,13 @@ bool THttpClient::ApplyRedirect() {
     }
     location_ =
         scheme_ + "://" + requestHost_ + (requestPort_.empty() ? "" : ":" + requestPort_) + path;
+    tunnel_ = !Proxy.empty() && Encrypted();
     if (Proxy.empty()) {
         requestPath_ = path;
         targetHost_ = requestHost_;
-        targetPort_ = requestPort_.empty() ? "80" : requestPort_;
+        targetPort_ = requestPort_.empty() ? DefaultPort() : requestPort_;
     } else {
-        requestPath_ = location_;
+        requestPath_ = tunnel_ ? path : location_;
     }
 
     status_ = 0;
@@ -606,6 +636,131 @@ void THttpClient::Defer(std::function<void()> step) {
             step();
         }
     });
+}
+
+// ---- https -----------------------------------------------------------------
+// An https request opens a plain connection, to the server or, through a
+// proxy, to the proxy, which is asked with CONNECT for a tunnel to the
+// server; the connection then turns into TLS checked for the server's name,
+// and the request goes through it as to the server itself. The proxy's
+// credentials go with the CONNECT alone.
+
+bool THttpClient::Encrypted() const {
+    return scheme_ == "https";
+}
+
+std::string THttpClient::DefaultPort() const {
+    return Encrypted() ? "443" : "80";
+}
+
+void THttpClient::SendConnect() {
+    const std::string authority =
+        requestHost_ + ":" + (requestPort_.empty() ? DefaultPort() : requestPort_);
+    std::string head;
+    for (const std::string& line :
+         BuildConnectLines(authority, Agent, ProxyUsername, ProxyPassword)) {
+        head += line + "\r\n";
+    }
+    awaitingTunnel_ = true;
+    bufferLen_ = 0;
+    Trace("Asking the proxy for a tunnel to " + authority);
+    if (socket_->Send(head.data(), head.size()) != 0) {
+        socket_->Close();
+    }
+}
+
+void THttpClient::ReceiveTunnelReply() {
+    while (awaitingTunnel_ && socket_->IsOpen()) {
+        if (bufferLen_ == kReceiveBufferSize) {
+            Fail(kHttpLineTooLongText, kHttpLineTooLong);
+            socket_->Close();
+            return;
+        }
+        const std::size_t n =
+            socket_->Receive(buffer_.data() + bufferLen_, kReceiveBufferSize - bufferLen_);
+        if (n == 0) {
+            return;
+        }
+        bufferLen_ += n;
+        std::size_t start = 0;
+        while (awaitingTunnel_) {
+            auto* lf =
+                static_cast<char*>(std::memchr(buffer_.data() + start, '\n', bufferLen_ - start));
+            if (lf == nullptr) {
+                break;
+            }
+            const auto end = static_cast<std::size_t>(lf - buffer_.data());
+            const std::size_t lineEnd = end > start && buffer_[end - 1] == '\r' ? end - 1 : end;
+            const std::string line(buffer_.data() + start, lineEnd - start);
+            start = end + 1;
+            if (!TunnelReplyLine(line, bufferLen_ - start)) {
+                return;
+            }
+        }
+        std::memmove(buffer_.data(), buffer_.data() + start, bufferLen_ - start);
+        bufferLen_ -= start;
+    }
+}
+
+// One line of the proxy's answer to CONNECT; `after` bytes followed it.
+// False once the connection is given up or handed to TLS.
+bool THttpClient::TunnelReplyLine(const std::string& line, std::size_t after) {
+    if (!tunnelReplied_) {
+        tunnelReplied_ = true;
+        const THttpHeaderLine reply = ParseHeaderLine(line);
+        const bool status = reply.Kind == THttpHeaderLine::TKind::Status;
+        if (status && reply.Status == 200) {
+            return true;
+        }
+        if (status && reply.Status >= 400) {
+            status_ = reply.Status;
+            reason_ = reply.Reason;
+        } else {
+            Fail(kTunnelRefusedText + line);
+        }
+        awaitingTunnel_ = false;
+        socket_->Close();
+        return false;
+    }
+    if (!line.empty()) {
+        return true;  // the proxy's header fields say nothing the client needs
+    }
+    awaitingTunnel_ = false;
+    bufferLen_ = 0;
+    if (after != 0) {
+        // Nothing may come before the server's side of the handshake.
+        Fail(kTunnelRefusedText + "data before the handshake");
+        socket_->Close();
+        return false;
+    }
+    StartTls();
+    return false;
+}
+
+void THttpClient::StartTls() {
+    Trace("Starting TLS for " + requestHost_);
+    if (int failed = socket_->StartEncryption(requestHost_); failed != 0) {
+        requestError_ = failed;
+        const std::string detail = socket_->EncryptionError();
+        Fail(kTlsFailedText + (detail.empty() ? ErrorWithCode(failed) : detail));
+        socket_->Close();
+    }
+}
+
+void THttpClient::SocketEncrypted(int error) {
+    if (state_ != THttpState::Established) {
+        return;
+    }
+    if (error != 0) {
+        requestError_ = error;
+        const std::string detail = socket_->EncryptionError();
+        Fail(kTlsFailedText + (detail.empty() ? ErrorWithCode(error) : detail));
+        CloseOrEnd();
+        return;
+    }
+    if (Enter(THttpState::AwaitingHeader)) {
+        SendRequest();
+    }
 }
 
 void THttpClient::AbortRequest() {

@@ -1,5 +1,8 @@
 // THttpClient: an HTTP/1.0 client fetching one document per connection,
-// directly or through an HTTP proxy, driven by the thread's event loop.
+// directly or through an HTTP proxy, driven by the thread's event loop. An
+// https address goes over TLS, checked against the system's certificate
+// authorities (see update/tls_socket.h), through a proxy by a CONNECT tunnel;
+// a redirect from https to plain http fails the request.
 //
 // Use from one thread, which must run a Qt event loop (a QCoreApplication or
 // QApplication must exist). The client owns its socket and receive buffer;
@@ -154,6 +157,14 @@ class THttpClient : public QObject {
     void SocketConnected(int error);
     void SocketDataAvailable();
     void SocketClosed(int error);
+    void SocketEncrypted(int error);
+
+    bool Encrypted() const;  // the current location is https
+    std::string DefaultPort() const;
+    void SendConnect();
+    void ReceiveTunnelReply();
+    bool TunnelReplyLine(const std::string& line, std::size_t after);
+    void StartTls();
 
     THttpRequestHead RequestHead() const;
     void SendRequest();
@@ -189,6 +200,9 @@ class THttpClient : public QObject {
     std::vector<std::string> authChallenges_;
     std::string acceptRanges_;
     std::string scheme_;
+    bool tunnel_ = false;          // https through the proxy: CONNECT first
+    bool awaitingTunnel_ = false;  // the proxy has not answered the CONNECT yet
+    bool tunnelReplied_ = false;   // its status line has come
     std::string requestPath_, requestHost_, requestPort_;
     std::string targetHost_, targetPort_;
     std::string location_;

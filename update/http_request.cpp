@@ -59,6 +59,21 @@ std::vector<std::string> BuildRequestLines(const THttpRequestHead& head) {
     return lines;
 }
 
+std::vector<std::string> BuildConnectLines(const std::string& authority, const std::string& agent,
+                                           const std::string& proxyUsername,
+                                           const std::string& proxyPassword) {
+    std::vector<std::string> lines{"CONNECT " + authority + " HTTP/1.0", "Host: " + authority};
+    if (!agent.empty()) {
+        lines.push_back("User-Agent: " + agent);
+    }
+    if (!proxyUsername.empty()) {
+        lines.push_back("Proxy-Authorization: Basic " +
+                        Base64(proxyUsername + ":" + proxyPassword));
+    }
+    lines.emplace_back();
+    return lines;
+}
+
 std::string HttpDate(const QDateTime& when) {
     static constexpr char kDays[] = "MonTueWedThuFriSatSun";
     static constexpr char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";

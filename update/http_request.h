@@ -35,6 +35,13 @@ struct THttpRequestHead {
 // seen them, ending with the blank line that ends the head.
 std::vector<std::string> BuildRequestLines(const THttpRequestHead& head);
 
+// The head of a CONNECT request asking a proxy for a tunnel to `authority`
+// ("host:port"), with the proxy's Basic credentials when `proxyUsername` is
+// set: its lines without line ends, ending with the blank line.
+std::vector<std::string> BuildConnectLines(const std::string& authority, const std::string& agent,
+                                           const std::string& proxyUsername,
+                                           const std::string& proxyPassword);
+
 // "Sun, 06 Nov 1994 08:49:37 GMT" for the date and time as given.
 std::string HttpDate(const QDateTime& when);
 

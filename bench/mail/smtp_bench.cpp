@@ -1,10 +1,12 @@
-// smtp_bench HOST PORT RECIPIENTS MAX
+// smtp_bench HOST PORT RECIPIENTS MAX [SECURITY [CAFILE]]
 // Delivers one message to RECIPIENTS blind-copy recipients in transactions of
-// MAX through the program's send action, and prints the wall time.
+// MAX through the program's send action, with the connection security 0 to 3
+// (default 0) and CAFILE trusted, and prints the wall time.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "mail/delivery.h"
@@ -25,8 +27,10 @@ class CountTransactions : public qv::IDeliveryObserver {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 5) {
-        std::fputs("usage: smtp_bench HOST PORT RECIPIENTS MAX\n", stderr);
+    std::optional<qv::TSmtpSecurity> security =
+        qv::SmtpSecurityFromInt(argc > 5 ? std::atoi(argv[5]) : 0);
+    if (argc < 5 || argc > 7 || !security) {
+        std::fputs("usage: smtp_bench HOST PORT RECIPIENTS MAX [SECURITY [CAFILE]]\n", stderr);
         return 2;
     }
     const int count = std::atoi(argv[3]);
@@ -41,20 +45,27 @@ int main(int argc, char* argv[]) {
     }
 
     qv::TSmtpClient smtp;
-    smtp.SetHost(argv[1]);
-    smtp.SetPort(std::atoi(argv[2]));
+    smtp.SetAccount({.Host = argv[1],
+                     .Port = std::atoi(argv[2]),
+                     .Security = *security,
+                     .CaFile = argc > 6 ? argv[6] : ""});
     qv::TMailMessage message;
     CountTransactions counter;
     auto start = std::chrono::steady_clock::now();
+    bool pipelined = false;
+    bool encrypted = false;
     try {
         qv::DeliverMessage(smtp, message, request, &counter);
+        pipelined = smtp.Offers("PIPELINING");
+        encrypted = smtp.TlsInfo() != nullptr;
         smtp.Disconnect();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", qv::ExceptionClassName(e).c_str(), e.what());
         return 1;
     }
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("quorvane: %zu recipients in %zu transactions: %.3f s\n", counter.recipients,
-                counter.transactions, elapsed.count());
+    std::printf("quorvane: %zu recipients in %zu transactions%s%s: %.3f s\n", counter.recipients,
+                counter.transactions, pipelined ? ", pipelined" : "", encrypted ? ", TLS" : "",
+                elapsed.count());
     return 0;
 }

@@ -12,8 +12,14 @@ using test::FakeNet;
 
 class RecordProgress : public IDeliveryObserver {
   public:
+    void Connecting(const std::string& host) override { texts.push_back(ConnectingText(host)); }
+    void SendingTransaction(std::size_t number, std::size_t total,
+                            std::size_t recipients) override {
+        texts.push_back(SendingText(number, total, recipients));
+    }
     void TransactionSent(std::size_t recipients) override { sent.push_back(recipients); }
     std::vector<std::size_t> sent;
+    std::vector<std::string> texts;
 };
 
 std::string Entries(const char* prefix, int count) {
@@ -34,7 +40,10 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 class DeliveryTest : public ::testing::Test {
   protected:
-    void SetUp() override { net->answer = true; }
+    void SetUp() override {
+        net->answer = true;
+        smtp.SetHost("mail.example.org");
+    }
 
     TDeliveryResult Deliver() { return DeliverMessage(smtp, msg, request, &progress); }
 
@@ -103,6 +112,11 @@ TEST_F(DeliveryTest, AtTheMaximumEveryEntryGoesOutExactlyOnce) {
     EXPECT_TRUE(result.SplitSending);
     EXPECT_EQ(result.Transactions, 3u);
     EXPECT_EQ(progress.sent, (std::vector<std::size_t>{99, 99, 52}));
+    EXPECT_EQ(progress.texts,
+              (std::vector<std::string>{"Connecting to mail.example.org...",
+                                        "Sending transaction 1 of 3 (99 recipients)",
+                                        "Sending transaction 2 of 3 (99 recipients)",
+                                        "Sending transaction 3 of 3 (52 recipients)"}));
     EXPECT_EQ(Count(net->written, "RCPT to:<"), 250u);
     EXPECT_EQ(Count(net->written, "RCPT to:<t0@"), 1u);
     EXPECT_EQ(Count(net->written, "RCPT to:<t249@"), 1u);
@@ -167,6 +181,13 @@ TEST_F(DeliveryTest, ConnectIsRetriedOnceThenReported) {
             EXPECT_EQ(cause.Code(), 11001);
         }
     }
+
+    // A server that answered but cannot give what the settings ask is not
+    // tried again, and its own failure reaches the user.
+    net->opens = 0;
+    smtp.SetSecurity(TSmtpSecurity::StartTlsRequired);
+    EXPECT_THROW(Deliver(), ESmtpStartTlsMissing);
+    EXPECT_EQ(net->opens, 1);
 }
 
 TEST_F(DeliveryTest, BadEntriesAreRefusedBeforeConnecting) {

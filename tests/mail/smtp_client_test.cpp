@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "mail/net_errors.h"
 #include "mail/smtp_client.h"
@@ -364,6 +366,190 @@ TEST_F(SmtpClientTest, ReceiveBufferFollowsLongLinesAndShrinksBack) {
     EXPECT_EQ(smtp.ReplyText(), "250 short");
 }
 
+// The session as the account asks for it, byte for byte. "{h}" stands for
+// the local host name; "<TLS host>" marks where TLS was put over the stream.
+TEST_F(SmtpClientTest, EachSecurityAndLoginGivesItsDialogue) {
+    struct Row {
+        const char* name;
+        TSmtpSecurity security;
+        const char* password;
+        std::vector<const char*> replies;  // after the 220 greeting
+        std::string written;
+        std::string failure;  // "Class: message", empty when Connect succeeds
+        bool tlsRefused = false;
+    };
+    const std::string refusedAuth = "535 5.7.8 Authentication credentials invalid";
+    const Row rows[] = {
+        {"no security, password: EHLO and AUTH PLAIN in plain text", TSmtpSecurity::None, "pw",
+         {"250-mail", "250-AUTH LOGIN PLAIN", "250 HELP", "235 ok"},
+         "EHLO {h}\r\nAUTH PLAIN AGpvAHB3\r\n", ""},
+        {"AUTH LOGIN when PLAIN is not offered, old AUTH= form", TSmtpSecurity::None, "pw",
+         {"250-mail", "250 AUTH=LOGIN", "334 VXNlcm5hbWU6", "334 UGFzc3dvcmQ6", "235 ok"},
+         "EHLO {h}\r\nAUTH LOGIN\r\nam8=\r\ncHc=\r\n", ""},
+        // Plain text that arrived with the 220 is dropped, not read as
+        // the reply to the EHLO under TLS.
+        {"STARTTLS, EHLO again, then AUTH", TSmtpSecurity::StartTlsRequired, "pw",
+         {"250-mail", "250-STARTTLS", "250 AUTH PLAIN", "220 go ahead\r\n250 injected",
+          "250-mail", "250 AUTH PLAIN", "235 ok"},
+         "EHLO {h}\r\nSTARTTLS\r\n<TLS mail.example.org>EHLO {h}\r\nAUTH PLAIN AGpvAHB3\r\n", ""},
+        {"STARTTLS not offered and not required: plain session", TSmtpSecurity::StartTlsIfOffered,
+         "", {"250 mail"}, "EHLO {h}\r\n", ""},
+        {"STARTTLS not offered: the password is not sent", TSmtpSecurity::StartTlsIfOffered, "pw",
+         {"250-mail", "250 AUTH PLAIN"}, "EHLO {h}\r\nQuit\r\n",
+         "ESmtpAuthNeedsTls: The SMTP server does not offer encryption, so the password was not "
+         "sent. Choose no security in the connection settings to send it unencrypted."},
+        {"STARTTLS required but not offered", TSmtpSecurity::StartTlsRequired, "", {"250 mail"},
+         "EHLO {h}\r\nQuit\r\n",
+         "ESmtpStartTlsMissing: The SMTP server does not offer STARTTLS, which the connection "
+         "settings require. Nothing was sent."},
+        {"EHLO refused: Helo instead", TSmtpSecurity::StartTlsIfOffered, "",
+         {"500 5.5.1 Command unrecognized", "250 hello"}, "EHLO {h}\r\nHelo {h}\r\n", ""},
+        {"AUTH offered without a mechanism we speak", TSmtpSecurity::None, "pw",
+         {"250-mail", "250-AUTH", "250 AUTH X-PLAIN CRAM-MD5"}, "EHLO {h}\r\nQuit\r\n",
+         "ESmtpAuthUnsupported: The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN, so the "
+         "password was not sent."},
+        {"Helo only and a password: nothing to log in with", TSmtpSecurity::None, "pw",
+         {"502 no", "250 hello"}, "EHLO {h}\r\nHelo {h}\r\nQuit\r\n",
+         "ESmtpAuthUnsupported: The SMTP server offers neither AUTH PLAIN nor AUTH LOGIN, so the "
+         "password was not sent."},
+        {"refused AUTH carries the server's line", TSmtpSecurity::None, "pw",
+         {"250-mail", "250 AUTH PLAIN", refusedAuth.c_str()},
+         "EHLO {h}\r\nAUTH PLAIN AGpvAHB3\r\nQuit\r\n", "ESmtpAuthRefused: " + refusedAuth},
+        {"TLS from the start", TSmtpSecurity::Tls, "", {"250 mail"},
+         "<TLS mail.example.org>EHLO {h}\r\n", ""},
+        {"refused certificate: nothing after the negotiation", TSmtpSecurity::StartTlsRequired,
+         "pw", {"250-mail", "250 STARTTLS", "220 go ahead"},
+         "EHLO {h}\r\nSTARTTLS\r\n<TLS mail.example.org>",
+         "ETlsCertificateError: The certificate of mail.example.org was not accepted: hostname "
+         "mismatch.",
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        net->written.clear();
+        net->replies.clear();
+        net->tlsFailure = row.tlsRefused ? std::make_exception_ptr(ETlsCertificateError(
+                                               "mail.example.org", "hostname mismatch"))
+                                         : nullptr;
+        net->Script({"220 mail.example.org ESMTP"});
+        for (const char* reply : row.replies) {
+            net->Script({reply});
+        }
+        smtp.SetAccount({.Host = "mail.example.org",
+                         .Port = 587,
+                         .Security = row.security,
+                         .User = "jo",
+                         .Password = row.password,
+                         .CaFile = "/etc/extra.pem"});
+        std::string failure;
+        try {
+            smtp.Connect();
+        } catch (const std::exception& e) {
+            failure = ExceptionClassName(e) + ": " + e.what();
+        }
+        std::string expected = row.written;
+        for (std::size_t at; (at = expected.find("{h}")) != std::string::npos;) {
+            expected.replace(at, 3, host);
+        }
+        EXPECT_EQ(net->written, expected);
+        EXPECT_EQ(failure, row.failure);
+        EXPECT_EQ(smtp.Connected(), row.failure.empty());
+        EXPECT_TRUE(net->replies.empty()) << "replies left unread";
+        if (row.security != TSmtpSecurity::None && row.written.find("<TLS") != std::string::npos) {
+            EXPECT_EQ(net->lastTlsOptions.CaFile, "/etc/extra.pem");
+        }
+        smtp.Disconnect();
+    }
+}
+
+// Pipelined envelopes go out in one write and their replies are checked in
+// order; recipients pass with 250 or 251 with and without pipelining.
+TEST_F(SmtpClientTest, PipelinedAndPlainEnvelopes) {
+    struct Row {
+        const char* name;
+        bool pipelining;
+        std::vector<const char*> replies;  // Rset, Mail, three RCPT, Data
+        std::string failure;
+        bool connectedAfter;
+    };
+    const Row rows[] = {
+        {"pipelined, 251 accepted", true,
+         {"250 reset", "250 ok", "250 ok", "251 will forward", "250 ok", "354 go"}, "", true},
+        {"plain, 251 accepted", false,
+         {"250 reset", "250 ok", "251 will forward", "250 ok", "250 ok", "354 go"}, "", true},
+        {"pipelined, refused in the middle after Data was accepted: session closed", true,
+         {"250 reset", "250 ok", "250 ok", "550 5.1.1 <b@x.example>: unknown", "250 ok",
+          "354 go"},
+         "550 5.1.1 <b@x.example>: unknown", false},
+        {"pipelined, every recipient refused and Data too: session kept", true,
+         {"250 reset", "250 ok", "550 no a", "550 no b", "550 no c", "554 no valid recipients"},
+         "550 no a", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        net->replies.clear();
+        net->Script({"220 mail.example.org ESMTP", "250-mail.example.org"});
+        if (row.pipelining) {
+            net->Script({"250-PIPELINING"});
+        }
+        net->Script({"250 8BITMIME"});
+        smtp.SetAccount({.Host = "mail.example.org", .Security = TSmtpSecurity::StartTlsIfOffered});
+        smtp.Connect();
+        net->written.clear();
+        net->writes.clear();
+        for (const char* reply : row.replies) {
+            net->Script({reply});
+        }
+        if (row.failure.empty()) {
+            net->Script({"250 queued"});
+        }
+        TMailMessage msg;
+        msg.SetFrom("jo@home.example");
+        msg.SetToo({"a@x.example", "b@x.example", "c@x.example"});
+        msg.SetText("text");
+        std::string failure;
+        try {
+            smtp.Send(msg);
+        } catch (const ENetResponseError& e) {
+            failure = e.what();
+        }
+        EXPECT_EQ(failure, row.failure);
+        EXPECT_EQ(smtp.Connected(), row.connectedAfter);
+        const std::string envelope =
+            "Rset\r\nMail from:<jo@home.example>\r\nRCPT to:<a@x.example>\r\n"
+            "RCPT to:<b@x.example>\r\nRCPT to:<c@x.example>\r\nData\r\n";
+        if (row.pipelining) {
+            EXPECT_EQ(net->writes.front(), envelope);
+        } else {
+            EXPECT_EQ(net->writes.front(), "Rset\r\n");
+        }
+        EXPECT_TRUE(net->written.starts_with(envelope));
+        EXPECT_EQ(net->written.find("From: ") != std::string::npos, row.failure.empty());
+        EXPECT_TRUE(net->replies.empty()) << "replies left unread";
+        smtp.Disconnect();
+    }
+}
+
+TEST_F(SmtpClientTest, ManyPipelinedRecipientsGoOutInBoundedGroups) {
+    net->Script({"220 mail.example.org ESMTP", "250-mail.example.org", "250 PIPELINING"});
+    smtp.SetSecurity(TSmtpSecurity::StartTlsIfOffered);
+    smtp.Connect();
+    net->writes.clear();
+    TMailMessage msg;
+    TStringList to;
+    for (int i = 0; i < 130; ++i) {
+        to.push_back("r" + std::to_string(i) + "@x.example");
+    }
+    msg.SetToo(to);
+    ScriptTransaction(130);
+    smtp.Send(msg);
+    // Rset, Mail and 126 RCPT; then 4 RCPT and Data; then the message.
+    ASSERT_EQ(net->writes.size(), 3u);
+    EXPECT_EQ(std::count(net->writes[0].begin(), net->writes[0].end(), '\n'), 128);
+    EXPECT_TRUE(net->writes[1].starts_with("RCPT to:<r126@x.example>\r\n"));
+    EXPECT_TRUE(net->writes[1].ends_with("RCPT to:<r129@x.example>\r\nData\r\n"));
+}
+
 TEST(SocketErrorTest, TextsAndCodeMapping) {
     EXPECT_EQ(SmtpSocketErrorText(10035), "Operation would block. ");
     EXPECT_EQ(SmtpSocketErrorText(10066), "Directory not empty");
@@ -416,6 +602,98 @@ TEST(PosixSocketTest, RefusedConnectionAndSilentServer) {
         FAIL() << "resolved an invalid name";
     } catch (const ENetSocketError& e) {
         EXPECT_TRUE(e.Code() == 11001 || e.Code() == 11002) << e.Code();
+    }
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// A loopback listener on a free port, closed on destruction.
+class Listener {
+  public:
+    Listener() {
+        FFd = ::socket(AF_INET, SOCK_STREAM, 0);
+        // A small receive buffer fills quickly once nobody reads.
+        int small = 4096;
+        ::setsockopt(FFd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(FFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(FFd, reinterpret_cast<sockaddr*>(&address), &length);
+        FPort = ntohs(address.sin_port);
+        ::listen(FFd, 4);
+    }
+    ~Listener() { ::close(FFd); }
+    int Fd() const { return FFd; }
+    int Port() const { return FPort; }
+
+  private:
+    int FFd = -1;
+    int FPort = 0;
+};
+
+// A server that answers the whole dialogue in advance and then never reads:
+// the message data fills the socket buffers and the write has to give up.
+TEST(PosixSocketTest, WritesToAServerThatNeverReadsEndAtTheTimeOut) {
+    Listener listener;
+    std::promise<void> clientDone;
+    std::thread server([&, done = clientDone.get_future()] {
+        int peer = ::accept(listener.Fd(), nullptr, nullptr);
+        const char replies[] = "220 hi\r\n250 hello\r\n250 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n";
+        ::send(peer, replies, sizeof replies - 1, MSG_NOSIGNAL);
+        done.wait();
+        ::close(peer);
+    });
+    TSmtpClient smtp;
+    smtp.SetHost("127.0.0.1");
+    smtp.SetPort(listener.Port());
+    smtp.SetReplyTimeout(std::chrono::milliseconds(300));
+    smtp.Connect();
+    TMailMessage msg;
+    msg.SetToo({"a@x.example"});
+    msg.SetText(std::string(32 * 1024 * 1024, 'x'));
+    auto start = std::chrono::steady_clock::now();
+    try {
+        smtp.Send(msg);
+        ADD_FAILURE() << "the whole message went out";
+    } catch (const ENetSocketError& e) {
+        EXPECT_EQ(e.Code(), 10060);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_FALSE(smtp.Connected());
+    clientDone.set_value();
+    server.join();
+}
+
+TEST(PosixSocketTest, CancelFromAnotherThreadEndsTheWaitAndStaysUntilReset) {
+    Listener listener;  // accepts (through the backlog) and never greets
+    TSmtpClient smtp;
+    smtp.SetHost("127.0.0.1");
+    smtp.SetPort(listener.Port());
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        smtp.Cancel();
+    });
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(smtp.Connect(), ENetCancelled);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    canceller.join();
+    EXPECT_FALSE(smtp.Connected());
+
+    EXPECT_THROW(smtp.Connect(), ENetCancelled);  // still cancelled
+
+    smtp.ResetCancel();
+    smtp.SetReplyTimeout(std::chrono::milliseconds(100));
+    try {
+        smtp.Connect();
+        ADD_FAILURE() << "a silent server greeted";
+    } catch (const ENetSocketError& e) {
+        EXPECT_EQ(e.Code(), 10060);
     }
 }
 

@@ -2,8 +2,11 @@
 // messages are parsed by Python's email package.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <random>
+#include <thread>
 
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
@@ -158,6 +161,87 @@ TEST_F(SmtpIntegrationTest, UnreadableAttachmentEndsTheSessionAndTheNextSendStar
     DeliverMessage(smtp, msg, request, nullptr);
     ASSERT_TRUE(server->Has(1));
     EXPECT_EQ(server->Part(1, 1), "Body\r\n");
+}
+
+TEST_F(SmtpIntegrationTest, PipelinedRefusalInTheMiddleEndsTheActionAndSendsNothing) {
+    server = std::make_unique<SmtpTestServer>(std::vector<std::string>{"gone@house.example"},
+                                              std::vector<std::string>{"--pipelining"});
+    ASSERT_GT(server->Port(), 0);
+    smtp.SetAccount({.Host = "127.0.0.1",
+                     .Port = server->Port(),
+                     .Security = TSmtpSecurity::StartTlsIfOffered});
+    TMailMessage msg;
+    TSendRequest request{.From = "jo@home.example",
+                         .To = "<a@house.example>;<gone@house.example>;<b@house.example>",
+                         .MessageText = "Body"};
+    try {
+        DeliverMessage(smtp, msg, request, nullptr);
+        FAIL() << "refusal ignored";
+    } catch (const ENetResponseError& e) {
+        EXPECT_STREQ(e.what(), "550 5.1.1 <gone@house.example>: Recipient address rejected");
+    }
+    EXPECT_FALSE(smtp.Connected());  // the server had accepted Data
+    // Every command up to Data arrived, and nothing after it.
+    EXPECT_TRUE(server->Wire().ends_with("RCPT to:<b@house.example>\r\nData\r\n"));
+    EXPECT_FALSE(server->Has(1));
+
+    request.To = "<a@house.example>;<b@house.example>";
+    DeliverMessage(smtp, msg, request, nullptr);
+    ASSERT_TRUE(server->Has(1));
+    EXPECT_EQ(server->Lines(1, "rcpt"),
+              (std::vector<std::string>{"rcpt a@house.example", "rcpt b@house.example"}));
+}
+
+// The window's Cancel button: another thread cancels while the second of
+// three transactions waits for the server.
+TEST_F(SmtpIntegrationTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
+    server = std::make_unique<SmtpTestServer>(std::vector<std::string>{},
+                                              std::vector<std::string>{"--stall-after", "1"});
+    ASSERT_GT(server->Port(), 0);
+    smtp.SetHost("127.0.0.1");
+    smtp.SetPort(server->Port());
+
+    struct Progress : IDeliveryObserver {
+        void Connecting(const std::string& host) override { texts.push_back(ConnectingText(host)); }
+        void SendingTransaction(std::size_t number, std::size_t total,
+                                std::size_t recipients) override {
+            texts.push_back(SendingText(number, total, recipients));
+        }
+        void TransactionSent(std::size_t) override { firstSent.set_value(); }
+        std::vector<std::string> texts;
+        std::promise<void> firstSent;
+    } progress;
+    std::thread canceller([this, sent = progress.firstSent.get_future()] {
+        sent.wait();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        smtp.Cancel();
+    });
+
+    TMailMessage msg;
+    TSendRequest request{.From = "jo@home.example",
+                         .To = "<a@x.example>;<b@x.example>;<c@x.example>;<d@x.example>;"
+                               "<e@x.example>",
+                         .MessageText = "Body",
+                         .MaxRecipients = 2};
+    auto start = std::chrono::steady_clock::now();
+    try {
+        DeliverMessage(smtp, msg, request, &progress);
+        FAIL() << "not cancelled";
+    } catch (const ESendCancelled& e) {
+        EXPECT_STREQ(e.what(), "Sending was cancelled.");
+        EXPECT_EQ(e.Sent(), 1u);
+        EXPECT_EQ(e.Total(), 3u);
+    }
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_EQ(progress.texts, (std::vector<std::string>{"Connecting to 127.0.0.1...",
+                                                        "Sending transaction 1 of 3 (2 recipients)",
+                                                        "Sending transaction 2 of 3 (2 recipients)"}));
+    EXPECT_TRUE(server->Has(1));
+    EXPECT_FALSE(server->Has(2));
+    EXPECT_EQ(server->Lines(1, "rcpt"),
+              (std::vector<std::string>{"rcpt a@x.example", "rcpt b@x.example"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A scripted stand-in for the SMTP client's socket: records every byte the
 // client writes and answers with scripted replies, or, in answering mode,
-// with the replies a willing SMTP server would give.
+// with the replies a willing SMTP server would give. StartTls leaves the bytes
+// as they are and marks the point in the written bytes with "<TLS host>".
 #pragma once
 
 #include <algorithm>
@@ -23,9 +24,11 @@ struct FakeNet {
     std::vector<std::string> writes;              // the data of each Write call
     std::deque<std::string> replies;              // what each Read hands back, in order
     std::deque<std::exception_ptr> openFailures;  // raised by the next Opens
+    std::exception_ptr tlsFailure;                // raised by StartTls when set
     int opens = 0;
     bool open = false;
     TConnectOptions lastOptions;
+    TTlsOptions lastTlsOptions;
 
     // Answering mode: replies are made from the commands written.
     bool answer = false;
@@ -76,64 +79,93 @@ struct FakeNet {
 
 class FakeStream : public INetStream {
   public:
-    explicit FakeStream(std::shared_ptr<FakeNet> net) : FNet(std::move(net)) {}
+    explicit FakeStream(std::shared_ptr<FakeNet> net) : net_(std::move(net)) {}
     ~FakeStream() override { Close(); }
 
     void Write(std::string_view data, TNetTimeout) override {
-        if (!FNet->open) {
+        if (!net_->open) {
             throw ENetSocketError(10054);
         }
-        FNet->Written(data);
+        net_->Written(data);
     }
 
     std::size_t Read(std::span<char> into, TNetTimeout) override {
-        if (FNet->replies.empty()) {
+        if (net_->replies.empty()) {
             throw ENetSocketError(10054);
         }
-        std::string& next = FNet->replies.front();
+        std::string& next = net_->replies.front();
         if (next == kTimeoutReply) {
-            FNet->replies.pop_front();
+            net_->replies.pop_front();
             throw ENetSocketError(10060);
         }
         std::size_t n = std::min(into.size(), next.size());
         std::copy_n(next.data(), n, into.data());
         next.erase(0, n);
         if (next.empty()) {
-            FNet->replies.pop_front();
+            net_->replies.pop_front();
         }
         return n;
     }
 
-    void Close() noexcept override { FNet->open = false; }
+    void Close() noexcept override { net_->open = false; }
 
   private:
-    std::shared_ptr<FakeNet> FNet;
+    std::shared_ptr<FakeNet> net_;
+};
+
+class FakeTlsStream : public INetStream {
+  public:
+    explicit FakeTlsStream(std::unique_ptr<INetStream> plain) : plain_(std::move(plain)) {}
+    void Write(std::string_view data, TNetTimeout timeout) override {
+        plain_->Write(data, timeout);
+    }
+    std::size_t Read(std::span<char> into, TNetTimeout timeout) override {
+        return plain_->Read(into, timeout);
+    }
+    void Close() noexcept override { plain_->Close(); }
+    const TTlsInfo* Tls() const noexcept override { return &info_; }
+
+  private:
+    std::unique_ptr<INetStream> plain_;
+    TTlsInfo info_{"TLSv1.3", "TLS_AES_128_GCM_SHA256", "CN=fake", "CN=fake"};
 };
 
 class FakeConnector : public INetConnector {
   public:
-    explicit FakeConnector(std::shared_ptr<FakeNet> net) : FNet(std::move(net)) {}
+    explicit FakeConnector(std::shared_ptr<FakeNet> net) : net_(std::move(net)) {}
 
     std::unique_ptr<INetStream> Open(const std::string&, int,
                                      const TConnectOptions& options) override {
-        ++FNet->opens;
-        FNet->lastOptions = options;
-        if (!FNet->openFailures.empty()) {
-            std::exception_ptr failure = FNet->openFailures.front();
-            FNet->openFailures.pop_front();
+        ++net_->opens;
+        net_->lastOptions = options;
+        if (!net_->openFailures.empty()) {
+            std::exception_ptr failure = net_->openFailures.front();
+            net_->openFailures.pop_front();
             std::rethrow_exception(failure);
         }
-        FNet->open = true;
-        if (FNet->answer) {
-            FNet->replies.assign(1, "220 fake ready\r\n");
-            FNet->inData = false;
-            FNet->partial.clear();
+        net_->open = true;
+        if (net_->answer) {
+            net_->replies.assign(1, "220 fake ready\r\n");
+            net_->inData = false;
+            net_->partial.clear();
         }
-        return std::make_unique<FakeStream>(FNet);
+        return std::make_unique<FakeStream>(net_);
+    }
+
+    std::unique_ptr<INetStream> StartTls(std::unique_ptr<INetStream> plain,
+                                         const std::string& host,
+                                         const TTlsOptions& options) override {
+        net_->written += "<TLS " + host + ">";
+        net_->lastTlsOptions = options;
+        if (net_->tlsFailure) {
+            plain.reset();
+            std::rethrow_exception(net_->tlsFailure);
+        }
+        return std::make_unique<FakeTlsStream>(std::move(plain));
     }
 
   private:
-    std::shared_ptr<FakeNet> FNet;
+    std::shared_ptr<FakeNet> net_;
 };
 
 }  // namespace qv::test

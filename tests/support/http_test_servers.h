@@ -30,13 +30,40 @@ inline QString SourcePath(const std::string& relative) {
     return QString::fromStdString(EnvOr("QV_SOURCE_DIR", fallback) + "/" + relative);
 }
 
+// A self-signed certificate for 127.0.0.1 made with openssl, with its key,
+// for a test https server; a client trusts it only when told to.
+class TestCertificate {
+  public:
+    TestCertificate() {
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                       "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                       "subjectAltName=IP:127.0.0.1", "-keyout", KeyFile(), "-out", CertFile()});
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+            throw std::runtime_error("openssl made no test certificate: " +
+                                     openssl.readAllStandardError().toStdString());
+        }
+    }
+    QString CertFile() const { return dir_.filePath("cert.pem"); }
+    QString KeyFile() const { return dir_.filePath("key.pem"); }
+
+  private:
+    QTemporaryDir dir_;
+};
+
 // Python's http.server with the special paths of http_test_server.py,
-// serving the files of root.
+// serving the files of root; over https with a certificate.
 class HttpTestServer {
   public:
-    explicit HttpTestServer(const QString& root) {
+    explicit HttpTestServer(const QString& root, const TestCertificate* tls = nullptr)
+        : scheme_(tls != nullptr ? "https" : "http") {
+        QStringList args{SourcePath("tests/update/http_test_server.py"), "--root", root};
+        if (tls != nullptr) {
+            args += {"--cert", tls->CertFile(), "--key", tls->KeyFile()};
+        }
         process_.setProgram(QString::fromStdString(EnvOr("QV_PYTHON", "/usr/bin/python3")));
-        process_.setArguments({SourcePath("tests/update/http_test_server.py"), "--root", root});
+        process_.setArguments(args);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start();
         while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
@@ -55,10 +82,11 @@ class HttpTestServer {
     }
     int Port() const { return port_; }
     std::string Url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
+        return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path;
     }
 
   private:
+    std::string scheme_;
     QProcess process_;
     int port_ = 0;
 };

@@ -1,11 +1,14 @@
 // Starts the loopback SMTP server of smtp_server.py for one test and stops it
-// when destroyed; reads what it stored for each accepted message.
+// when destroyed; reads what it stored for each accepted message. Makes the
+// certificates its TLS modes need with the openssl command.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -29,56 +32,97 @@ inline std::string EnvOr(const char* name, const char* fallback) {
     return value != nullptr ? value : fallback;
 }
 
+// In a forked child: runs args[0] (looked up on PATH) with args; never
+// returns.
+[[noreturn]] inline void ExecChild(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
+// Runs program with args, its output discarded; true when it exits with 0.
+inline bool RunQuietly(std::vector<std::string> args) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ExecChild(args);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// A self-signed certificate and its key, made out to name and to the
+// subjectAltName entries alt (such as "DNS:localhost,IP:127.0.0.1"), valid
+// for a day. Trusting the certificate makes it its own authority.
+struct TestCertificate {
+    TestCertificate(const std::filesystem::path& folder, const std::string& name,
+                    const std::string& alt)
+        : Cert((folder / (name + ".crt")).string()), Key((folder / (name + ".key")).string()) {
+        Made = RunQuietly({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                           "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                           "/CN=" + name, "-addext", "subjectAltName=" + alt, "-keyout", Key,
+                           "-out", Cert});
+    }
+    std::string Cert;
+    std::string Key;
+    bool Made = false;
+};
+
 class SmtpTestServer {
   public:
-    explicit SmtpTestServer(const std::vector<std::string>& refused = {}) {
+    // refused: recipients answered with 550; options: further arguments of
+    // smtp_server.py, such as {"--starttls", "--cert", C, "--key", K}.
+    explicit SmtpTestServer(const std::vector<std::string>& refused = {},
+                            const std::vector<std::string>& options = {}) {
         std::string script =
             EnvOr("QV_SOURCE_DIR", QV_TEST_SOURCE_DIR) + std::string("/tests/mail/smtp_server.py");
         std::vector<std::string> args = {EnvOr("QV_PYTHON", "/usr/bin/python3"), script,
-                                         FFolder.Path().string()};
+                                         folder_.Path().string()};
         for (const std::string& address : refused) {
             args.push_back("--refuse");
             args.push_back(address);
         }
+        args.insert(args.end(), options.begin(), options.end());
         int out[2];
         if (::pipe(out) != 0) {
             return;
         }
-        FPid = ::fork();
-        if (FPid == 0) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             ::close(out[1]);
-            std::vector<char*> argv;
-            for (std::string& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
+            ExecChild(args);
         }
         ::close(out[1]);
         FILE* port = ::fdopen(out[0], "r");
         if (port != nullptr) {
-            if (std::fscanf(port, "%d", &FPort) != 1) {
-                FPort = 0;
+            if (std::fscanf(port, "%d", &port_) != 1) {
+                port_ = 0;
             }
             std::fclose(port);
         }
     }
 
     ~SmtpTestServer() {
-        if (FPid > 0) {
-            ::kill(FPid, SIGTERM);
-            ::waitpid(FPid, nullptr, 0);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
         }
     }
 
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;
 
-    int Port() const { return FPort; }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(FPort); }
+    int Port() const { return port_; }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
     // The parsed form of accepted message n (from 1), or "" before it arrived.
     std::string Summary(int n) const { return ReadFileBytes(File(std::to_string(n) + ".txt")); }
@@ -87,6 +131,21 @@ class SmtpTestServer {
         return ReadFileBytes(File(std::to_string(n) + ".part." + std::to_string(k)));
     }
     bool Has(int n) const { return std::filesystem::exists(File(std::to_string(n) + ".txt")); }
+
+    // Every byte the clients sent, decrypted, once the server has seen
+    // sessions connections end (it reads on its own time); and one line per
+    // login attempt, "MECHANISM USER ok|refused".
+    std::string Wire(int sessions = 1) const {
+        for (int wait = 0; wait < 100; ++wait) {
+            std::string closed = ReadFileBytes(File("wire.log.closed"));
+            if (std::count(closed.begin(), closed.end(), '\n') >= sessions) {
+                break;
+            }
+            ::usleep(50 * 1000);
+        }
+        return ReadFileBytes(File("wire.log"));
+    }
+    std::string Logins() const { return ReadFileBytes(File("auth.log")); }
 
     // The lines of message n's summary that start with prefix.
     std::vector<std::string> Lines(int n, const std::string& prefix) const {
@@ -105,11 +164,11 @@ class SmtpTestServer {
     }
 
   private:
-    std::filesystem::path File(const std::string& name) const { return FFolder.Path() / name; }
+    std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
 
-    TTempFolder FFolder;
-    pid_t FPid = -1;
-    int FPort = 0;
+    TTempFolder folder_;
+    pid_t pid_ = -1;
+    int port_ = 0;
 };
 
 }  // namespace qv::test

@@ -144,6 +144,45 @@ TEST_F(QvtoolSendTest, FailuresPrintClassAndMessageAndExitOne) {
     EXPECT_FALSE(server.Has(1));
 }
 
+// The new options reach the client; what the client does with them is
+// covered by the mail tests.
+TEST(QvtoolSendSecureTest, PortSecurityLoginAndTrustedCertificate) {
+    TTempFolder files;
+    qv::test::TestCertificate local(files.Path(), "localhost", "DNS:localhost,IP:127.0.0.1");
+    ASSERT_TRUE(local.Made);
+    std::string password = (files.Path() / "password").string();
+    std::ofstream(password, std::ios::binary) << "secret\r\nsecond line\n";
+    SmtpTestServer server({}, {"--starttls", "--cert", local.Cert, "--key", local.Key, "--auth",
+                               "jo:secret"});
+    ASSERT_GT(server.Port(), 0);
+    const std::vector<std::string> message = {"--from", "jo@home.example", "--to",
+                                              "<a@house.example>"};
+    struct Row {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    };
+    const Row rows[] = {
+        {{"--server", "127.0.0.1", "--port", std::to_string(server.Port()), "--security", "2",
+          "--user", "jo", "--password-file", password, "--ca-file", local.Cert},
+         0, ""},
+        {{"--server", "h", "--security", "4"}, 2, "qvtool send: bad security \"4\" (0 to 3)\n"},
+        {{"--server", "h", "--port", "0"}, 2, "qvtool send: bad port \"0\" (1 to 65535)\n"},
+        {{"--server", "h", "--password-file", "/nowhere/pw"}, 2,
+         "qvtool send: cannot read password file \"/nowhere/pw\"\n"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), message.begin(), message.end());
+        ToolRun run = RunSend(args);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+        EXPECT_EQ(run.err, row.err);
+    }
+    ASSERT_TRUE(server.Has(1));
+    EXPECT_EQ(server.Lines(1, "login"), std::vector<std::string>{"login jo"});
+    EXPECT_FALSE(server.Has(2));
+}
+
 TEST(QvtoolSendUnreachableTest, BothConnectionAttemptsFailed) {
     int port = 0;
     {

@@ -8,6 +8,14 @@
 namespace qv {
 namespace {
 
+TEST(HttpRequestHead, ConnectAsksForATunnelWithTheProxysCredentialsOnly) {
+    EXPECT_EQ(BuildConnectLines("h:443", "", "", "secret"),
+              (std::vector<std::string>{"CONNECT h:443 HTTP/1.0", "Host: h:443", ""}));
+    EXPECT_EQ(BuildConnectLines("h:8443", "a", "u", "p"),
+              (std::vector<std::string>{"CONNECT h:8443 HTTP/1.0", "Host: h:8443", "User-Agent: a",
+                                        "Proxy-Authorization: Basic dTpw", ""}));
+}
+
 struct TRequestRow {
     const char* name;
     std::function<void(THttpRequestHead&)> set;

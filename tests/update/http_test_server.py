@@ -2,7 +2,8 @@
 
 Serves the files of a folder (--root) and a few special paths that send
 responses a well-behaved server would not. Binds 127.0.0.1 on a free port
-and prints that port on the first line of standard output.
+and prints that port on the first line of standard output. With --cert and
+--key it speaks https with that certificate.
 
 Special paths:
   /redirect?port=P&path=/x  302 to http://127.0.0.1:P/x
@@ -17,11 +18,14 @@ Special paths:
   /bad-length               a non-numeric Content-Length
   /last-request             the head of the previous request, as the body
   .../qnnew.dat             200 with a short body, also for absolute paths
+  /stall/NAME               NAME from the folder when it is qndates2.dat; any
+                            other NAME is accepted and never answered
 """
 import argparse
 import http.server
 import os
 import socketserver
+import ssl
 import sys
 import threading
 import urllib.parse
@@ -51,7 +55,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             previous = last_request
             last_request = head
 
-        if path == "/last-request":
+        if path.startswith("/stall/"):
+            if path != "/stall/qndates2.dat":
+                threading.Event().wait()
+            self.path = path[len("/stall"):]
+            super().do_GET()
+        elif path == "/last-request":
             self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % len(previous) + previous)
         elif path == "/redirect":
             target = "http://127.0.0.1:%s%s" % (query["port"][0], query.get("path", ["/"])[0])
@@ -88,9 +97,18 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
     args = parser.parse_args()
     os.chdir(args.root)
     server = Server(("127.0.0.1", 0), Handler)
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+        # The handshake runs in the request's thread, so a client that fails
+        # it holds up no other.
+        server.socket = context.wrap_socket(server.socket, server_side=True,
+                                            do_handshake_on_connect=False)
     print(server.server_address[1], flush=True)
     # Stop when the test that started us goes away.
     threading.Thread(target=lambda: (sys.stdin.read(), os._exit(0)), daemon=True).start()

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "compress/archive_errors.h"
 #include "compress/archive_writer.h"
 #include "compress/archiver.h"
+#include "update/list_signature.h"
 
 namespace qvtool {
 
@@ -55,16 +57,41 @@ void FileStamp(const std::string& path, std::uint32_t& dosTime, std::int16_t& at
     attributes = !ec && (perms & anyWrite) == fs::perms::none ? kAttributeReadOnly : 0;
 }
 
-// Writes the archive beside its place and moves it there once complete, so
-// a failed write leaves no partial archive and any old one untouched.
-void WriteArchive(const TArchiveWriter& writer, const std::string& archive) {
+// Writes the archive, and with a key its signature ARCHIVE.sig, each beside
+// its place, and moves them there once both are complete, so a failed write
+// leaves no partial archive and any old one untouched.
+void WriteArchive(const TArchiveWriter& writer, const std::string& archive,
+                  const std::optional<qv::TSecretKey>& key) {
+    std::ostringstream bytes;
+    writer.Write(bytes);
+    const std::string content = bytes.str();
+    std::string target = archive;
     try {
         qv::TPendingFile out(archive);
-        writer.Write(out.Stream());
+        out.Stream() << content;
+        std::optional<qv::TPendingFile> signature;
+        if (key) {
+            const qv::TSignature sig =
+                qv::SignArchive(fs::path(archive).filename().string(), content, *key);
+            target = archive + qv::kSignatureSuffix;
+            signature.emplace(target);
+            signature->Stream().write(reinterpret_cast<const char*>(sig.data()), sig.size());
+            signature->Close();
+        }
+        target = archive;
         out.Commit();
+        if (signature) {
+            target = archive + qv::kSignatureSuffix;
+            signature->Commit();
+        }
     } catch (const qv::EPendingFileError& e) {
-        RaiseOutputFileError(e, archive);
+        RaiseOutputFileError(e, target);
     }
+}
+
+std::optional<qv::TSecretKey> ReadSecretKey(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    return qv::ParseSecretKey(std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace
@@ -95,24 +122,34 @@ int RunExpand(const Args& args) {
     }
 }
 
-// pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE...
+// pack [--method NON|RLE|LZH|LH5] [--sign SECRETFILE] ARCHIVE FILE...
 int RunPack(const Args& args) {
     TMethod method = TMethod::Lh5;
+    std::string secretFile;
     std::size_t first = 0;
-    if (args.size() >= 2 && args[0] == "--method") {
-        const std::optional<TMethod> chosen = MethodFromName(args[1]);
-        if (!chosen) {
-            std::fprintf(stderr, "qvtool pack: unknown method %s\n", args[1].c_str());
+    while (first + 1 < args.size() && (args[first] == "--method" || args[first] == "--sign")) {
+        if (args[first] == "--sign") {
+            secretFile = args[first + 1];
+        } else if (const std::optional<TMethod> chosen = MethodFromName(args[first + 1])) {
+            method = *chosen;
+        } else {
+            std::fprintf(stderr, "qvtool pack: unknown method %s\n", args[first + 1].c_str());
             return 2;
         }
-        method = *chosen;
-        first = 2;
+        first += 2;
     }
     if (args.size() < first + 2) {
-        std::fputs("usage: qvtool pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE...\n", stderr);
+        std::fputs(
+            "usage: qvtool pack [--method NON|RLE|LZH|LH5] [--sign SECRETFILE] ARCHIVE FILE...\n",
+            stderr);
         return 2;
     }
     try {
+        std::optional<qv::TSecretKey> key;
+        if (!secretFile.empty() && !(key = ReadSecretKey(secretFile))) {
+            std::fprintf(stderr, "qvtool pack: %s holds no secret key\n", secretFile.c_str());
+            return 1;
+        }
         TArchiveWriter writer(std::string(MethodID(method)));
         for (std::size_t i = first + 1; i < args.size(); ++i) {
             std::uint32_t dosTime = 0;
@@ -121,7 +158,7 @@ int RunPack(const Args& args) {
             writer.AddData(fs::path(args[i]).filename().string(), ReadWholeFile(args[i]), method,
                            dosTime, attributes);
         }
-        WriteArchive(writer, args[first]);
+        WriteArchive(writer, args[first], key);
         return 0;
     } catch (const EArchiveError& e) {
         return Fail(e.ClassName(), e.what());

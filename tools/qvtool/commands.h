@@ -14,5 +14,7 @@ int RunFetch(const Args& args);   // fetch.cpp
 int RunExpand(const Args& args);  // archive.cpp
 int RunPack(const Args& args);    // archive.cpp
 int RunFillForm(const Args& args);  // fill_form.cpp
+int RunUpdate(const Args& args);  // update.cpp
+int RunKeygen(const Args& args);  // keygen.cpp
 
 }  // namespace qvtool

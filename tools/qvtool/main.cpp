@@ -14,14 +14,20 @@ struct Command {
 constexpr Command kCommands[] = {
     {"send", qvtool::RunSend,
      "send --server HOST[:PORT] --from TEXT [--to LIST] [--cc LIST] [--bcc LIST] "
-     "[--subject TEXT] [--body-file FILE] [--attach FILE]... [--max N] [--hide-from]"},
+     "[--subject TEXT] [--body-file FILE] [--attach FILE]... [--max N] [--hide-from] "
+     "[--port N] [--security 0-3] [--user NAME] [--password-file FILE] [--ca-file FILE]"},
     {"fetch", qvtool::RunFetch,
      "fetch URL [--proxy HOST[:PORT]] [--proxy-port PORT] [--proxy-user NAME "
      "--proxy-password PASSWORD] [-o FILE]"},
     {"expand", qvtool::RunExpand, "expand ARCHIVE NAME TARGETDIR"},
-    {"pack", qvtool::RunPack, "pack [--method NON|RLE|LZH|LH5] ARCHIVE FILE..."},
+    {"pack", qvtool::RunPack,
+     "pack [--method NON|RLE|LZH|LH5] [--sign SECRETFILE] ARCHIVE FILE..."},
     {"fill-form", qvtool::RunFillForm,
      "fill-form URL [--settings FILE] [--subject TEXT] [--body-file FILE]"},
+    {"keygen", qvtool::RunKeygen, "keygen SECRETFILE PUBLICFILE"},
+    {"update", qvtool::RunUpdate,
+     "update --dir DIR --server BASEURL --mirror BASEURL [--yes] [--key PUBLICFILE]... "
+     "[--ca-file PEMFILE]..."},
 };
 
 int Usage() {

@@ -14,10 +14,10 @@ namespace qvtool {
 namespace {
 
 struct TSendOptions {
-    std::string Host;
-    int Port = 25;
+    qv::TSmtpAccount Account;
     qv::TSendRequest Request;
     std::string BodyFile;
+    std::string PasswordFile;
 };
 
 class TPrintProgress : public qv::IDeliveryObserver {
@@ -41,17 +41,25 @@ std::optional<int> ParseNumber(const std::string& text) {
     return std::nullopt;
 }
 
+std::optional<int> ParsePort(const std::string& text) {
+    std::optional<int> port = ParseNumber(text);
+    if (!port || *port < 1 || *port > 65535) {
+        return std::nullopt;
+    }
+    return port;
+}
+
 bool ParseServer(const std::string& text, TSendOptions& options) {
     std::size_t colon = text.rfind(':');
-    options.Host = text.substr(0, colon);
+    options.Account.Host = text.substr(0, colon);
     if (colon != std::string::npos) {
-        std::optional<int> port = ParseNumber(text.substr(colon + 1));
-        if (!port || *port < 1 || *port > 65535) {
+        std::optional<int> port = ParsePort(text.substr(colon + 1));
+        if (!port) {
             return false;
         }
-        options.Port = *port;
+        options.Account.Port = *port;
     }
-    return !options.Host.empty();
+    return !options.Account.Host.empty();
 }
 
 int UsageError(const std::string& what) {
@@ -94,6 +102,26 @@ std::string ParseArgs(const Args& args, TSendOptions& options) {
             options.BodyFile = value;
         } else if (name == "--attach") {
             request.Attachments.push_back(value);
+        } else if (name == "--port") {
+            std::optional<int> port = ParsePort(value);
+            if (!port) {
+                return "bad port \"" + value + "\" (1 to 65535)";
+            }
+            options.Account.Port = *port;
+        } else if (name == "--security") {
+            std::optional<int> number = ParseNumber(value);
+            std::optional<qv::TSmtpSecurity> security =
+                number ? qv::SmtpSecurityFromInt(*number) : std::nullopt;
+            if (!security) {
+                return "bad security \"" + value + "\" (0 to 3)";
+            }
+            options.Account.Security = *security;
+        } else if (name == "--user") {
+            options.Account.User = value;
+        } else if (name == "--password-file") {
+            options.PasswordFile = value;
+        } else if (name == "--ca-file") {
+            options.Account.CaFile = value;
         } else if (name == "--max") {
             std::optional<int> max = ParseNumber(value);
             if (!max) {
@@ -128,10 +156,21 @@ int RunSend(const Args& args) {
         }
         options.Request.MessageText = std::move(*text);
     }
+    if (!options.PasswordFile.empty()) {
+        std::optional<std::string> text = ReadWholeFile(options.PasswordFile);
+        if (!text) {
+            return UsageError("cannot read password file \"" + options.PasswordFile + "\"");
+        }
+        // The first line, without its line end.
+        std::string password = text->substr(0, text->find('\n'));
+        if (password.ends_with('\r')) {
+            password.pop_back();
+        }
+        options.Account.Password = std::move(password);
+    }
 
     qv::TSmtpClient smtp;
-    smtp.SetHost(options.Host);
-    smtp.SetPort(options.Port);
+    smtp.SetAccount(options.Account);
     qv::TMailMessage message;
     TPrintProgress progress;
     try {
