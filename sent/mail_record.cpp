@@ -14,26 +14,6 @@ void AddRole(std::vector<TRecipient>& to, const TStringList& entries, TRole role
     }
 }
 
-// Where a failure raised by DeliverMessage stopped the action. The message is
-// checked before connecting, so its errors come first, except those that
-// only the writing of a transaction finds (an attachment that cannot be
-// read, the local time zone).
-TFailedAt FailedAt(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const ESmtpConnectFailed&) {
-        return TFailedAt::Connecting;
-    } catch (const EFileReadError&) {
-        return TFailedAt::Sending;
-    } catch (const ETimeZoneError&) {
-        return TFailedAt::Sending;
-    } catch (const EMailMessageError&) {
-        return TFailedAt::Checking;
-    } catch (...) {
-        return TFailedAt::Sending;
-    }
-}
-
 }  // namespace
 
 TMailStart MailStartFor(const TSendRequest& request, std::string server, std::int64_t when) {
@@ -43,19 +23,28 @@ TMailStart MailStartFor(const TSendRequest& request, std::string server, std::in
     start.Fields = {request.From,    request.To,          request.CC,         request.BCC,
                     request.Subject, request.MessageText, request.Attachments};
     start.Body = BuildMessageBody(request);
-    std::vector<TRecipientGroup> groups =
-        SplitIntoGroups(SplitRecipientField(request.To), SplitRecipientField(request.CC),
-                        SplitRecipientField(request.BCC), request.MaxRecipients);
-    if (groups.empty()) {
-        groups.emplace_back();  // still one transaction, which the server refuses
-    }
-    for (const TRecipientGroup& group : groups) {
+    for (const TRecipientGroup& group : TransactionGroups(request)) {
         std::vector<TRecipient>& recipients = start.Transactions.emplace_back();
         AddRole(recipients, group.To, TRole::To);
         AddRole(recipients, group.CC, TRole::CC);
         AddRole(recipients, group.BCC, TRole::BCC);
     }
     return start;
+}
+
+void TRecordingObserver::Connecting(const std::string& host) {
+    stage_ = TFailedAt::Connecting;
+    if (next_ != nullptr) {
+        next_->Connecting(host);
+    }
+}
+
+void TRecordingObserver::SendingTransaction(std::size_t number, std::size_t total,
+                                            std::size_t recipients) {
+    stage_ = TFailedAt::Sending;
+    if (next_ != nullptr) {
+        next_->SendingTransaction(number, total, recipients);
+    }
 }
 
 void TRecordingObserver::TransactionSent(std::size_t recipients) {
@@ -77,9 +66,19 @@ std::string FailureText(const std::exception_ptr& failure) {
     }
 }
 
-void RecordFailure(TSendRecord& record, const std::exception_ptr& failure) noexcept {
+void TRecordingObserver::Ended(const std::exception_ptr& failure) noexcept {
+    if (!failure) {
+        record_.Sent();
+        return;
+    }
     try {
-        record.Failed(FailedAt(failure), FailureText(failure));
+        try {
+            std::rethrow_exception(failure);
+        } catch (const ESendCancelled& cancelled) {
+            record_.Cancelled(cancelled.what());
+        } catch (...) {
+            record_.Failed(stage_, FailureText(failure));
+        }
     } catch (...) {
         // Only the text could not be made (out of memory); the send's own
         // failure is what the caller reports.

@@ -16,34 +16,41 @@
 namespace qv::sent {
 
 // The record of request before it goes out through server: its fields, the
-// body as it will be sent, and each transaction's recipients, grouped as
+// body as it will be sent, and each transaction's recipients as
 // DeliverMessage groups them.
 TMailStart MailStartFor(const TSendRequest& request, std::string server, std::int64_t when);
 
-// Records each transaction the server accepts, with the server's reply to
-// its data, and passes every call on to `next` (may be null). Runs on the
-// thread that delivers; smtp is only read there, right after its Send.
-// `record`, `smtp` and `next` must outlive the delivery.
+// Watches a delivery for its record: notes how far it got, records each
+// transaction the server accepts with the server's reply to its data, and
+// passes every call on to `next` (may be null). The calls come on the
+// thread that delivers, where smtp is read right after its Send. `record`,
+// `smtp` and `next` must outlive the delivery.
 class TRecordingObserver : public IDeliveryObserver {
   public:
     TRecordingObserver(TSendRecord& record, const TSmtpClient& smtp, IDeliveryObserver* next)
         : record_(record), smtp_(smtp), next_(next) {}
 
+    void Connecting(const std::string& host) override;
+    void SendingTransaction(std::size_t number, std::size_t total,
+                            std::size_t recipients) override;
     void TransactionSent(std::size_t recipients) override;
+
+    // Records how the delivery ended: `failure` is what DeliverMessage
+    // raised, null when it returned. Call once the delivery is over.
+    void Ended(const std::exception_ptr& failure) noexcept;
 
   private:
     TSendRecord& record_;
     const TSmtpClient& smtp_;
     IDeliveryObserver* next_;
+    // The message is checked before the first callback, so a failure before
+    // Connecting refused the message itself.
+    TFailedAt stage_ = TFailedAt::Checking;
     std::size_t sent_ = 0;
 };
 
-// Records the failure that DeliverMessage raised and where it stopped: the
-// message refused before connecting, no connection, or a transaction.
-void RecordFailure(TSendRecord& record, const std::exception_ptr& failure) noexcept;
-
-// The failure's text as the user sees it: for a failed connection, the
-// second attempt's failure.
+// The failure's text as the record keeps it: for a failed connection, the
+// second attempt's failure, which says why.
 std::string FailureText(const std::exception_ptr& failure);
 
 }  // namespace qv::sent

@@ -41,25 +41,41 @@ qv::TSendRequest SplitRequest() {
             .MaxRecipients = 2};
 }
 
+// Passes the progress calls on, as the compose window's progress does.
+struct TCountingObserver : qv::IDeliveryObserver {
+    void Connecting(const std::string&) override { ++Calls; }
+    void SendingTransaction(std::size_t, std::size_t, std::size_t) override { ++Calls; }
+    void TransactionSent(std::size_t) override { ++Calls; }
+    int Calls = 0;
+};
+
 // Delivers request to port, recording into store; returns what was raised.
-std::exception_ptr SendAndRecord(TSentStore& store, const qv::TSendRequest& request, int port) {
+std::exception_ptr SendAndRecord(TSentStore& store, const qv::TSendRequest& request, int port,
+                                 bool cancelled = false) {
     qv::TSmtpClient smtp;
     smtp.SetHost("127.0.0.1");
     smtp.SetPort(port);
+    if (cancelled) {
+        smtp.Cancel();
+    }
     qv::TMailMessage message;
     TSendRecord record(&store);
-    record.Begin(MailStartFor(request, "127.0.0.1", 1700000000));
-    TRecordingObserver observer(record, smtp, nullptr);
+    const TMailStart start = MailStartFor(request, "127.0.0.1", 1700000000);
+    record.Begin(start);
+    TCountingObserver progress;
+    TRecordingObserver observer(record, smtp, &progress);
+    std::exception_ptr failure;
     try {
         qv::DeliverMessage(smtp, message, request, &observer);
-        record.Sent();
     } catch (...) {
-        RecordFailure(record, std::current_exception());
-        EXPECT_EQ(record.Problem(), "");
-        return std::current_exception();
+        failure = std::current_exception();
     }
+    observer.Ended(failure);
     EXPECT_EQ(record.Problem(), "");
-    return nullptr;
+    if (!failure) {  // every call reached the progress too
+        EXPECT_EQ(progress.Calls, 1 + 2 * static_cast<int>(start.Transactions.size()));
+    }
+    return failure;
 }
 
 TEST(MailRecordTest, ASplitSendRecordsEachTransactionAsTheServerReceivedIt) {
@@ -67,7 +83,9 @@ TEST(MailRecordTest, ASplitSendRecordsEachTransactionAsTheServerReceivedIt) {
     ASSERT_GT(server.Port(), 0);
     TTempFolder folder;
     TSentStore store(folder.Path("sent.sqlite"));
-    ASSERT_EQ(SendAndRecord(store, SplitRequest(), server.Port()), nullptr);
+    qv::TSendRequest request = SplitRequest();
+    request.CopyToSender = true;
+    ASSERT_EQ(SendAndRecord(store, request, server.Port()), nullptr);
 
     const TSentMessage m = store.Read(store.Search("").at(0).Id);
     EXPECT_EQ(m.State, TSendState::Sent);
@@ -75,7 +93,9 @@ TEST(MailRecordTest, ASplitSendRecordsEachTransactionAsTheServerReceivedIt) {
     EXPECT_EQ(m.Body, "Name:           Jo Citizen\r\nemail:          Jo <jo@home.example>\r\n"
                       "\r\nPlease fund the bridge.\n");
     const std::vector<std::vector<TRecipient>> expected = {
-        {{TRole::To, "<a@senate.example>"}, {TRole::CC, "<b@house.example>"}},
+        {{TRole::To, "<a@senate.example>"},
+         {TRole::CC, "<b@house.example>"},
+         {TRole::BCC, "Jo <jo@home.example>"}},  // the sender's copy, in the first only
         {{TRole::BCC, "<c@x.example>"}, {TRole::BCC, "<d@y.example>"}},
         {{TRole::BCC, "<e@z.example>"}}};
     ASSERT_EQ(m.Transactions.size(), expected.size());
@@ -106,28 +126,37 @@ TEST(MailRecordTest, AFailedSendRecordsWhereItStoppedAndWhy) {
         const char* Name;
         qv::TSendRequest Request;
         int Port;
+        bool Cancelled;
+        TSendState State;
         TFailedAt At;
         std::vector<TTransactionState> States;
         std::string Failure;
     } rows[] = {
-        {"second transaction refused", SplitRequest(), server.Port(), TFailedAt::Sending,
+        {"second transaction refused", SplitRequest(), server.Port(), false, TSendState::Failed,
+         TFailedAt::Sending,
          {TTransactionState::Sent, TTransactionState::Failed, TTransactionState::Pending},
          "550 5.1.1 <d@y.example>: Recipient address rejected"},
-        {"nothing listening", SplitRequest(), ClosedPort(), TFailedAt::Connecting,
+        {"nothing listening", SplitRequest(), ClosedPort(), false, TSendState::Failed,
+         TFailedAt::Connecting,
          {TTransactionState::Pending, TTransactionState::Pending, TTransactionState::Pending},
          "Socket Error #10061\r\nConnection refused."},
-        {"entry without an address", badEntry, server.Port(), TFailedAt::Checking,
+        {"entry without an address", badEntry, server.Port(), false, TSendState::Failed,
+         TFailedAt::Checking,
          {TTransactionState::Pending, TTransactionState::Pending, TTransactionState::Pending},
          "The CC recipient \"nobody\" has no address with \"@\"; the message was not sent."},
+        {"cancelled while connecting", SplitRequest(), server.Port(), true,
+         TSendState::Cancelled, TFailedAt::None,
+         {TTransactionState::Pending, TTransactionState::Pending, TTransactionState::Pending},
+         "Sending was cancelled."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
         TTempFolder folder;
         TSentStore store(folder.Path("sent.sqlite"));
-        EXPECT_NE(SendAndRecord(store, row.Request, row.Port), nullptr);
+        EXPECT_NE(SendAndRecord(store, row.Request, row.Port, row.Cancelled), nullptr);
 
         const TSentMessage m = store.Read(store.Search("").at(0).Id);
-        EXPECT_EQ(m.State, TSendState::Failed);
+        EXPECT_EQ(m.State, row.State);
         EXPECT_EQ(m.FailedAt, row.At);
         EXPECT_EQ(m.Failure, row.Failure);
         std::vector<TTransactionState> states;
