@@ -2,17 +2,13 @@
 
 TfrmGroupEmail::TfrmGroupEmail(QWidget* parent) : QDialog(parent) {}
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {}
-
-TfrmColor::TfrmColor(QWidget* parent) : QDialog(parent) {}
-
 TfrmAttach::TfrmAttach(QWidget* parent) : QDialog(parent) {}
 
-TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow) {
+TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs) {
     TLongLivedWindows windows;
     windows.frmGroupEmail = new TfrmGroupEmail(mainWindow);
     windows.frmAbout = new TfrmAbout(mainWindow);
-    windows.frmColor = new TfrmColor(mainWindow);
+    windows.frmColor = new TfrmColor(mainWindow, dialogs);
     windows.frmAttach = new TfrmAttach(mainWindow);
     return windows;
 }

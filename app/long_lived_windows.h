@@ -2,23 +2,17 @@
 
 #include <QDialog>
 
+#include "app/small_windows.h"
+
+class IDialogs;
+
 // The windows created once at start that stay alive, hidden, until the end.
-// For now they are empty frames; each is filled in with the work on its own
-// window (recipient review, about, grid colours, attachments).
+// The review and attachment windows are empty frames for now; each is filled
+// in with the work on its own window.
 
 class TfrmGroupEmail : public QDialog {
   public:
     explicit TfrmGroupEmail(QWidget* parent = nullptr);
-};
-
-class TfrmAbout : public QDialog {
-  public:
-    explicit TfrmAbout(QWidget* parent = nullptr);
-};
-
-class TfrmColor : public QDialog {
-  public:
-    explicit TfrmColor(QWidget* parent = nullptr);
 };
 
 class TfrmAttach : public QDialog {
@@ -35,5 +29,6 @@ struct TLongLivedWindows {
 };
 
 // Creates the windows in start-up order (review, about, colours,
-// attachments) as hidden children of `mainWindow`.
-TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow);
+// attachments) as hidden children of `mainWindow`. `dialogs` must outlive
+// them.
+TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs);

@@ -1,11 +1,14 @@
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <exception>
 
 #include "app/app_state.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
+#include "app/pictures.h"
+#include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "sent/sent_records.h"
 #include "sent/windows/sent_window.h"
@@ -58,14 +61,20 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
+    QApplication::setWindowIcon(QIcon(LoadPicture(kIconPicture)));
 
     // Outlives the main window, whose child windows use it.
     qv::sent::TSentRecords sentRecords;
-    TfrmMain frmMain(dialogs, [](qv::THttpClient& client, const qv::TProxyConfig& proxy,
-                                 std::function<void(bool)> done) {
-        qv::SendFirstRunRequest(client, proxy, std::move(done));
-    });
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+    TfrmMain frmMain(
+        dialogs,
+        [](qv::THttpClient& client, const qv::TProxyConfig& proxy, std::function<void(bool)> done) {
+            qv::SendFirstRunRequest(client, proxy, std::move(done));
+        },
+        [](QWidget* parent) {
+            auto* browser = new TWebBrowser(parent);
+            return TBrowserPane{browser, browser};
+        });
+    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
 
     QObject::connect(frmMain.SentMessages1, &QAction::triggered, &frmMain,
                      [&] { ShowSentMessages(&frmMain, dialogs, sentRecords, {}); });

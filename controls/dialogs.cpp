@@ -1,6 +1,7 @@
 #include "controls/dialogs.h"
 
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -43,4 +44,8 @@ std::optional<QColor> TQtDialogs::Colour(QWidget* parent, const QColor& initial)
     if (!colour.isValid())
         return std::nullopt;
     return colour;
+}
+
+int TQtDialogs::ShowModal(QDialog& window) {
+    return window.exec();
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 // The one way the windows put a message box or a standard dialog in front of
@@ -28,6 +29,9 @@ class IDialogs {
                                             const QString& suggestedName) = 0;
     // The colour the user picked, starting from `initial`, or nothing on cancel.
     virtual std::optional<QColor> Colour(QWidget* parent, const QColor& initial) = 0;
+    // Shows one of the program's own windows modally until the user closes
+    // it; returns its result (QDialog::Accepted or Rejected).
+    virtual int ShowModal(QDialog& window) = 0;
 };
 
 // The program's dialogs: QMessageBox, QFileDialog and QColorDialog, titled
@@ -41,4 +45,5 @@ class TQtDialogs final : public IDialogs {
     std::optional<QString> SaveFile(QWidget* parent, const QString& caption, const QString& filter,
                                     const QString& suggestedName) override;
     std::optional<QColor> Colour(QWidget* parent, const QColor& initial) override;
+    int ShowModal(QDialog& window) override;
 };

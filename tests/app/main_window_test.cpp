@@ -280,7 +280,7 @@ TEST_F(MainWindowTest, BannerStripLogoAndAddressBoxSizes) {
     EXPECT_EQ(frmMain->Image1->y(), 31 - RoundHalfEven(logoHeight / 2.0));
     EXPECT_EQ(frmMain->pnlAddress->width(), frmMain->lblAddress->width() + 5);
 
-    frmMain->resize(1000, 500);
+    frmMain->resize(1300, 500);
     QApplication::processEvents();
     EXPECT_EQ(frmMain->txtURL->width(), 371);
     frmMain->resize(500, 500);

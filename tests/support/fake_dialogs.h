@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDialog>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "controls/dialogs.h"
 
@@ -37,12 +39,23 @@ class TFakeDialogs : public IDialogs {
         return answer;
     }
 
+    int ShowModal(QDialog& window) override {
+        ModalWindows.append(window.windowTitle());
+        if (ModalAnswers.empty())
+            return QDialog::Rejected;
+        const auto answer = std::move(ModalAnswers.front());
+        ModalAnswers.pop_front();
+        return answer(window);
+    }
+
     QStringList Warnings;
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
     QStringList OpenAnswers;
     QStringList SaveAnswers;
     QList<QColor> ColourAnswers;
+    QStringList ModalWindows;
+    std::deque<std::function<int(QDialog&)>> ModalAnswers;
 
 private:
     static std::optional<QString> Take(QStringList& answers) {
