@@ -74,7 +74,9 @@ int main(int argc, char* argv[]) {
             auto* browser = new TWebBrowser(parent);
             return TBrowserPane{browser, browser};
         });
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
+    const TLongLivedWindows windows = CreateLongLivedWindows(&frmMain, dialogs);
+    frmMain.SetLongLivedWindows(windows);
+    ConnectMessageWindows(frmMain, dialogs, windows);
 
     QObject::connect(frmMain.SentMessages1, &QAction::triggered, &frmMain,
                      [&] { ShowSentMessages(&frmMain, dialogs, sentRecords, {}); });
