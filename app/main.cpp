@@ -1,4 +1,3 @@
-#include <QAction>
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
@@ -11,7 +10,6 @@
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "sent/sent_records.h"
-#include "sent/windows/sent_window.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
 #include "webforms/engine/browser_engine.h"
@@ -76,10 +74,7 @@ int main(int argc, char* argv[]) {
         });
     const TLongLivedWindows windows = CreateLongLivedWindows(&frmMain, dialogs);
     frmMain.SetLongLivedWindows(windows);
-    ConnectMessageWindows(frmMain, dialogs, windows);
-
-    QObject::connect(frmMain.SentMessages1, &QAction::triggered, &frmMain,
-                     [&] { ShowSentMessages(&frmMain, dialogs, sentRecords, {}); });
+    ConnectMessageWindows(frmMain, dialogs, windows, sentRecords);
 
     QApplication::setApplicationDisplayName("Quorvane");
 

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "controls/dialogs.h"
+#include "mail/windows/compose_window.h"
 #include "sent/sent_errors.h"
 #include "sent/sent_records.h"
 #include "sent/sent_store.h"
@@ -255,5 +256,20 @@ TfrmSentMessages* ShowSentMessages(QWidget* mainWindow, IDialogs& dialogs, TSent
     window->showNormal();
     window->raise();
     window->activateWindow();
+    return window;
+}
+
+TfrmSendMessage* SendAgain(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
+                           TSentRecords* records, const TMessageFields& fields) {
+    TfrmSendMessage* window = OpenComposeWindow(mainWindow, dialogs, attach, Q(fields.To),
+                                                Q(fields.CC), Q(fields.BCC), records);
+    if (!fields.From.empty())
+        window->txtFrom->setText(Q(fields.From));
+    window->txtSubject->setText(Q(fields.Subject));
+    window->Memo1->setPlainText(Q(fields.Text));
+    QStringList paths;
+    for (const std::string& path : fields.Attachments)
+        paths << Q(path);
+    window->SetAttachments(paths);
     return window;
 }

@@ -8,6 +8,8 @@
 #include "sent/sent_message.h"
 
 class IDialogs;
+class TfrmAttach;
+class TfrmSendMessage;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -79,3 +81,10 @@ class TfrmSentMessages : public QDialog {
 // that a damaged record was set aside. Returns the window, or nullptr.
 TfrmSentMessages* ShowSentMessages(QWidget* mainWindow, IDialogs& dialogs,
                                    qv::sent::TSentRecords& records, TSendAgain sendAgain);
+
+// "Send Again": opens a compose window filled in with a recorded message's
+// recipients, subject, text and attachments, and its sender when one was
+// recorded; its send is recorded in `records` (may be null).
+TfrmSendMessage* SendAgain(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
+                           qv::sent::TSentRecords* records,
+                           const qv::sent::TMessageFields& fields);

@@ -13,6 +13,8 @@
 #include <optional>
 
 #include "support/fake_dialogs.h"
+#include "mail/windows/attach_window.h"
+#include "mail/windows/compose_window.h"
 #include "sent/sent_records.h"
 #include "sent/sent_store.h"
 #include "sent/sent_test_support.h"
@@ -120,6 +122,23 @@ TEST(SentWindowTest, OpeningTellsWhyTheRecordCannotBeUsedOrWasSetAside) {
 
     EXPECT_EQ(ShowSentMessages(&main, dialogs, records, {}), window);  // one window
     EXPECT_EQ(dialogs.Warnings.size(), 2);                             // told once
+}
+
+TEST(SentWindowTest, SendAgainOpensTheComposeWindowFilledIn) {
+    QWidget main;
+    TFakeDialogs dialogs;
+    TfrmAttach attach(&main, dialogs);
+    TMessageFields fields = SplitStart(0).Fields;
+    TfrmSendMessage* frm = SendAgain(&main, dialogs, attach, nullptr, fields);
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->txtFrom->text(), "me@example.org");
+    EXPECT_EQ(frm->txtTo->text(), "<a@senate.example>");
+    EXPECT_EQ(frm->txtCC->text(), "<b@house.example>");
+    EXPECT_EQ(frm->txtBCC->text(), "<c@x.example>;<d@y.example>");
+    EXPECT_EQ(frm->txtSubject->text(), "Budget vote");
+    EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\n");
+    EXPECT_EQ(frm->lbAttach, QStringList{"/home/me/letter.pdf"});
+    EXPECT_EQ(frm->Panel16->text(), "/home/me/letter.pdf  ");
 }
 
 }  // namespace
