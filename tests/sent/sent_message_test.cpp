@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "sent/sent_errors.h"
-#include "sent_test_support.h"
+#include "sent/sent_test_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "sent/send_record.h"
 #include "sent/sent_errors.h"
-#include "sent_test_support.h"
+#include "sent/sent_test_support.h"
 #include "webforms/form_walk.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include <fstream>
 #include <optional>
 
-#include "support/fake_dialogs.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/compose_window.h"
 #include "sent/sent_records.h"
 #include "sent/sent_store.h"
 #include "sent/sent_test_support.h"
+#include "support/fake_dialogs.h"
 
 namespace {
 
