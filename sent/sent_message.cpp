@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "base/line_breaks.h"
 #include "base/pending_file.h"
 #include "sent/sent_errors.h"
 
@@ -11,24 +12,6 @@ namespace {
 
 std::string CountOf(std::size_t n, std::string_view one, std::string_view many) {
     return std::to_string(n) + " " + std::string(n == 1 ? one : many);
-}
-
-// CR LF and lone CR become LF: the contact block goes out with CR LF while
-// the text keeps what the editor gave it.
-std::string LfLines(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 std::string TransactionStateText(TTransactionState state) {
@@ -145,7 +128,7 @@ std::string MessageText(const TSentMessage& m) {
                     official.Url + ">\n";
         }
     } else {
-        text += "Result:      " + LfLines(MailResult(m)) + "\n\n";
+        text += "Result:      " + WithLfLineBreaks(MailResult(m)) + "\n\n";
         const std::size_t total = m.Transactions.size();
         for (std::size_t i = 0; i < total; ++i) {
             const TTransactionRecord& t = m.Transactions[i];
@@ -161,7 +144,7 @@ std::string MessageText(const TSentMessage& m) {
             }
         }
     }
-    text += "\n" + LfLines(m.Body);
+    text += "\n" + WithLfLineBreaks(m.Body);
     if (text.back() != '\n') {
         text += '\n';
     }
