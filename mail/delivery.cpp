@@ -160,19 +160,32 @@ bool IsPersonalised(const TSendRequest& request) {
 std::vector<TTransaction> PlanTransactions(const TSendRequest& request) {
     TRecipientGroup all{SplitRecipientField(request.To), SplitRecipientField(request.CC),
                         SplitRecipientField(request.BCC)};
-    if (IsPersonalised(request) && all.Count() > 0) {
-        return PersonalTransactions(request, all);
-    }
-    const std::string body = BuildMessageBody(request);
     std::vector<TTransaction> transactions;
-    if (all.Count() < static_cast<std::size_t>(std::max(request.MaxRecipients, 1))) {
-        transactions.push_back({std::move(all), request.Subject, body});
-        return transactions;
+    if (IsPersonalised(request) && all.Count() > 0) {
+        transactions = PersonalTransactions(request, all);
+    } else {
+        const std::string body = BuildMessageBody(request);
+        if (all.Count() < static_cast<std::size_t>(std::max(request.MaxRecipients, 1))) {
+            transactions.push_back({std::move(all), request.Subject, body});
+        } else {
+            for (TRecipientGroup& group :
+                 SplitIntoGroups(all.To, all.CC, all.BCC, request.MaxRecipients)) {
+                transactions.push_back({std::move(group), request.Subject, body});
+            }
+        }
     }
-    for (TRecipientGroup& group : SplitIntoGroups(all.To, all.CC, all.BCC, request.MaxRecipients)) {
-        transactions.push_back({std::move(group), request.Subject, body});
+    if (request.CopyToSender) {
+        transactions.front().Recipients.BCC.push_back(request.From);
     }
     return transactions;
+}
+
+std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request) {
+    std::vector<TRecipientGroup> groups;
+    for (TTransaction& t : PlanTransactions(request)) {
+        groups.push_back(std::move(t.Recipients));
+    }
+    return groups;
 }
 
 TTransaction FirstLetter(const TSendRequest& request) {
@@ -226,10 +239,10 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
         smtp.CheckMessage(message);
     }
 
-    std::size_t entries = 0;
-    for (const TTransaction& t : transactions) {
-        entries += t.Recipients.Count();
-    }
+    // The sender's copy does not count: the entries the user typed decide.
+    const std::size_t entries = SplitRecipientField(request.To).size() +
+                                SplitRecipientField(request.CC).size() +
+                                SplitRecipientField(request.BCC).size();
     TDeliveryResult result;
     result.SplitSending = entries >= static_cast<std::size_t>(std::max(request.MaxRecipients, 1));
     try {

@@ -50,6 +50,9 @@ struct TSendRequest {
     // are sent as written.
     bool Personalise = false;
     TRecipientRecords Records{};
+    // "Send me a copy": From, as typed, goes as one more BCC entry of the
+    // first transaction; it does not count towards the maximum's split.
+    bool CopyToSender = false;
 };
 
 // One transaction's share of the recipient entries.
@@ -119,8 +122,12 @@ bool IsPersonalised(const TSendRequest& request);
 // every entry below the maximum per message, groups of the maximum from it
 // on, or, personalised, one per entry (To, then CC, then BCC, each keeping its
 // role) with its own subject and body. Without entries, one empty
-// transaction, which the client refuses.
+// transaction, which the client refuses. With CopyToSender, the first holds
+// the sender's copy as its last BCC entry.
 std::vector<TTransaction> PlanTransactions(const TSendRequest& request);
+
+// The entries of each transaction of PlanTransactions(request).
+std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request);
 
 // The letter the first entry of request receives (To, else CC, else BCC),
 // alone in its transaction, with the subject and body its transaction

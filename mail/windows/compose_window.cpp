@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 
@@ -27,6 +28,8 @@
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/send_progress.h"
+#include "sent/mail_record.h"
+#include "sent/sent_records.h"
 #include "settings/settings.h"
 
 namespace {
@@ -54,6 +57,9 @@ const char* const kSomeTypedQuestion =
     "%1 recipients were typed by hand rather than chosen from a list, so the letters to them "
     "have no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} "
     "and {District} are left empty.\n\nSend the message anyway?";
+const QString kNotRecorded = "This send could not be kept in Sent Messages. ";
+const char* const kSendCopyText =
+    "Sends a copy of the message to the From address, in the first transaction.";
 
 constexpr int kHeaderRowHeight = 26;
 constexpr int kHeaderEditMargin = 18;
@@ -142,8 +148,15 @@ TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAtt
 }
 
 struct TfrmSendMessage::TSendAction {
+    explicit TSendAction(qv::sent::TSentStore* store) : Recording(store != nullptr), Record(store) {}
+
+    bool Recording;  // the record is open
+
     qv::TSendRequest Request;
     std::unique_ptr<TSendProgressReporter> Reporter;
+    qv::sent::TSendRecord Record;
+    // Records each step and passes it on to Reporter.
+    std::unique_ptr<qv::sent::TRecordingObserver> Recorder;
     qv::TDeliveryResult Result;  // written by the worker thread
 };
 
@@ -281,6 +294,11 @@ QWidget* TfrmSendMessage::CreateOptionsTab() {
     chkHideFrom->setAccessibleDescription(kHideFromText);
     layout->addWidget(chkHideFrom);
     layout->addWidget(explanation);
+    chkSendCopy = new QCheckBox("Send m&e a copy", tab);
+    chkSendCopy->setAccessibleDescription(kSendCopyText);
+    layout->addWidget(chkSendCopy);
+    // Remembered as soon as it changes; written with the next save.
+    connect(chkSendCopy, &QCheckBox::toggled, this, [](bool on) { Settings.SendCopy = on; });
     layout->addStretch(1);
     return tab;
 }
@@ -308,6 +326,7 @@ void TfrmSendMessage::FormCreate() {
     if (mainWindow_ != nullptr)
         move(mainWindow_->pos());
     chkContact->setChecked(Settings.UseContact);
+    chkSendCopy->setChecked(Settings.SendCopy);
     txtName->setText(Q(Settings.Name));
     txtAddr1->setText(Q(Settings.Street1));
     txtAddr2->setText(Q(Settings.Street2));
@@ -385,10 +404,17 @@ void TfrmSendMessage::BitBtn1Click() {
     StoreContactSettings();
     SaveSettings();
 
-    action_ = std::make_unique<TSendAction>();
+    // Nothing stops the send when the record cannot be opened; that is told
+    // once the action has ended.
+    action_ = std::make_unique<TSendAction>(records_ != nullptr ? records_->Store() : nullptr);
     action_->Request = std::move(request);
     Memo2 = Q(qv::BuildMessageBody(action_->Request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    action_->Record.Begin(qv::sent::MailStartFor(
+        action_->Request, Settings.SMTPServer, std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
+        action_->Record, SMTP, action_->Reporter.get());
 
     TSendAction& action = *action_;
     SMTP.ResetCancel();
@@ -396,7 +422,7 @@ void TfrmSendMessage::BitBtn1Click() {
         Q(qv::ConnectingText(Settings.SMTPServer)),
         {[this, &action] {
              action.Result =
-                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get());
+                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Recorder.get());
          },
          [this] { SMTP.Cancel(); },
          [&action](std::exception_ptr failure) {
@@ -420,8 +446,9 @@ qv::TSendRequest TfrmSendMessage::RequestFromFields() const {
                        Text(txtZip),  Text(txtHomeP), Text(txtWorkP), Text(txtFax),  Text(txtDist)};
     request.HideFrom = chkHideFrom->isChecked();
     request.MaxRecipients = Settings.MaxRecipients;
+    request.CopyToSender = chkSendCopy->isChecked();
     request.Personalise = true;
-    request.Records = Records;
+    request.Records = RecipientRecords;
     return request;
 }
 
@@ -431,7 +458,7 @@ bool TfrmSendMessage::TypedAddressesAccepted(const qv::TSendRequest& request) {
     int typed = 0;
     for (const std::string* field : {&request.To, &request.CC, &request.BCC})
         for (const std::string& entry : qv::SplitRecipientField(*field))
-            if (Records.Find(entry).Kind == qv::TRecordKind::None)
+            if (RecipientRecords.Find(entry).Kind == qv::TRecordKind::None)
                 ++typed;
     if (typed == 0)
         return true;
@@ -458,11 +485,22 @@ bool TfrmSendMessage::Sending() const {
 
 void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure) {
     const qv::TDeliveryResult result = action_->Result;
+    // What went out decides, whatever the user pressed meanwhile.
+    action_->Recorder->Ended(failure);
+    // Why the record could not be opened, or that a damaged one was set
+    // aside; then a write that failed.
+    const std::string notice = records_ != nullptr ? records_->TakeNotice() : std::string();
+    QString recordProblem;
+    if (!notice.empty())
+        recordProblem = action_->Recording ? Q(notice) : kNotRecorded + Q(notice);
+    if (const std::string problem = action_->Record.Problem(); !problem.empty())
+        recordProblem += (recordProblem.isEmpty() ? "" : "\n") + kNotRecorded + Q(problem);
     action_.reset();
     if (outcome == TWorkOutcome::Cancelled) {
         // A cancelled session is closed; the next action starts a fresh one.
         SMTP.ResetCancel();
         SMTP.Disconnect();
+        ReportRecordProblem(recordProblem);
         return;
     }
     if (outcome == TWorkOutcome::Failed) {
@@ -470,12 +508,23 @@ void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure
             std::rethrow_exception(failure);
         } catch (const qv::ESmtpConnectFailed&) {
             dialogs_.Warning(this, kConnectFailedWarning);
+            ReportRecordProblem(recordProblem);
             return;
+        } catch (...) {
+            // Told before the failure itself reaches the error box.
+            ReportRecordProblem(recordProblem);
+            throw;
         }
     }
     if (!result.SplitSending && dialogs_.Question(this, kSentQuestion))
         SaveCopy();
+    ReportRecordProblem(recordProblem);
     close();
+}
+
+void TfrmSendMessage::ReportRecordProblem(const QString& problem) {
+    if (!problem.isEmpty())
+        dialogs_.Warning(this, problem);
 }
 
 void TfrmSendMessage::SaveCopy() {
@@ -553,7 +602,11 @@ void TfrmSendMessage::AddAttachment1Click() {
                                   ScreenExtent(*this)));
     attach_.ListBox1->addItems(lbAttach);
     dialogs_.ShowModal(attach_);
-    lbAttach = attach_.Paths();
+    SetAttachments(attach_.Paths());
+}
+
+void TfrmSendMessage::SetAttachments(const QStringList& paths) {
+    lbAttach = paths;
     QString caption;
     for (const QString& path : lbAttach)
         caption += path + "  ";
@@ -562,9 +615,11 @@ void TfrmSendMessage::AddAttachment1Click() {
 
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
                                    const QString& to, const QString& cc, const QString& bcc,
-                                   qv::TRecipientRecords records) {
+                                   qv::sent::TSentRecords* records,
+                                   qv::TRecipientRecords officials) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
-    window->Records = std::move(records);
+    window->SetSentRecords(records);
+    window->RecipientRecords = std::move(officials);
     window->txtTo->setText(to);
     window->txtCC->setText(cc);
     window->txtBCC->setText(bcc);
@@ -573,8 +628,9 @@ TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmA
 }
 
 TfrmSendMessage* OpenComposeWindowTo(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                     const QString& address) {
+                                     const QString& address, qv::sent::TSentRecords* records) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->SetSentRecords(records);
     window->show();
     window->txtTo->setText(address);
     return window;

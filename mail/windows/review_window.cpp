@@ -166,24 +166,24 @@ void TfrmGroupEmail::FormShow() {
     const auto& s = qv::kSenateColumns;
     const auto& h = qv::kHouseColumns;
     const int senators = Fill(*SuperGrid1, SenateList, SenateSelected,
-                              {s.Name, s.State, s.Party, s.Email}, senateRecords_);
+                              {s.Name, s.State, s.Party, s.Email}, senatePositions_);
     const int representatives =
         Fill(*SuperGrid3, HouseList, HouseSelected, {h.Name, h.State, h.Party, h.District, h.Email},
-             houseRecords_);
+             housePositions_);
     chkPres->setChecked(PresidentSelected == 1);
     chkBCC->setChecked(qv::BccByDefault(senators, representatives));
 }
 
 void TfrmGroupEmail::BitBtn2Click() {
     std::vector<std::string> addresses;
-    qv::TRecipientRecords records;
-    CollectTicked(*SuperGrid1, SenateEmail, SenateList, senateRecords_, qv::TRecordKind::Senate,
-                  qv::kSenateColumns.Email, addresses, records);
-    CollectTicked(*SuperGrid3, HouseEmail, HouseList, houseRecords_, qv::TRecordKind::House,
-                  qv::kHouseColumns.Email, addresses, records);
+    qv::TRecipientRecords officials;
+    CollectTicked(*SuperGrid1, SenateEmail, SenateList, senatePositions_, qv::TRecordKind::Senate,
+                  qv::kSenateColumns.Email, addresses, officials);
+    CollectTicked(*SuperGrid3, HouseEmail, HouseList, housePositions_, qv::TRecordKind::House,
+                  qv::kHouseColumns.Email, addresses, officials);
     if (chkPres->isChecked()) {
         addresses.push_back(PresidentRecord.Email);
-        records.Add(PresidentRecord.Email, qv::RecordFromPresident(PresidentRecord));
+        officials.Add(PresidentRecord.Email, qv::RecordFromPresident(PresidentRecord));
     }
     if (addresses.empty()) {
         dialogs_.WarningAt(this, kNothingSelectedWarning, pos() + QPoint(25, 25));
@@ -193,11 +193,11 @@ void TfrmGroupEmail::BitBtn2Click() {
     const QString recipients = QString::fromStdString(qv::JoinRecipients(addresses));
     if (attach_ != nullptr) {
         if (chkBCC->isChecked())
-            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients,
-                              std::move(records));
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients, records_,
+                              std::move(officials));
         else
-            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {},
-                              std::move(records));
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {}, records_,
+                              std::move(officials));
     }
     accept();
 }
