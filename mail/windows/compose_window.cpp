@@ -411,8 +411,9 @@ void TfrmSendMessage::BitBtn1Click() {
     Memo2 = Q(qv::BuildMessageBody(action_->Request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    action_->Record.Begin(qv::sent::MailStartFor(
-        action_->Request, Settings.SMTPServer, std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    action_->Record.Begin(
+        qv::sent::MailStartFor(action_->Request, Settings.SMTPServer,
+                               std::chrono::duration_cast<std::chrono::seconds>(now).count()));
     action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
         action_->Record, SMTP, action_->Reporter.get());
 
