@@ -116,6 +116,16 @@ TEST(PlanTransactionsTest, OneRecipientEachOnlyWhenAskedAndTheLetterHasAPlacehol
         }
         EXPECT_EQ(sizes, row.sizes) << row.subject << " / " << row.text;
     }
+    // The sender's copy goes with the first letter.
+    TSendRequest copy{.From = "me@x",
+                      .To = "<a@x>;<b@x>",
+                      .MessageText = "Dear {Name}",
+                      .Personalise = true,
+                      .CopyToSender = true};
+    const std::vector<TTransaction> planned = PlanTransactions(copy);
+    ASSERT_EQ(planned.size(), 2u);
+    EXPECT_EQ(planned[0].Recipients.BCC, TStringList{"me@x"});
+    EXPECT_EQ(planned[1].Recipients.Count(), 1u);
     TSendRequest none{.MessageText = "Dear {Name}", .Personalise = true};
     ASSERT_EQ(PlanTransactions(none).size(), 1u);
     EXPECT_EQ(PlanTransactions(none)[0].Recipients.Count(), 0u);
