@@ -158,10 +158,11 @@ constexpr TKey kKeys[] = {
     Key(kMail, "ReplyTo", &S::ReplyTo, "", 22),
     {kMail, "UseRemoteEMail", "UseRemoteEmail", &S::UseRemoteEmail, "1", 24},
     Key(kMail, "Max Recipients", &S::MaxRecipients, "99", 23),
+    Key(kMail, "Send Copy", &S::SendCopy, "0", 42),  // "Send me a copy"
     // Added after the first release: a file without them reads as port 25
     // without security, which is how mail went out before.
-    Key(kMail, "SMTP Port", &S::SMTPPort, "25", 42, {1, 65535}),
-    Key(kMail, "SMTP Security", &S::SMTPSecurity, "0", 43, {0, 3}),
+    Key(kMail, "SMTP Port", &S::SMTPPort, "25", 43, {1, 65535}),
+    Key(kMail, "SMTP Security", &S::SMTPSecurity, "0", 44, {0, 3}),
     Key(kContact, "UseContact", &S::UseContact, "1", 25),
     Key(kContact, "Name", &S::Name, "", 26),
     Key(kContact, "Street1", &S::Street1, "", 27),

@@ -62,6 +62,7 @@ struct TSettings {
     std::string ReplyTo;
     int MaxRecipients;
     bool UseRemoteEmail;  // read as "UseRemoteEmail", written as "UseRemoteEMail"
+    bool SendCopy;        // "Send Copy": the compose window's "Send me a copy"
     int SMTPPort;         // TCP port of SMTPServer, 1 to 65535
     // How the session is protected: 0 plain text, 1 STARTTLS when the server
     // offers it, 2 STARTTLS required, 3 TLS from the first byte. The password

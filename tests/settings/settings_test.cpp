@@ -53,6 +53,7 @@ const char kNewFile[] =
     "ReplyTo=\n"
     "UseRemoteEMail=1\n"
     "Max Recipients=99\n"
+    "Send Copy=0\n"
     "SMTP Port=25\n"
     "SMTP Security=0\n"
     "\n"
@@ -330,7 +331,7 @@ TEST_F(SettingsStore, MailPortAndSecurityReadWithinTheirRanges) {
     LoadSettings();
     SaveSettings();
     const std::string text = ReadFile(IniPath());
-    EXPECT_NE(text.find(olderMail + "SMTP Port=25\nSMTP Security=0\n\n[Contact]\nName=Jane\n"),
+    EXPECT_NE(text.find(olderMail + "Send Copy=0\nSMTP Port=25\nSMTP Security=0\n\n[Contact]\nName=Jane\n"),
               std::string::npos)
         << text;
 }
@@ -418,6 +419,7 @@ TEST_F(SettingsStore, SaveReplacesKeysInPlaceAndAppendsNewOnesAtTheirSectionsEnd
               "email User=\n"
               "ReplyTo=\n"
               "UseRemoteEMail=1\n"
+              "Send Copy=0\n"
               "SMTP Port=25\n"
               "SMTP Security=0\n"
               "\n"
