@@ -1,6 +1,6 @@
 #include "settings/windows/password_window.h"
 
-#include <QHBoxLayout>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,16 +25,13 @@ TfrmMailPassword::TfrmMailPassword(QWidget* parent, const QString& user, const Q
     layout->addWidget(txtPassword);
     layout->addWidget(hint);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    btnOK = new QPushButton("OK", this);
+    auto* buttons = new QDialogButtonBox(this);
+    btnOK = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
     btnOK->setDefault(true);
-    btnCancel = new QPushButton("Cancel", this);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    btnCancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     setMinimumWidth(320);
 }
 
