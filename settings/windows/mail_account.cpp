@@ -1,8 +1,8 @@
 #include "settings/windows/mail_account.h"
 
+#include <qt6keychain/keychain.h>
 #include <QPointer>
 #include <QString>
-#include <qt6keychain/keychain.h>
 
 #include "controls/dialogs.h"
 #include "settings/settings.h"
@@ -75,17 +75,17 @@ void TKeyringPasswordStore::Write(const std::string& key, const std::string& pas
     }
     job->setKey(QString::fromStdString(key));
     job->setInsecureFallback(false);
-    QObject::connect(job, &QKeychain::Job::finished, context,
-                     [done = std::move(done), forget = password.empty()](QKeychain::Job* finished) {
-                         const QKeychain::Error error = finished->error();
-                         // Forgetting what was never kept is no failure.
-                         if (error == QKeychain::NoError ||
-                             (forget && error == QKeychain::EntryNotFound)) {
-                             done(std::nullopt);
-                         } else {
-                             done(ReasonOf(*finished));
-                         }
-                     });
+    QObject::connect(
+        job, &QKeychain::Job::finished, context,
+        [done = std::move(done), forget = password.empty()](QKeychain::Job* finished) {
+            const QKeychain::Error error = finished->error();
+            // Forgetting what was never kept is no failure.
+            if (error == QKeychain::NoError || (forget && error == QKeychain::EntryNotFound)) {
+                done(std::nullopt);
+            } else {
+                done(ReasonOf(*finished));
+            }
+        });
     job->start();
 }
 
@@ -111,8 +111,8 @@ std::string MailPasswordKey(const std::string& user, const std::string& host) {
 qv::TSmtpAccount SettingsMailAccount(const std::string& password) {
     return {.Host = Settings.SMTPServer,
             .Port = Settings.SMTPPort,
-            .Security = qv::SmtpSecurityFromInt(Settings.SMTPSecurity)
-                            .value_or(qv::TSmtpSecurity::None),
+            .Security =
+                qv::SmtpSecurityFromInt(Settings.SMTPSecurity).value_or(qv::TSmtpSecurity::None),
             .User = Settings.EmailUser,
             .Password = password,
             .CaFile = {}};
@@ -134,9 +134,9 @@ void ObtainMailPassword(QWidget* parent, IDialogs& dialogs,
                 return;
             }
             if (FirstKeyringNotice()) {
-                dialogs.Warning(parent, QString("%1\n\nThe keyring reported: %2")
-                                            .arg(kNoKeyringWarning,
-                                                 QString::fromStdString(read.Reason)));
+                dialogs.Warning(parent,
+                                QString("%1\n\nThe keyring reported: %2")
+                                    .arg(kNoKeyringWarning, QString::fromStdString(read.Reason)));
             }
             TfrmMailPassword ask(parent, QString::fromStdString(user),
                                  QString::fromStdString(host));

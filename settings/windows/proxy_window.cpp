@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QIntValidator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -316,8 +316,8 @@ void TfrmProxy::FillFromSettings() {
     txtSMTP->setText(QString::fromStdString(Settings.SMTPServer));
     txtUser->setText(QString::fromStdString(Settings.EmailUser));
     txtReplyTo->setText(QString::fromStdString(Settings.ReplyTo));
-    cbSecurity->setCurrentIndex(
-        static_cast<int>(qv::SmtpSecurityFromInt(Settings.SMTPSecurity).value_or(qv::TSmtpSecurity::None)));
+    cbSecurity->setCurrentIndex(static_cast<int>(
+        qv::SmtpSecurityFromInt(Settings.SMTPSecurity).value_or(qv::TSmtpSecurity::None)));
     txtSMTPPort->setText(QString::number(Settings.SMTPPort));
     txtMaxRecip->setText(QString::number(Settings.MaxRecipients));
     if (!Settings.UseProxy) {
@@ -406,8 +406,7 @@ void TfrmProxy::btnTestConnectionClick() {
     probe_.ResetCancel();
     frmProgress->Start(
         QString::fromStdString(qv::ConnectingText(account.Host)),
-        {[this] { probeResult_ = qv::ProbeSmtpServer(probe_); },
-         [this] { probe_.Cancel(); },
+        {[this] { probeResult_ = qv::ProbeSmtpServer(probe_); }, [this] { probe_.Cancel(); },
          [](std::exception_ptr) { return QString("Connection test cancelled."); }},
         [this](TWorkOutcome outcome, std::exception_ptr failure) { TestEnded(outcome, failure); });
 }
@@ -419,8 +418,8 @@ void TfrmProxy::TestEnded(TWorkOutcome outcome, std::exception_ptr failure) {
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {
-            dialogs_.Warning(this, QString("%1\n\n%2").arg(kTestFailed,
-                                                           QString::fromLocal8Bit(error.what())));
+            dialogs_.Warning(
+                this, QString("%1\n\n%2").arg(kTestFailed, QString::fromLocal8Bit(error.what())));
         }
         return;
     }

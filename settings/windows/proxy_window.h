@@ -110,9 +110,9 @@ class TfrmProxy : public QDialog {
     bool shown_ = false;
     bool portTyped_ = false;
     TPasswordState passwordState_ = TPasswordState::Reading;
-    std::string loadedKey_;       // the keyring entry read at opening
-    std::string loadedPassword_;  // and what it held
-    qv::TSmtpClient probe_;       // the connection test's session
+    std::string loadedKey_;             // the keyring entry read at opening
+    std::string loadedPassword_;        // and what it held
+    qv::TSmtpClient probe_;             // the connection test's session
     qv::TSmtpProbeResult probeResult_;  // written by the worker thread
 
     QLabel* lblSMTP;

@@ -324,16 +324,6 @@ TEST_F(SettingsStore, MailPortAndSecurityReadWithinTheirRanges) {
         EXPECT_FALSE(Settings.UseRemoteEmail);
         EXPECT_EQ(Settings.MaxRecipients, 50);
     }
-    // Saving an older file keeps its keys in place and adds the new ones at
-    // the end of its [Mail] section.
-    WriteFile(IniPath(), olderMail + "\n[Contact]\nName=Jane\n");
-    SetDefaultSettings();
-    LoadSettings();
-    SaveSettings();
-    const std::string text = ReadFile(IniPath());
-    EXPECT_NE(text.find(olderMail + "Send Copy=0\nSMTP Port=25\nSMTP Security=0\n\n[Contact]\nName=Jane\n"),
-              std::string::npos)
-        << text;
 }
 
 TEST_F(SettingsStore, MissingKeysKeepTheFieldsCurrentValues) {

@@ -12,18 +12,18 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <optional>
 
+#include "controls/send_progress.h"
 #include "error_box.h"
 #include "lists/official_list.h"
 #include "mail/windows/attach_window.h"
-#include "controls/send_progress.h"
 #include "mail/windows/review_window.h"
 #include "settings/windows/password_window.h"
 #include "support/fake_dialogs.h"
@@ -316,8 +316,6 @@ TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring
         {"STARTTLS and AUTH", "--starttls", false, 2, "secret", {}, true, {}, {},
          "PLAIN jo ok\n"},
         {"TLS from the start", "--implicit-tls", false, 3, "secret", {}, true, {}, {},
-         "PLAIN jo ok\n"},
-        {"STARTTLS when offered", "--starttls", false, 1, "secret", {}, true, {}, {},
          "PLAIN jo ok\n"},
         {"refused login", "--starttls", false, 2, "guess", {}, false, {},
          {"535 5.7.8 Authentication credentials invalid"}, "PLAIN jo refused\n"},

@@ -313,20 +313,18 @@ TEST_F(ProxyConnectionTest, TestConnectionReportsWhatTheServerOffered) {
     const struct {
         const char* Name;
         QString Password;
-        QString Port;
         QStringList Warnings;
         std::vector<QString> ResultLines;  // each found in the result window
         std::string Logins;
     } rows[] = {
-        {"STARTTLS and AUTH", "secret", QString::number(server.Port()), {},
+        {"STARTTLS and AUTH", "secret", {},
          {"The connection test succeeded. The server offered:", "Server: 220 test.invalid",
           "Encryption: TLSv1.3", "Certificate: CN=localhost", "Login: AUTH PLAIN",
           "    PIPELINING", "    AUTH LOGIN PLAIN"},
          "PLAIN jo ok\n"},
-        {"wrong password", "guess", QString::number(server.Port()),
+        {"wrong password", "guess",
          {"The connection test failed.\n\n535 5.7.8 Authentication credentials invalid"}, {},
          "PLAIN jo refused\n"},
-        {"nothing listens", "secret", "1", {}, {}, ""},
     };
     std::string logins;
     for (const auto& row : rows) {
@@ -339,7 +337,7 @@ TEST_F(ProxyConnectionTest, TestConnectionReportsWhatTheServerOffered) {
         frm.txtUser->setText("jo");
         frm.txtPassword->setText(row.Password);
         frm.cbSecurity->setCurrentIndex(2);
-        frm.txtSMTPPort->setText(row.Port);
+        frm.txtSMTPPort->setText(QString::number(server.Port()));
         QString shown;
         Dialogs.ModalAnswers.push_back([&](QDialog& window) {
             shown = window.findChild<QLabel*>()->text() + "\n" +
@@ -353,13 +351,7 @@ TEST_F(ProxyConnectionTest, TestConnectionReportsWhatTheServerOffered) {
         EXPECT_EQ(frm.frmProgress->Steps().first(), "Connecting to 127.0.0.1...");
         if (row.ResultLines.empty()) {
             EXPECT_TRUE(Dialogs.ModalWindows.isEmpty());
-            ASSERT_EQ(Dialogs.Warnings.size(), 1);
-            if (!row.Warnings.isEmpty())
-                EXPECT_EQ(Dialogs.Warnings, row.Warnings);
-            else
-                EXPECT_TRUE(Dialogs.Warnings[0].startsWith("The connection test failed.\n\n"
-                                                           "Socket Error #10061"))
-                    << Dialogs.Warnings[0].toStdString();
+            EXPECT_EQ(Dialogs.Warnings, row.Warnings);
         } else {
             EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Test Connection"});
             for (const QString& line : row.ResultLines)
