@@ -52,7 +52,8 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     EXPECT_EQ(menus[1]->text(), "&Options");
     EXPECT_EQ(menus[2]->text(), "&Help");
     EXPECT_EQ(Captions(menus[0]->menu()),
-              (QStringList{"Quorvane Home Page", "Ordering Info...", "Close"}));
+              (QStringList{"Quorvane Home Page", "Ordering Info...",
+                           "Write Through Web Forms...", "Close"}));
     EXPECT_EQ(Captions(menus[1]->menu()),
               (QStringList{"Connection Settings...", "Grid Colors...", "Check For List Updates",
                            "Use external Email Program For Links"}));
@@ -76,7 +77,7 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     };
     EXPECT_EQ(items(TfrmMain::UsGovernmentGroup),
               (QStringList{"Senate", "House Of Representatives", "White House", "Senate Voting",
-                           "House Voting"}));
+                           "House Voting", "My Officials"}));
     EXPECT_EQ(items(TfrmMain::InternationalGroup),
               (QStringList{"World Leaders", "World Parliaments"}));
     EXPECT_TRUE(items(TfrmMain::MultimediaGroup).isEmpty());
