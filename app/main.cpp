@@ -69,7 +69,9 @@ int main(int argc, char* argv[]) {
             auto* browser = new TWebBrowser(parent);
             return TBrowserPane{browser, browser};
         });
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain, dialogs));
+    const TLongLivedWindows windows = CreateLongLivedWindows(&frmMain, dialogs);
+    frmMain.SetLongLivedWindows(windows);
+    ConnectMessageWindows(frmMain, dialogs, windows);
 
     QApplication::setApplicationDisplayName("Quorvane");
 

@@ -38,6 +38,7 @@
 #include "lists/parliament_tree.h"
 #include "lists/zip_districts.h"
 #include "settings/settings.h"
+#include "settings/windows/proxy_window.h"
 #include "update/http_client.h"
 #include "update/windows/update_window.h"
 
@@ -294,6 +295,7 @@ void TfrmMain::CreateMenus() {
 
     QMenu* options = menuBar()->addMenu("&Options");
     ConnectionSettings1 = options->addAction("&Connection Settings...");
+    connect(ConnectionSettings1, &QAction::triggered, this, &TfrmMain::ShowConnectionSettings);
     GridColors1 = options->addAction("&Grid Colors...");
     connect(GridColors1, &QAction::triggered, this, &TfrmMain::GridColors1Click);
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
@@ -446,9 +448,11 @@ void TfrmMain::ShowWelcomeWindow() {
     dialogs_.ShowModal(welcome);
 }
 
-// The connection settings window, shown modally so that the user reviews the
-// proxy and mail settings, comes with that window's own work.
-void TfrmMain::ShowConnectionSettings() {}
+// Also the first run's second step, so that the user reviews the proxy and
+// mail settings.
+void TfrmMain::ShowConnectionSettings() {
+    TfrmProxy::Execute(this, dialogs_);
+}
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlURL && event->type() == QEvent::Resize)

@@ -5,6 +5,7 @@
 #include <optional>
 
 class QDialog;
+class QPoint;
 class QWidget;
 
 // The one way the windows put a message box or a standard dialog in front of
@@ -16,8 +17,12 @@ class IDialogs {
 
     // A warning with a single OK button.
     virtual void Warning(QWidget* parent, const QString& text) = 0;
+    // The same with the box's top-left corner at `topLeft` on the screen.
+    virtual void WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) = 0;
     // A question with Yes and No buttons; true when the user chose Yes.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
+    // A question with OK and Cancel buttons; true when the user chose OK.
+    virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     // The path of an existing file the user chose, or nothing on cancel.
     // `filter` uses the file dialog's syntax, e.g. "Text files (*.txt)".
     virtual std::optional<QString> OpenFile(QWidget* parent, const QString& caption,
@@ -39,7 +44,9 @@ class IDialogs {
 class TQtDialogs final : public IDialogs {
   public:
     void Warning(QWidget* parent, const QString& text) override;
+    void WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) override;
     bool Question(QWidget* parent, const QString& text) override;
+    bool Confirm(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& caption,
                                     const QString& filter) override;
     std::optional<QString> SaveFile(QWidget* parent, const QString& caption, const QString& filter,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -15,6 +16,11 @@ class TFakeDialogs : public IDialogs {
   public:
     void Warning(QWidget*, const QString& text) override { Warnings.append(text); }
 
+    void WarningAt(QWidget*, const QString& text, const QPoint& topLeft) override {
+        Warnings.append(text);
+        WarningPositions.append(topLeft);
+    }
+
     bool Question(QWidget*, const QString& text) override {
         Questions.append(text);
         if (QuestionAnswers.empty())
@@ -23,6 +29,10 @@ class TFakeDialogs : public IDialogs {
         QuestionAnswers.pop_front();
         return answer;
     }
+
+    // Confirmations are recorded and answered like questions, from the same
+    // queue.
+    bool Confirm(QWidget* parent, const QString& text) override { return Question(parent, text); }
 
     std::optional<QString> OpenFile(QWidget*, const QString&, const QString&) override {
         return Take(OpenAnswers);
@@ -49,6 +59,7 @@ class TFakeDialogs : public IDialogs {
     }
 
     QStringList Warnings;
+    QList<QPoint> WarningPositions;  // of the warnings placed by the caller
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
     QStringList OpenAnswers;
