@@ -21,6 +21,9 @@ void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLive
     frmMain.ShowPartySelection = [&frmMain, &dialogs] {
         TfrmAdvancedSelect::Execute(&frmMain, dialogs, [&frmMain] { frmMain.FillGrid(); });
     };
+    if (windows.frmGroupEmail != nullptr)
+        windows.frmGroupEmail->SetWebForms([&frmMain] { return frmMain.CurrentListHasWebForms(); },
+                                           [&frmMain] { frmMain.ShowWebForms(); });
     TfrmAttach* attach = windows.frmAttach;
     frmMain.ComposeTo = [&frmMain, &dialogs, attach](const QString& address) {
         OpenComposeWindowTo(&frmMain, dialogs, *attach, address);

@@ -23,6 +23,7 @@ struct TLongLivedWindows {
 TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs);
 
 // Gives the main window's "Full Select..." command the party selection
-// window and its e-mail cells the compose window. `dialogs` and the windows
-// must outlive the main window's use of them.
+// window, its e-mail cells the compose window, and the review window's
+// warning about an empty selection the way to the Web Forms window.
+// `dialogs` and the windows must outlive the main window's use of them.
 void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows);

@@ -14,6 +14,7 @@
 #include "app/long_lived_windows.h"
 #include "app/my_officials.h"
 #include "app/placement.h"
+#include "mail/windows/composed_letter.h"
 #include "update/dates_file.h"
 #include "webforms/fill_values.h"
 #include "webforms/form_walk.h"
@@ -72,7 +73,7 @@ using TBrowserFactory = std::function<TBrowserPane(QWidget* parent)>;
 // stores its placement in the settings file and ends the program, dropping
 // a first-run request still under way.
 // Lives on the user-interface thread for the whole run.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public IComposedLetterKeeper {
     Q_OBJECT
 
   public:
@@ -133,9 +134,9 @@ class TfrmMain : public QMainWindow {
     // An e-mail cell clicked while the system's mail program is not used:
     // the compose window, shown with `address` in its To box.
     std::function<void(const QString& address)> ComposeTo;
-    // The compose window's last subject and text, for the Web Forms window's
-    // letter; nothing while there is none.
-    std::function<std::optional<qv::webforms::TLetter>()> LastComposedLetter;
+    // A compose window's subject and text as it was left or closed: the
+    // Web Forms window's letter, unless the user wrote another there.
+    void KeepComposedLetter(const QString& subject, const QString& text) override;
 
     // File, "Write Through Web Forms...": the Web Forms window, created at
     // the first call and kept; it comes to the front.
@@ -320,6 +321,7 @@ class TfrmMain : public QMainWindow {
 
     // What became of each official's web form on the walks of this run.
     qv::webforms::TWalkMarks formMarks_;
+    std::optional<qv::webforms::TLetter> composedLetter_;
     // The ZIP code table, read at its first use.
     std::unique_ptr<qv::TZipDistricts> zipTable_;
     // My Officials: the five digits looked up last (empty before a lookup or

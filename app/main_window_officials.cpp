@@ -249,13 +249,15 @@ void TfrmMain::ShowWebForms() {
     if (!frmWebForms) {
         frmWebForms = new TfrmWebForms(this, dialogs_, formMarks_,
                                        pnlFormWalk != nullptr ? &pnlFormWalk->Walker() : nullptr);
-        frmWebForms->LastComposedLetter = [this]() -> std::optional<qv::webforms::TLetter> {
-            return LastComposedLetter ? LastComposedLetter() : std::nullopt;
-        };
+        frmWebForms->LastComposedLetter = [this] { return composedLetter_; };
     }
     frmWebForms->show();
     frmWebForms->raise();
     frmWebForms->activateWindow();
+}
+
+void TfrmMain::KeepComposedLetter(const QString& subject, const QString& text) {
+    composedLetter_ = qv::webforms::TLetter{subject.trimmed().toStdString(), text.toStdString()};
 }
 
 // In My Officials the window opens with the ZIP code's officials ticked.

@@ -26,6 +26,7 @@
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
+#include "mail/windows/composed_letter.h"
 #include "mail/windows/send_progress.h"
 #include "settings/settings.h"
 
@@ -454,8 +455,23 @@ void TfrmSendMessage::closeEvent(QCloseEvent* event) {
         return;
     }
     QMainWindow::closeEvent(event);
+    KeepLetter();
     if (mainWindow_ != nullptr)
         mainWindow_->activateWindow();
+}
+
+void TfrmSendMessage::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        KeepLetter();
+}
+
+void TfrmSendMessage::KeepLetter() {
+    auto* keeper = dynamic_cast<IComposedLetterKeeper*>(mainWindow_);
+    const QString subject = txtSubject->text();
+    const QString text = Memo1->toPlainText();
+    if (keeper != nullptr && !(subject.trimmed().isEmpty() && text.trimmed().isEmpty()))
+        keeper->KeepComposedLetter(subject, text);
 }
 
 void TfrmSendMessage::btnLoadMessageClick() {

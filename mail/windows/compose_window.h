@@ -94,6 +94,7 @@ class TfrmSendMessage : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -108,6 +109,9 @@ class TfrmSendMessage : public QMainWindow {
     void FormResize();
 
     void StoreContactSettings();
+    // Hands the subject and text to the main window if it keeps them
+    // (mail/windows/composed_letter.h).
+    void KeepLetter();
     void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
     void SaveCopy();
     void SaveMemoTo(const QString& path);

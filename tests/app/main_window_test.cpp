@@ -9,11 +9,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/web_forms_window.h"
 #include "banner/advertisement.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
@@ -197,6 +199,22 @@ TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0]->txtTo->text(), "rep@house.example");
     EXPECT_TRUE(opened[0]->isVisible());
+
+    // The letter of a compose window that closes is the Web Forms window's.
+    opened[0]->txtSubject->setText("Clean water");
+    opened[0]->Memo1->setPlainText("Please act.");
+    opened[0]->BitBtn2Click();
+    // The review window's warning leads there too when the list has forms.
+    CurrentView = WhiteHouseView;
+    PresidentSelected = 0;
+    windows.frmGroupEmail->show();
+    Dialogs.ActionAnswers = {true};
+    windows.frmGroupEmail->BitBtn2Click();
+    EXPECT_EQ(Dialogs.WarningActions, QStringList{"Write Through Web Forms..."});
+    ASSERT_TRUE(frmMain->frmWebForms);
+    EXPECT_TRUE(frmMain->frmWebForms->isVisible());
+    EXPECT_EQ(frmMain->frmWebForms->txtSubject->text(), "Clean water");
+    EXPECT_EQ(frmMain->frmWebForms->Memo1->toPlainText(), "Please act.");
 }
 
 TEST_F(MainWindowTest, FirstActivationLoadsListsAndBuildsLinkGroupsOnce) {

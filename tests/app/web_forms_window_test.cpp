@@ -166,8 +166,7 @@ TEST_F(WebFormsWindowTest, StartNeedsATickAndAsksBeforeAnEmptyLetter) {
         auto* browser = new TWebBrowser(parent);
         return TBrowserPane{browser, browser};
     });
-    TLetter composed{"From compose", "Composed text"};
-    frmMain.LastComposedLetter = [&] { return composed; };
+    frmMain.KeepComposedLetter(" From compose ", "Composed text");
     frmMain.FormActivate();
     frmMain.ShowWebForms();
     TfrmWebForms& window = *frmMain.frmWebForms;
@@ -190,7 +189,7 @@ TEST_F(WebFormsWindowTest, StartNeedsATickAndAsksBeforeAnEmptyLetter) {
     // written here.
     window.close();
     window.Memo1->setPlainText("My own");
-    composed = {"Newer", "Newer text"};
+    frmMain.KeepComposedLetter("Newer", "Newer text");
     frmMain.ShowWebForms();
     EXPECT_EQ(window.txtSubject->text(), "From compose");
     EXPECT_EQ(window.Memo1->toPlainText(), "My own");
