@@ -92,6 +92,7 @@ TfrmWebForms::TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs,
     splitter->addWidget(PageControl1);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({330, 220});
     layout->addWidget(splitter, 1);
 
     auto* buttons = new QHBoxLayout;
