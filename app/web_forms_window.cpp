@@ -21,6 +21,7 @@
 #include "controls/super_grid.h"
 #include "lists/list_text.h"
 #include "lists/official_list.h"
+#include "mail/windows/contact_edits.h"
 #include "settings/settings.h"
 #include "webforms/engine/form_filler.h"
 
@@ -41,10 +42,6 @@ enum TColumn { NameColumn = 2, OfficeColumn, SeatColumn, PartyColumn, ResultColu
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-std::string Std(const QString& text) {
-    return text.trimmed().toStdString();
 }
 
 QString Seat(const TWebFormOfficial& official) {
@@ -204,28 +201,11 @@ QWidget* TfrmWebForms::CreateContactTab() {
     auto* tab = new QWidget;
     auto* form = new QFormLayout(tab);
     txtEmail = new QLineEdit(tab);
-    txtName = new QLineEdit(tab);
-    txtAddr1 = new QLineEdit(tab);
-    txtAddr2 = new QLineEdit(tab);
-    txtCity = new QLineEdit(tab);
-    txtState = new QLineEdit(tab);
-    txtZip = new QLineEdit(tab);
-    txtHomeP = new QLineEdit(tab);
-    txtWorkP = new QLineEdit(tab);
-    txtFax = new QLineEdit(tab);
-    txtDist = new QLineEdit(tab);
-    const std::pair<const char*, QLineEdit*> fields[] = {
-        {"email:", txtEmail},         {"Name:", txtName},
-        {"Street Address:", txtAddr1}, {"Street Address Line 2:", txtAddr2},
-        {"City:", txtCity},           {"State:", txtState},
-        {"Zip Code:", txtZip},        {"Home Phone:", txtHomeP},
-        {"Work Phone:", txtWorkP},    {"Fax Number:", txtFax},
-        {"Congressional District:", txtDist}};
-    for (const auto& [caption, edit] : fields) {
-        edit->setAccessibleName(QString(caption).remove(':'));
-        form->addRow(caption, edit);
+    txtEmail->setAccessibleName("email");
+    form->addRow("email:", txtEmail);
+    ContactEdits = AddContactEdits(*form, tab);
+    for (QLineEdit* edit : tab->findChildren<QLineEdit*>())
         connect(edit, &QLineEdit::textEdited, this, &TfrmWebForms::DetailsEdited);
-    }
     return tab;
 }
 
@@ -239,13 +219,7 @@ void TfrmWebForms::showEvent(QShowEvent* event) {
 }
 
 void TfrmWebForms::LoadContactDetails() {
-    const std::pair<QLineEdit*, const std::string*> fields[] = {
-        {txtName, &Settings.Name},     {txtAddr1, &Settings.Street1}, {txtAddr2, &Settings.Street2},
-        {txtCity, &Settings.City},     {txtState, &Settings.State},   {txtZip, &Settings.ZipCode},
-        {txtHomeP, &Settings.UHomeP},  {txtWorkP, &Settings.UWorkP},  {txtFax, &Settings.UFax},
-        {txtDist, &Settings.UDist}};
-    for (const auto& [edit, value] : fields)
-        edit->setText(Text(*value));
+    ShowContactDetails(ContactEdits, Settings);
     if (txtEmail->text().isEmpty()) {
         const std::string& email =
             Settings.ReplyTo.empty() && Settings.EmailUser.find('@') != std::string::npos
@@ -253,20 +227,6 @@ void TfrmWebForms::LoadContactDetails() {
                 : Settings.ReplyTo;
         txtEmail->setText(Text(email));
     }
-}
-
-// As the compose window stores them when it sends.
-void TfrmWebForms::StoreContactDetails() {
-    Settings.Name = Std(txtName->text());
-    Settings.Street1 = Std(txtAddr1->text());
-    Settings.Street2 = Std(txtAddr2->text());
-    Settings.City = Std(txtCity->text());
-    Settings.State = Std(txtState->text());
-    Settings.ZipCode = Std(txtZip->text());
-    Settings.UHomeP = Std(txtHomeP->text());
-    Settings.UWorkP = Std(txtWorkP->text());
-    Settings.UFax = Std(txtFax->text());
-    Settings.UDist = Std(txtDist->text());
 }
 
 // The compose window's newest letter replaces the one here unless the user
@@ -314,20 +274,13 @@ TLetter TfrmWebForms::Letter() const {
 }
 
 std::string TfrmWebForms::FormEmail() const {
-    return Std(txtEmail->text());
+    return txtEmail->text().trimmed().toStdString();
 }
 
 qv::webforms::TFillValues TfrmWebForms::FillValues() const {
     TSettings contact = Settings;
     contact.ReplyTo = FormEmail();
-    contact.Name = Std(txtName->text());
-    contact.Street1 = Std(txtAddr1->text());
-    contact.Street2 = Std(txtAddr2->text());
-    contact.City = Std(txtCity->text());
-    contact.State = Std(txtState->text());
-    contact.ZipCode = Std(txtZip->text());
-    contact.UHomeP = Std(txtHomeP->text());
-    contact.UWorkP = Std(txtWorkP->text());
+    StoreContactDetails(ContactEdits, contact);
     return qv::webforms::BuildFillValues(contact, Letter());
 }
 
@@ -458,7 +411,7 @@ void TfrmWebForms::btnStartClick() {
 
     // Kept before the first form opens, as the compose window keeps them
     // before it connects.
-    StoreContactDetails();
+    StoreContactDetails(ContactEdits, Settings);
     try {
         SaveSettings();
     } catch (const std::exception& error) {

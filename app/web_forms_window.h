@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "mail/windows/contact_edits.h"
 #include "webforms/fill_values.h"
 #include "webforms/form_officials.h"
 
@@ -75,17 +76,8 @@ class TfrmWebForms : public QWidget {
     QLineEdit* txtSubject;
     QPlainTextEdit* Memo1;
     QPushButton* btnLoadLetter;
-    QLineEdit* txtEmail;
-    QLineEdit* txtName;
-    QLineEdit* txtAddr1;
-    QLineEdit* txtAddr2;
-    QLineEdit* txtCity;
-    QLineEdit* txtState;
-    QLineEdit* txtZip;
-    QLineEdit* txtHomeP;
-    QLineEdit* txtWorkP;
-    QLineEdit* txtFax;
-    QLineEdit* txtDist;
+    QLineEdit* txtEmail;        // the address the forms get; not saved
+    TContactEdits ContactEdits;  // as the compose window's
     QPushButton* btnStart;
     QPushButton* btnClose;
 
@@ -109,7 +101,6 @@ class TfrmWebForms : public QWidget {
     void SuperGrid1CheckBoxClick(int column, int row, bool checked);
     void TakeComposedLetter();
     void LoadContactDetails();
-    void StoreContactDetails();
     qv::webforms::TFillValues FillValues() const;
     void DetailsEdited();
     void WalkMovedOn();

@@ -11,7 +11,7 @@ namespace qv::webforms {
 
 namespace {
 
-// Field positions in the list files.
+// Fields of the list files' records.
 constexpr int kSenateFields = 5;  // state, party, name, e-mail, home page
 constexpr int kHouseFields = 6;   // state, district, party, name, e-mail, home page
 constexpr int kLeaderFields = 6;  // continent, country, title, name, e-mail, home page
@@ -55,45 +55,43 @@ std::vector<TWebFormOfficial> WebFormOfficials(const TOfficialList& senate,
                                                const TOfficialList& leaders,
                                                const TPresidentRecord& president) {
     std::vector<TWebFormOfficial> officials;
-    if (senate.FieldCount() >= kSenateFields) {
-        for (int row = 0; row < senate.RowCount(); ++row) {
-            if (!IsWebFormAddress(senate.Field(row, 3))) {
+    // The records of `list` whose e-mail field is a form, each described by
+    // `describe` from a reader of its fields as shown.
+    const auto collect = [&officials](const TOfficialList& list, TFormOffice office, int fields,
+                                      int nameField, int emailField, const auto& describe) {
+        if (list.FieldCount() < fields) {
+            return;
+        }
+        for (int row = 0; row < list.RowCount(); ++row) {
+            if (!IsWebFormAddress(list.Field(row, emailField))) {
                 continue;
             }
+            const auto field = [&](int index) { return DisplayText(list.Field(row, index)); };
             TWebFormOfficial official;
-            official.Office = TFormOffice::Senate;
-            official.Record = senate.Position(row);
-            official.State = DisplayText(senate.Field(row, 0));
-            official.Party = DisplayText(senate.Field(row, 1));
-            official.Name = DisplayText(senate.Field(row, 2));
-            official.Role = "Senator";
-            official.Stop = "Sen. " + ReadingOrderName(official.Name);
-            official.Url = senate.Field(row, 3);
-            official.Key = "senate/" + official.State + "/" + official.Name;
+            official.Office = office;
+            official.Record = list.Position(row);
+            official.Name = field(nameField);
+            official.Url = list.Field(row, emailField);
+            describe(official, field);
             officials.push_back(std::move(official));
         }
-    }
-    if (house.FieldCount() >= kHouseFields) {
-        for (int row = 0; row < house.RowCount(); ++row) {
-            if (!IsWebFormAddress(house.Field(row, 4))) {
-                continue;
-            }
-            TWebFormOfficial official;
-            official.Office = TFormOffice::House;
-            official.Record = house.Position(row);
-            official.State = DisplayText(house.Field(row, 0));
-            official.District = DisplayText(house.Field(row, 1));
-            official.Party = DisplayText(house.Field(row, 2));
-            official.Name = DisplayText(house.Field(row, 3));
-            const THouseTitle title = HouseTitle(official.State);
-            official.Role = title.Role;
-            official.Stop = std::string(title.Short) + " " + ReadingOrderName(official.Name);
-            official.Url = house.Field(row, 4);
-            official.Key =
-                "house/" + official.State + "-" + official.District + "/" + official.Name;
-            officials.push_back(std::move(official));
-        }
-    }
+    };
+    collect(senate, TFormOffice::Senate, kSenateFields, 2, 3, [](auto& official, auto field) {
+        official.State = field(0);
+        official.Party = field(1);
+        official.Role = "Senator";
+        official.Stop = "Sen. " + ReadingOrderName(official.Name);
+        official.Key = "senate/" + official.State + "/" + official.Name;
+    });
+    collect(house, TFormOffice::House, kHouseFields, 3, 4, [](auto& official, auto field) {
+        official.State = field(0);
+        official.District = field(1);
+        official.Party = field(2);
+        const THouseTitle title = HouseTitle(official.State);
+        official.Role = title.Role;
+        official.Stop = std::string(title.Short) + " " + ReadingOrderName(official.Name);
+        official.Key = "house/" + official.State + "-" + official.District + "/" + official.Name;
+    });
     if (IsWebFormAddress(president.Email)) {
         TWebFormOfficial official;
         official.Office = TFormOffice::President;
@@ -104,23 +102,12 @@ std::vector<TWebFormOfficial> WebFormOfficials(const TOfficialList& senate,
         official.Key = "president/" + official.Name;
         officials.push_back(std::move(official));
     }
-    if (leaders.FieldCount() >= kLeaderFields) {
-        for (int row = 0; row < leaders.RowCount(); ++row) {
-            if (!IsWebFormAddress(leaders.Field(row, 4))) {
-                continue;
-            }
-            TWebFormOfficial official;
-            official.Office = TFormOffice::Leader;
-            official.Record = leaders.Position(row);
-            official.Country = DisplayText(leaders.Field(row, 1));
-            official.Name = DisplayText(leaders.Field(row, 3));
-            official.Role = DisplayText(leaders.Field(row, 2));
-            official.Stop = Joined(official.Role, ReadingOrderName(official.Name));
-            official.Url = leaders.Field(row, 4);
-            official.Key = "leader/" + official.Country + "/" + official.Name;
-            officials.push_back(std::move(official));
-        }
-    }
+    collect(leaders, TFormOffice::Leader, kLeaderFields, 3, 4, [](auto& official, auto field) {
+        official.Country = field(1);
+        official.Role = field(2);
+        official.Stop = Joined(official.Role, ReadingOrderName(official.Name));
+        official.Key = "leader/" + official.Country + "/" + official.Name;
+    });
     return officials;
 }
 

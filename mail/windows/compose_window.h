@@ -8,6 +8,7 @@
 
 #include "mail/mail_message.h"
 #include "mail/smtp_client.h"
+#include "mail/windows/contact_edits.h"
 
 class IDialogs;
 class QAction;
@@ -122,6 +123,7 @@ class TfrmSendMessage : public QMainWindow {
     IDialogs& dialogs_;
     TfrmAttach& attach_;
     QWidget* Panel1;  // holds the five header edits
+    TContactEdits contactEdits_;
     bool FShown = false;
     // The send action under way, from its network steps to its end.
     std::unique_ptr<TSendAction> action_;

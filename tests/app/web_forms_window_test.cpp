@@ -109,11 +109,11 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
     window.btnLoadLetter->click();
     EXPECT_EQ(window.Memo1->toPlainText(), "Please protect the river.\nThank you.\n");
     window.txtEmail->setText("ann@example.org");
-    window.txtName->setText("Jane Q. Citizen");
-    window.txtAddr1->setText("100 Main Street");
-    window.txtCity->setText("Richmond");
-    window.txtState->setText("VA");
-    window.txtZip->setText("23219");
+    window.ContactEdits.Name->setText("Jane Q. Citizen");
+    window.ContactEdits.Street1->setText("100 Main Street");
+    window.ContactEdits.City->setText("Richmond");
+    window.ContactEdits.State->setText("VA");
+    window.ContactEdits.Zip->setText("23219");
 
     TFormWalkBar& bar = *frmMain.pnlFormWalk;
     const auto filled = [&] {
