@@ -289,6 +289,7 @@ void TfrmMain::CreateMenus() {
     connect(OrderingInfo1, &QAction::triggered, this, &TfrmMain::OrderingInfo1Click);
     WebForms1 = file->addAction("Write Through &Web Forms...");
     connect(WebForms1, &QAction::triggered, this, &TfrmMain::ShowWebForms);
+    SentMessages1 = file->addAction("&Sent Messages...");
     file->addSeparator();
     Close1 = file->addAction("&Close");
     connect(Close1, &QAction::triggered, this, &TfrmMain::Close1Click);

@@ -44,6 +44,9 @@ namespace qv {
 class THttpClient;
 class TZipDistricts;
 }  // namespace qv
+namespace qv::sent {
+class TSentRecords;
+}
 
 // The display the main window opens on: bits per pixel and the size of the
 // usable area.
@@ -141,6 +144,9 @@ class TfrmMain : public QMainWindow, public IComposedLetterKeeper {
     // File, "Write Through Web Forms...": the Web Forms window, created at
     // the first call and kept; it comes to the front.
     void ShowWebForms();
+    // Where the Web Forms window records its walks; null (as at first)
+    // records nothing. Must outlive the window.
+    void SetSentRecords(qv::sent::TSentRecords* records);
     // Whether the list the grid shows has officials whose contact is a web
     // form (in My Officials, the ZIP code's officials).
     bool CurrentListHasWebForms() const;
@@ -196,6 +202,7 @@ class TfrmMain : public QMainWindow, public IComposedLetterKeeper {
     QAction* Open1;
     QAction* OrderingInfo1;
     QAction* WebForms1;  // "Write Through Web Forms..."
+    QAction* SentMessages1;  // the program's entry connects it to the record's window
     QAction* Close1;
     QAction* ConnectionSettings1;
     QAction* GridColors1;
@@ -322,6 +329,7 @@ class TfrmMain : public QMainWindow, public IComposedLetterKeeper {
     // What became of each official's web form on the walks of this run.
     qv::webforms::TWalkMarks formMarks_;
     std::optional<qv::webforms::TLetter> composedLetter_;
+    qv::sent::TSentRecords* sentRecords_ = nullptr;
     // The ZIP code table, read at its first use.
     std::unique_ptr<qv::TZipDistricts> zipTable_;
     // My Officials: the five digits looked up last (empty before a lookup or

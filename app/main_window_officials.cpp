@@ -250,10 +250,17 @@ void TfrmMain::ShowWebForms() {
         frmWebForms = new TfrmWebForms(this, dialogs_, formMarks_,
                                        pnlFormWalk != nullptr ? &pnlFormWalk->Walker() : nullptr);
         frmWebForms->LastComposedLetter = [this] { return composedLetter_; };
+        frmWebForms->SetSentRecords(sentRecords_);
     }
     frmWebForms->show();
     frmWebForms->raise();
     frmWebForms->activateWindow();
+}
+
+void TfrmMain::SetSentRecords(qv::sent::TSentRecords* records) {
+    sentRecords_ = records;
+    if (frmWebForms)
+        frmWebForms->SetSentRecords(records);
 }
 
 void TfrmMain::KeepComposedLetter(const QString& subject, const QString& text) {

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 #include <exception>
 
 #include "app/list_views.h"
@@ -22,6 +23,8 @@
 #include "lists/list_text.h"
 #include "lists/official_list.h"
 #include "mail/windows/contact_edits.h"
+#include "sent/send_record.h"
+#include "sent/sent_records.h"
 #include "settings/settings.h"
 #include "webforms/engine/form_filler.h"
 
@@ -32,6 +35,7 @@ using qv::webforms::TWebFormOfficial;
 namespace {
 
 const char* const kTextFilter = "Text Files (*.txt)";
+const QString kNotRecorded = "This letter could not be kept in Sent Messages. ";
 // A letter is a page or two; a bigger file is no letter.
 constexpr qint64 kMaxLetterBytes = 1 << 20;
 
@@ -115,6 +119,8 @@ TfrmWebForms::TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs,
     LoadContactDetails();
     Reload();
 }
+
+TfrmWebForms::~TfrmWebForms() = default;
 
 QWidget* TfrmWebForms::CreateListPane() {
     auto* pane = new QWidget(this);
@@ -421,6 +427,10 @@ void TfrmWebForms::btnStartClick() {
     std::vector<qv::webforms::TWalkStop> stops;
     for (const TWebFormOfficial& official : officials)
         stops.push_back(qv::webforms::WalkStopFor(official));
+    // A walk still under way ends here, so that its record ends too.
+    if (walker_->IsActive())
+        walker_->Stop();
+    BeginRecord(letter);
     emit WalkStarted(Text(FormEmail()), letter);
     awayForWalk_ = true;
     hide();
@@ -432,13 +442,47 @@ void TfrmWebForms::btnStartClick() {
 }
 
 void TfrmWebForms::WalkMovedOn() {
-    if (const qv::webforms::TFormWalk* walk = walker_->Walk())
+    if (const qv::webforms::TFormWalk* walk = walker_->Walk()) {
+        if (record_)
+            record_->Follow(*walk, marks_);
         emit WalkMoved(*walk, marks_);
+    }
     ShowResults();
+    if (walker_->IsActive())
+        return;
     // Back with the results once the walk it started is over.
-    if (awayForWalk_ && !walker_->IsActive()) {
+    if (awayForWalk_) {
         awayForWalk_ = false;
         show();
         raise();
     }
+    ReportRecordProblem();
+}
+
+// Nothing stops the walk when the record cannot be kept; the user is told
+// when it ends.
+void TfrmWebForms::BeginRecord(const TLetter& letter) {
+    record_.reset();
+    recordNotice_.clear();
+    if (records_ == nullptr)
+        return;
+    qv::sent::TSentStore* store = records_->Store();
+    const QString notice = Text(records_->TakeNotice());
+    if (!notice.isEmpty())
+        recordNotice_ = store != nullptr ? notice : kNotRecorded + notice;
+    record_ = std::make_unique<qv::sent::TWebFormRecord>(store);
+    record_->Begin({static_cast<std::int64_t>(std::time(nullptr)), FormEmail(), letter.Subject,
+                    letter.Text});
+}
+
+void TfrmWebForms::ReportRecordProblem() {
+    if (!record_)
+        return;
+    QString problem = recordNotice_;
+    if (const std::string failed = record_->Problem(); !failed.empty())
+        problem += (problem.isEmpty() ? "" : "\n") + kNotRecorded + Text(failed);
+    record_.reset();
+    recordNotice_.clear();
+    if (!problem.isEmpty())
+        dialogs_.Warning(this, problem);
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -19,6 +20,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class TSuperGrid;
+namespace qv::sent {
+class TSentRecords;
+class TWebFormRecord;
+}  // namespace qv::sent
 namespace qv::webforms {
 class TFormWalk;
 class TFormWalker;
@@ -45,6 +50,11 @@ class TfrmWebForms : public QWidget {
   public:
     TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs, qv::webforms::TWalkMarks& marks,
                  qv::webforms::TFormWalker* walker);
+    ~TfrmWebForms() override;
+
+    // Where each walk is recorded, official by official, for Sent Messages;
+    // null records nothing. Must outlive the window.
+    void SetSentRecords(qv::sent::TSentRecords* records) { records_ = records; }
 
     // The compose window's last subject and text, if it has any; may be
     // empty. Taken when the window is shown and its letter is untouched.
@@ -104,6 +114,8 @@ class TfrmWebForms : public QWidget {
     qv::webforms::TFillValues FillValues() const;
     void DetailsEdited();
     void WalkMovedOn();
+    void BeginRecord(const qv::webforms::TLetter& letter);
+    void ReportRecordProblem();
 
     IDialogs& dialogs_;
     qv::webforms::TWalkMarks& marks_;
@@ -116,4 +128,8 @@ class TfrmWebForms : public QWidget {
     std::optional<qv::webforms::TLetter> takenLetter_;
     // Set while the window has stepped aside for a walk it started.
     bool awayForWalk_ = false;
+    qv::sent::TSentRecords* records_ = nullptr;
+    // The record of the walk under way, from its start to its end.
+    std::unique_ptr<qv::sent::TWebFormRecord> record_;
+    QString recordNotice_;  // why the record could not be opened, if it could not
 };

@@ -21,6 +21,7 @@
 #include "app/pages.h"
 #include "app/web_browser.h"
 #include "controls/super_grid.h"
+#include "sent/sent_records.h"
 #include "settings/ini_file.h"
 #include "support/fresh_start.h"
 #include "support/http_test_servers.h"
@@ -67,6 +68,8 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
         auto* browser = new TWebBrowser(parent);
         return TBrowserPane{browser, browser};
     });
+    qv::sent::TSentRecords records(QDir(Config.path()).filePath("sent.sqlite").toStdString());
+    frmMain.SetSentRecords(&records);
     frmMain.resize(1000, 700);
     frmMain.show();
     frmMain.FormActivate();
@@ -153,6 +156,16 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
                                   "3 of 3: Rep. Cy Coe", ""}));
     EXPECT_EQ(from, "ann@example.org");
     EXPECT_EQ(started.Subject, "Clean water");
+
+    // Sent Messages has the letter and each official's outcome.
+    const qv::sent::TSentMessage sent =
+        records.Store()->Read(records.Store()->Search("").at(0).Id);
+    EXPECT_EQ(sent.Kind, qv::sent::TMessageKind::WebForms);
+    EXPECT_EQ(sent.Fields.Subject, "Clean water");
+    ASSERT_EQ(sent.Officials.size(), 3u);
+    EXPECT_EQ(sent.Officials[1].Name, "Sen. Bob Roe");
+    EXPECT_EQ(sent.Officials[1].Outcome, qv::sent::TFormOutcome::Filled);
+    EXPECT_EQ(sent.Officials[2].Outcome, qv::sent::TFormOutcome::Stopped);
 
     // The contact details were kept as the compose window keeps them.
     const IniFile saved = IniFile::Load(SettingsFilePath());
