@@ -93,7 +93,6 @@ TfrmWebForms::TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs,
     splitter->addWidget(PageControl1);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
-    splitter->setSizes({330, 220});
     layout->addWidget(splitter, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -171,6 +170,7 @@ QWidget* TfrmWebForms::CreateListPane() {
     const int widths[] = {0, 40, 170, 120, 90, 45, 70, 260};
     for (int column = 1; column < SuperGrid1->ColCount(); ++column)
         SuperGrid1->SetColWidth(column, widths[column]);
+    SuperGrid1->setMinimumHeight(10 * TSuperGrid::DefaultRowHeight);
     connect(SuperGrid1, &TSuperGrid::CheckBoxClick, this, &TfrmWebForms::SuperGrid1CheckBoxClick);
     layout->addWidget(SuperGrid1, 1);
     return pane;
