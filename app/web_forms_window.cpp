@@ -99,7 +99,6 @@ TfrmWebForms::TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs,
     buttons->addStretch(1);
     btnStart = new QPushButton("&Start", this);
     btnStart->setToolTip("Open the ticked officials' forms one at a time, filled in");
-    btnStart->setDefault(true);
     btnClose = new QPushButton("Close", this);
     buttons->addWidget(btnStart);
     buttons->addWidget(btnClose);
