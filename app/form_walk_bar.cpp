@@ -19,10 +19,11 @@ QString Plural(qsizetype count, const char* one, const char* many) {
 
 QString FillSummary(const qv::webforms::TFillResult& result) {
     const qsizetype left = static_cast<qsizetype>(result.UnfilledRequired.size());
-    QString text = result.Filled.empty()
-                       ? QString("No field of this page could be filled.")
-                       : QString("Filled %1 (green).").arg(Plural(
-                             static_cast<qsizetype>(result.Filled.size()), "field", "fields"));
+    QString text =
+        result.Filled.empty()
+            ? QString("No field of this page could be filled.")
+            : QString("Filled %1 (green).")
+                  .arg(Plural(static_cast<qsizetype>(result.Filled.size()), "field", "fields"));
     if (left > 0)
         text += QString(" %1 left for you (red).")
                     .arg(Plural(left, "required field is", "required fields are"));

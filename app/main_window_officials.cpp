@@ -163,8 +163,8 @@ void TfrmMain::FillMyOfficials() {
     myRows_.clear();
     if (!myZip_.empty() && zipTable_) {
         try {
-            myRows_ = MyOfficialRows(
-                qv::FindZipOfficials(*zipTable_, myZip_, SenateList, HouseList));
+            myRows_ =
+                MyOfficialRows(qv::FindZipOfficials(*zipTable_, myZip_, SenateList, HouseList));
         } catch (const qv::EZipLookupError&) {
         }
     }
@@ -193,8 +193,8 @@ void TfrmMain::FillMyOfficials() {
         SuperGrid1->SetCell(HomePageColumn, gridRow, Text(list.Field(record, 4 + shift)));
         const bool enabled = Mailable(row);
         const std::vector<std::uint8_t>& selected = row.Senate ? SenateSelected : HouseSelected;
-        const bool ticked =
-            record < static_cast<int>(selected.size()) && selected[static_cast<std::size_t>(record)];
+        const bool ticked = record < static_cast<int>(selected.size()) &&
+                            selected[static_cast<std::size_t>(record)];
         SuperGrid1->SetCheckBoxEnabled(TSuperGrid::CheckColumn, gridRow, enabled);
         SuperGrid1->SetChecked(TSuperGrid::CheckColumn, gridRow, enabled && ticked);
         ++gridRow;
@@ -240,9 +240,8 @@ bool TfrmMain::CurrentListHasWebForms() const {
     }
     const auto officials =
         qv::webforms::WebFormOfficials(SenateList, HouseList, LeaderList, PresidentRecord);
-    return std::ranges::any_of(officials, [office](const auto& each) {
-        return each.Office == office;
-    });
+    return std::ranges::any_of(officials,
+                               [office](const auto& each) { return each.Office == office; });
 }
 
 void TfrmMain::ShowWebForms() {

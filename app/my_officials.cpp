@@ -23,8 +23,8 @@ std::string ZipHeading(const std::string& zip, const std::vector<qv::TDistrict>&
         std::size_t j = i;
         for (; j < districts.size() && districts[j].State == state; ++j) {
             if (j > i)
-                heading += j + 1 < districts.size() && districts[j + 1].State == state ? ", "
-                                                                                        : " and ";
+                heading +=
+                    j + 1 < districts.size() && districts[j + 1].State == state ? ", " : " and ";
             heading += qv::DistrictCode(districts[j]);
         }
         i = j;

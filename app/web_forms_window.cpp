@@ -68,8 +68,8 @@ bool SameLetter(const TLetter& a, const TLetter& b) {
 
 }  // namespace
 
-TfrmWebForms::TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs,
-                           qv::webforms::TWalkMarks& marks, qv::webforms::TFormWalker* walker)
+TfrmWebForms::TfrmWebForms(QWidget* mainWindow, IDialogs& dialogs, qv::webforms::TWalkMarks& marks,
+                           qv::webforms::TFormWalker* walker)
     : QWidget(mainWindow, Qt::Window), dialogs_(dialogs), marks_(marks), walker_(walker) {
     setWindowTitle("Web Forms");
     resize(820, 640);
@@ -301,9 +301,8 @@ void TfrmWebForms::Reload() {
 }
 
 void TfrmWebForms::FillGrid() {
-    qv::webforms::TWebFormFilter filter{
-        FilterText(TerritoryItems(), cbState->currentIndex()),
-        FilterText(kParties, cbParty->currentIndex())};
+    qv::webforms::TWebFormFilter filter{FilterText(TerritoryItems(), cbState->currentIndex()),
+                                        FilterText(kParties, cbParty->currentIndex())};
     for (std::string* text : {&filter.State, &filter.Party})
         if (*text == "All")
             text->clear();
@@ -470,8 +469,8 @@ void TfrmWebForms::BeginRecord(const TLetter& letter) {
     if (!notice.isEmpty())
         recordNotice_ = store != nullptr ? notice : kNotRecorded + notice;
     record_ = std::make_unique<qv::sent::TWebFormRecord>(store);
-    record_->Begin({static_cast<std::int64_t>(std::time(nullptr)), FormEmail(), letter.Subject,
-                    letter.Text});
+    record_->Begin(
+        {static_cast<std::int64_t>(std::time(nullptr)), FormEmail(), letter.Subject, letter.Text});
 }
 
 void TfrmWebForms::ReportRecordProblem() {

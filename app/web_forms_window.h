@@ -86,7 +86,7 @@ class TfrmWebForms : public QWidget {
     QLineEdit* txtSubject;
     QPlainTextEdit* Memo1;
     QPushButton* btnLoadLetter;
-    QLineEdit* txtEmail;        // the address the forms get; not saved
+    QLineEdit* txtEmail;         // the address the forms get; not saved
     TContactEdits ContactEdits;  // as the compose window's
     QPushButton* btnStart;
     QPushButton* btnClose;

@@ -57,8 +57,9 @@ std::vector<TWebFormOfficial> WebFormOfficials(const TOfficialList& senate,
     std::vector<TWebFormOfficial> officials;
     // The records of `list` whose e-mail field is a form, each described by
     // `describe` from a reader of its fields as shown.
-    const auto collect = [&officials](const TOfficialList& list, TFormOffice office, int fields,
-                                      int nameField, int emailField, const auto& describe) {
+    const auto collect = [&officials](const TOfficialList& list, TFormOffice office,
+                                      TRecordKind kind, int fields, int nameField, int emailField,
+                                      const auto& describe) {
         if (list.FieldCount() < fields) {
             return;
         }
@@ -72,26 +73,30 @@ std::vector<TWebFormOfficial> WebFormOfficials(const TOfficialList& senate,
             official.Record = list.Position(row);
             official.Name = field(nameField);
             official.Url = list.Field(row, emailField);
+            official.Official = RecordFromList(kind, list, row);
             describe(official, field);
             officials.push_back(std::move(official));
         }
     };
-    collect(senate, TFormOffice::Senate, kSenateFields, 2, 3, [](auto& official, auto field) {
-        official.State = field(0);
-        official.Party = field(1);
-        official.Role = "Senator";
-        official.Stop = "Sen. " + ReadingOrderName(official.Name);
-        official.Key = "senate/" + official.State + "/" + official.Name;
-    });
-    collect(house, TFormOffice::House, kHouseFields, 3, 4, [](auto& official, auto field) {
-        official.State = field(0);
-        official.District = field(1);
-        official.Party = field(2);
-        const THouseTitle title = HouseTitle(official.State);
-        official.Role = title.Role;
-        official.Stop = std::string(title.Short) + " " + ReadingOrderName(official.Name);
-        official.Key = "house/" + official.State + "-" + official.District + "/" + official.Name;
-    });
+    collect(senate, TFormOffice::Senate, TRecordKind::Senate, kSenateFields, 2, 3,
+            [](auto& official, auto field) {
+                official.State = field(0);
+                official.Party = field(1);
+                official.Role = "Senator";
+                official.Stop = "Sen. " + ReadingOrderName(official.Name);
+                official.Key = "senate/" + official.State + "/" + official.Name;
+            });
+    collect(house, TFormOffice::House, TRecordKind::House, kHouseFields, 3, 4,
+            [](auto& official, auto field) {
+                official.State = field(0);
+                official.District = field(1);
+                official.Party = field(2);
+                const THouseTitle title = HouseTitle(official.State);
+                official.Role = title.Role;
+                official.Stop = std::string(title.Short) + " " + ReadingOrderName(official.Name);
+                official.Key =
+                    "house/" + official.State + "-" + official.District + "/" + official.Name;
+            });
     if (IsWebFormAddress(president.Email)) {
         TWebFormOfficial official;
         official.Office = TFormOffice::President;
@@ -100,14 +105,16 @@ std::vector<TWebFormOfficial> WebFormOfficials(const TOfficialList& senate,
         official.Stop = "President " + ReadingOrderName(official.Name);
         official.Url = president.Email;
         official.Key = "president/" + official.Name;
+        official.Official = RecordFromPresident(president);
         officials.push_back(std::move(official));
     }
-    collect(leaders, TFormOffice::Leader, kLeaderFields, 3, 4, [](auto& official, auto field) {
-        official.Country = field(1);
-        official.Role = field(2);
-        official.Stop = Joined(official.Role, ReadingOrderName(official.Name));
-        official.Key = "leader/" + official.Country + "/" + official.Name;
-    });
+    collect(leaders, TFormOffice::Leader, TRecordKind::Leader, kLeaderFields, 3, 4,
+            [](auto& official, auto field) {
+                official.Country = field(1);
+                official.Role = field(2);
+                official.Stop = Joined(official.Role, ReadingOrderName(official.Name));
+                official.Key = "leader/" + official.Country + "/" + official.Name;
+            });
     return officials;
 }
 
@@ -117,7 +124,7 @@ bool PassesFilter(const TWebFormOfficial& official, const TWebFormFilter& filter
 }
 
 TWalkStop WalkStopFor(const TWebFormOfficial& official) {
-    return {official.Key, official.Stop, official.Url};
+    return {official.Key, official.Stop, official.Url, official.Official};
 }
 
 }  // namespace qv::webforms

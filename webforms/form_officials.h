@@ -33,11 +33,13 @@ struct TWebFormOfficial {
     // "Senator", "Representative", "Delegate", "Resident Commissioner",
     // "President", or a leader's title as the list writes it.
     std::string Role;
-    std::string Stop;      // TWalkStop::Title: "Sen. Jane Doe"
-    std::string Url;       // the form's address
+    std::string Stop;  // TWalkStop::Title: "Sen. Jane Doe"
+    std::string Url;   // the form's address
     // Names the official across list reloads and walks (TWalkStop::Key):
     // office, seat and name, never a position in a list.
     std::string Key;
+    // The record, for the letter's placeholders (TWalkStop::Official).
+    TOfficialRecord Official;
 };
 
 // The officials whose e-mail field is a contact form, in this order: the

@@ -6,7 +6,9 @@
 #include <exception>
 #include <memory>
 
+#include "mail/delivery.h"
 #include "mail/mail_message.h"
+#include "mail/salutation.h"
 #include "mail/smtp_client.h"
 #include "mail/windows/contact_edits.h"
 
@@ -28,7 +30,10 @@ class TSentRecords;
 
 // The compose window: one message with its recipients, the sender's contact
 // details and attachments, sent through the SMTP server of the settings in
-// one transaction or, from the maximum per message on, in several.
+// one transaction or, from the maximum per message on, in several. A text
+// with placeholders ("Dear {Title} {LastName},") goes to each recipient in a
+// letter and a transaction of its own, and the "Preview" tab shows the
+// first recipient's letter.
 //
 // Modeless, with a taskbar entry of its own, and tied to the main window: it
 // is destroyed when it closes or, at the latest, with the main window. It
@@ -71,6 +76,7 @@ class TfrmSendMessage : public QMainWindow {
     QLineEdit* txtSubject;
     QTabWidget* PageControl1;
     QPlainTextEdit* Memo1;
+    QPlainTextEdit* memPreview;  // read-only: the first recipient's letter
     QCheckBox* chkContact;
     QLineEdit* txtName;
     QLineEdit* txtAddr1;
@@ -103,6 +109,9 @@ class TfrmSendMessage : public QMainWindow {
 
     qv::TMailMessage Msg;
     qv::TSmtpClient SMTP;
+    // The records of the officials chosen in the review window, by address;
+    // an address typed by hand has none.
+    qv::TRecipientRecords RecipientRecords;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -122,6 +131,12 @@ class TfrmSendMessage : public QMainWindow {
     void FormResize();
 
     void StoreContactSettings();
+    // The send action's request from the fields as they stand.
+    qv::TSendRequest RequestFromFields() const;
+    // Asks before letters with placeholders go to addresses typed by hand;
+    // false when the user declines.
+    bool TypedAddressesAccepted(const qv::TSendRequest& request);
+    void UpdatePreview();
     // Hands the subject and text to the main window if it keeps them
     // (mail/windows/composed_letter.h).
     void KeepLetter();
@@ -145,10 +160,12 @@ class TfrmSendMessage : public QMainWindow {
 
 // Creates a compose window with its recipient fields set and shows it; its
 // first showing then decides "Hide From Field" by the number of entries.
-// Its send actions are recorded in `records` (may be null).
+// Its send actions are recorded in `records` (may be null); `officials` are
+// the officials' records of the entries, by address.
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
                                    const QString& to, const QString& cc, const QString& bcc,
-                                   qv::sent::TSentRecords* records = nullptr);
+                                   qv::sent::TSentRecords* records = nullptr,
+                                   qv::TRecipientRecords officials = {});
 
 // Creates and shows a compose window and then puts `address` into To, as an
 // e-mail cell of the main grid does.

@@ -44,13 +44,20 @@ class WebFormsWindowTest : public FreshStartTest {
     void SetUp() override {
         FreshStartTest::SetUp();
         const auto form = [this](const char* page) { return server.Url(page); };
-        const std::string senate = "5 3\r\n"
-                                   "VA,D,\"Doe, Ann\"," + form("/labels_for.html") + ",h\r\n"
-                                   "OH,R,\"Moe, Max\",https://moe.senate.example/contact,h\r\n"
-                                   "VA,R,\"Roe, Bob\"," + form("/labels_around.html") + ",h\r\n";
-        const std::string house = "6 2\r\n"
-                                  "VA,4,D,\"Coe, Cy\"," + form("/placeholders.html") + ",h\r\n"
-                                  "VA,5,R,\"Box, Bo\",bo@house.example,h\r\n";
+        const std::string senate =
+            "5 3\r\n"
+            "VA,D,\"Doe, Ann\"," +
+            form("/labels_for.html") +
+            ",h\r\n"
+            "OH,R,\"Moe, Max\",https://moe.senate.example/contact,h\r\n"
+            "VA,R,\"Roe, Bob\"," +
+            form("/labels_around.html") + ",h\r\n";
+        const std::string house =
+            "6 2\r\n"
+            "VA,4,D,\"Coe, Cy\"," +
+            form("/placeholders.html") +
+            ",h\r\n"
+            "VA,5,R,\"Box, Bo\",bo@house.example,h\r\n";
         list_files::Write(Program.path(), "senate.dat", senate.c_str());
         list_files::Write(Program.path(), "house.dat", house.c_str());
         QFile page(QDir(Program.path()).filePath("qnindex.htm"));
@@ -158,8 +165,7 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
     EXPECT_EQ(started.Subject, "Clean water");
 
     // Sent Messages has the letter and each official's outcome.
-    const qv::sent::TSentMessage sent =
-        records.Store()->Read(records.Store()->Search("").at(0).Id);
+    const qv::sent::TSentMessage sent = records.Store()->Read(records.Store()->Search("").at(0).Id);
     EXPECT_EQ(sent.Kind, qv::sent::TMessageKind::WebForms);
     EXPECT_EQ(sent.Fields.Subject, "Clean water");
     ASSERT_EQ(sent.Officials.size(), 3u);

@@ -17,19 +17,22 @@ TOfficialList List(int fields, std::vector<std::vector<std::string>> rows) {
 }
 
 struct TLists {
-    TOfficialList Senate = List(5, {{"OH", "R", "Moe, Max", "https://moe.senate.example/contact", "h"},
-                                    {"OH", "D", "Box, Bo", "bo@senate.example", "h"},
-                                    {"VT", "I", "Ray, Al", "HTTPS://ray.senate.example/", "h"},
-                                    {"VT", "D", "Nye, Ed", "NONE", "h"}});
-    TOfficialList House = List(6, {{"OH", "3", "D", "Lee, Kim", "http://lee.house.example", "h"},
-                                   {"PR", "AL", "D", "Cruz, Pia", "https://cruz.house.example", "h"},
-                                   {"GU", "AL", "R", "Tan, Sam", "https://tan.house.example", "h"},
-                                   {"OH", "4", "R", "Vacant", "none", "h"},
-                                   {"OH", "5", "R", "Fox, Jo", "httpd@house.example", "h"}});
-    TOfficialList Leaders = List(6, {{"1", "Denmark", "Prime Minister", "Frederiksen, Mette",
-                                      "https://stm.example/contact", "h"},
-                                     {"2", "Japan", "Prime Minister", "Ito, Ko", "none", "h"},
-                                     {"1", "Vatican", "Pope", "Leo XIV", "https://va.example/", "h"}});
+    TOfficialList Senate =
+        List(5, {{"OH", "R", "Moe, Max", "https://moe.senate.example/contact", "h"},
+                 {"OH", "D", "Box, Bo", "bo@senate.example", "h"},
+                 {"VT", "I", "Ray, Al", "HTTPS://ray.senate.example/", "h"},
+                 {"VT", "D", "Nye, Ed", "NONE", "h"}});
+    TOfficialList House =
+        List(6, {{"OH", "3", "D", "Lee, Kim", "http://lee.house.example", "h"},
+                 {"PR", "AL", "D", "Cruz, Pia", "https://cruz.house.example", "h"},
+                 {"GU", "AL", "R", "Tan, Sam", "https://tan.house.example", "h"},
+                 {"OH", "4", "R", "Vacant", "none", "h"},
+                 {"OH", "5", "R", "Fox, Jo", "httpd@house.example", "h"}});
+    TOfficialList Leaders =
+        List(6, {{"1", "Denmark", "Prime Minister", "Frederiksen, Mette",
+                  "https://stm.example/contact", "h"},
+                 {"2", "Japan", "Prime Minister", "Ito, Ko", "none", "h"},
+                 {"1", "Vatican", "Pope", "Leo XIV", "https://va.example/", "h"}});
     TPresidentRecord President{"Doe, John", "https://www.whitehouse.example/contact/", "h"};
 
     std::vector<TWebFormOfficial> Officials() const {
@@ -70,7 +73,12 @@ TEST(FormOfficialsTest, OfficialsWithAFormInListOrderAndHowTheWalkNamesThem) {
         EXPECT_EQ(stop.Key, officials[i].Key);
         EXPECT_EQ(stop.Title, officials[i].Stop);
         EXPECT_EQ(stop.Url, officials[i].Url);
+        EXPECT_EQ(stop.Official, officials[i].Official);
     }
+    // The letter's placeholders read the official's own record.
+    EXPECT_EQ(officials[4].Official.Kind, qv::TRecordKind::House);
+    EXPECT_EQ(officials[4].Official.Fields.at(3), "Tan, Sam");
+    EXPECT_EQ(officials[5].Official.Kind, qv::TRecordKind::President);
     EXPECT_EQ(officials[3].District, "AL");
     EXPECT_EQ(officials[1].Url, "HTTPS://ray.senate.example/");
 
@@ -86,7 +94,8 @@ TEST(FormOfficialsTest, FilterByStateAndParty) {
         std::string keys;
         for (const TWebFormOfficial& official : officials)
             if (PassesFilter(official, filter))
-                keys += (keys.empty() ? "" : " ") + official.Stop.substr(official.Stop.rfind(' ') + 1);
+                keys +=
+                    (keys.empty() ? "" : " ") + official.Stop.substr(official.Stop.rfind(' ') + 1);
         return keys;
     };
     struct TRow {
@@ -110,7 +119,8 @@ TEST(FormOfficialsTest, FilterByStateAndParty) {
 TEST(FormOfficialsTest, WebAddressesAreForms) {
     for (const char* form : {"http://a.example", "https://a.example/x", "HTTPS://A.EXAMPLE"})
         EXPECT_TRUE(IsWebFormAddress(form)) << form;
-    for (const char* other : {"none", "", "http", "httpd@a.example", "ftp://a.example", "a@b.example"})
+    for (const char* other :
+         {"none", "", "http", "httpd@a.example", "ftp://a.example", "a@b.example"})
         EXPECT_FALSE(IsWebFormAddress(other)) << other;
 }
 
