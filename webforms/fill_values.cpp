@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "base/line_breaks.h"
 #include "base/trim.h"
 
 namespace qv::webforms {
@@ -136,22 +137,6 @@ std::string BareAddress(std::string_view text) {
         return std::string(TrimSpacesTabsAndLineBreaks(text.substr(open + 1, close - open - 1)));
     }
     return std::string(text);
-}
-
-std::string WithLfLineBreaks(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 void PutName(TFillValues& values, std::string_view name) {
@@ -334,6 +319,30 @@ TFillValues BuildFillValues(const TSettings& contact, const TLetter& letter) {
         values["message"] = {text};
     }
     return values;
+}
+
+TFillValues FillValuesFor(const TFillValues& values, const TOfficialRecord& official) {
+    TFillValues personal = values;
+    const TSalutation salutation = SalutationFor(official);
+    for (const char* key : {"subject", "message"}) {
+        const auto found = personal.find(key);
+        if (found == personal.end()) {
+            continue;
+        }
+        std::vector<std::string> texts;
+        for (const std::string& text : found->second) {
+            std::string expanded = ExpandPlaceholders(text, salutation);
+            if (!TrimSpacesTabsAndLineBreaks(expanded).empty()) {
+                texts.push_back(std::move(expanded));
+            }
+        }
+        if (texts.empty()) {
+            personal.erase(found);
+        } else {
+            found->second = std::move(texts);
+        }
+    }
+    return personal;
 }
 
 }  // namespace qv::webforms

@@ -18,16 +18,22 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 
 #include "controls/dialogs.h"
+#include "controls/send_progress.h"
 #include "controls/window_placement.h"
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
-#include "mail/windows/send_progress.h"
+#include "mail/windows/composed_letter.h"
+#include "mail/windows/contact_edits.h"
+#include "sent/mail_record.h"
+#include "sent/sent_records.h"
 #include "settings/settings.h"
+#include "settings/windows/mail_account.h"
 
 namespace {
 
@@ -45,6 +51,18 @@ const char* const kHideFromText =
     "mailbox when mailing multiple representatives. Will include reply-to address in body of "
     "message, so representative can still respond.";
 const char* const kTextFilter = "Text Files (*.txt)";
+// Asked before letters with placeholders go to addresses typed by hand.
+const char* const kOneTypedQuestion =
+    "One recipient was typed by hand rather than chosen from a list, so the letter to it has "
+    "no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} and "
+    "{District} are left empty.\n\nSend the message anyway?";
+const char* const kSomeTypedQuestion =
+    "%1 recipients were typed by hand rather than chosen from a list, so the letters to them "
+    "have no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} "
+    "and {District} are left empty.\n\nSend the message anyway?";
+const QString kNotRecorded = "This send could not be kept in Sent Messages. ";
+const char* const kSendCopyText =
+    "Sends a copy of the message to the From address, in the first transaction.";
 
 constexpr int kHeaderRowHeight = 26;
 constexpr int kHeaderEditMargin = 18;
@@ -133,8 +151,16 @@ TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAtt
 }
 
 struct TfrmSendMessage::TSendAction {
+    explicit TSendAction(qv::sent::TSentStore* store) : Recording(store != nullptr), Record(store) {}
+
+    bool Recording;  // the record is open
+    qv::TSmtpAccount Account;  // as the settings were when Send was pressed
+
     qv::TSendRequest Request;
     std::unique_ptr<TSendProgressReporter> Reporter;
+    qv::sent::TSendRecord Record;
+    // Records each step and passes it on to Reporter.
+    std::unique_ptr<qv::sent::TRecordingObserver> Recorder;
     qv::TDeliveryResult Result;  // written by the worker thread
 };
 
@@ -156,6 +182,11 @@ void TfrmSendMessage::CreateControls() {
     PageControl1->addTab(Memo1, "&Message");
     PageControl1->addTab(CreateContactTab(), "C&ontact Information");
     PageControl1->addTab(CreateOptionsTab(), "O&ptions");
+    memPreview = new QPlainTextEdit;
+    memPreview->setReadOnly(true);
+    memPreview->setTabChangesFocus(true);
+    memPreview->setAccessibleName("Preview");
+    PageControl1->addTab(memPreview, "Pre&view");
     layout->addWidget(PageControl1, 1);
 
     auto* attachments = new QHBoxLayout;
@@ -179,6 +210,11 @@ void TfrmSendMessage::CreateControls() {
     layout->addLayout(buttons);
     setCentralWidget(central);
 
+    // The preview follows the header fields while it is in view; the other
+    // tabs are out of view while the preview is shown.
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmSendMessage::UpdatePreview);
+    for (QLineEdit* field : {txtFrom, txtTo, txtCC, txtBCC, txtSubject})
+        connect(field, &QLineEdit::textChanged, this, &TfrmSendMessage::UpdatePreview);
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn2Click);
     connect(btnLoadMessage, &QPushButton::clicked, this, &TfrmSendMessage::btnLoadMessageClick);
@@ -228,26 +264,17 @@ QWidget* TfrmSendMessage::CreateContactTab() {
     chkContact = new QCheckBox("&Include your contact information in email", tab);
     layout->addWidget(chkContact);
     auto* form = new QFormLayout;
-    txtName = new QLineEdit(tab);
-    txtAddr1 = new QLineEdit(tab);
-    txtAddr2 = new QLineEdit(tab);
-    txtCity = new QLineEdit(tab);
-    txtState = new QLineEdit(tab);
-    txtZip = new QLineEdit(tab);
-    txtHomeP = new QLineEdit(tab);
-    txtWorkP = new QLineEdit(tab);
-    txtFax = new QLineEdit(tab);
-    txtDist = new QLineEdit(tab);
-    const std::pair<const char*, QLineEdit*> fields[] = {
-        {"Name:", txtName},          {"Street Address:", txtAddr1},
-        {"Street Address Line 2:", txtAddr2}, {"City:", txtCity},
-        {"State:", txtState},        {"Zip Code:", txtZip},
-        {"Home Phone:", txtHomeP},   {"Work Phone:", txtWorkP},
-        {"Fax Number:", txtFax},     {"Congressional District:", txtDist}};
-    for (const auto& [caption, edit] : fields) {
-        edit->setAccessibleName(QString(caption).remove(':'));
-        form->addRow(caption, edit);
-    }
+    contactEdits_ = AddContactEdits(*form, tab);
+    txtName = contactEdits_.Name;
+    txtAddr1 = contactEdits_.Street1;
+    txtAddr2 = contactEdits_.Street2;
+    txtCity = contactEdits_.City;
+    txtState = contactEdits_.State;
+    txtZip = contactEdits_.Zip;
+    txtHomeP = contactEdits_.HomePhone;
+    txtWorkP = contactEdits_.WorkPhone;
+    txtFax = contactEdits_.Fax;
+    txtDist = contactEdits_.District;
     layout->addLayout(form);
     layout->addStretch(1);
     return tab;
@@ -262,6 +289,11 @@ QWidget* TfrmSendMessage::CreateOptionsTab() {
     chkHideFrom->setAccessibleDescription(kHideFromText);
     layout->addWidget(chkHideFrom);
     layout->addWidget(explanation);
+    chkSendCopy = new QCheckBox("Send m&e a copy", tab);
+    chkSendCopy->setAccessibleDescription(kSendCopyText);
+    layout->addWidget(chkSendCopy);
+    // Remembered as soon as it changes; written with the next save.
+    connect(chkSendCopy, &QCheckBox::toggled, this, [](bool on) { Settings.SendCopy = on; });
     layout->addStretch(1);
     return tab;
 }
@@ -289,16 +321,8 @@ void TfrmSendMessage::FormCreate() {
     if (mainWindow_ != nullptr)
         move(mainWindow_->pos());
     chkContact->setChecked(Settings.UseContact);
-    txtName->setText(Q(Settings.Name));
-    txtAddr1->setText(Q(Settings.Street1));
-    txtAddr2->setText(Q(Settings.Street2));
-    txtCity->setText(Q(Settings.City));
-    txtState->setText(Q(Settings.State));
-    txtZip->setText(Q(Settings.ZipCode));
-    txtHomeP->setText(Q(Settings.UHomeP));
-    txtWorkP->setText(Q(Settings.UWorkP));
-    txtFax->setText(Q(Settings.UFax));
-    txtDist->setText(Q(Settings.UDist));
+    chkSendCopy->setChecked(Settings.SendCopy);
+    ShowContactDetails(contactEdits_, Settings);
 }
 
 void TfrmSendMessage::showEvent(QShowEvent* event) {
@@ -337,16 +361,7 @@ bool TfrmSendMessage::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmSendMessage::StoreContactSettings() {
     Settings.UseContact = chkContact->isChecked();
-    Settings.Name = Text(txtName);
-    Settings.Street1 = Text(txtAddr1);
-    Settings.Street2 = Text(txtAddr2);
-    Settings.City = Text(txtCity);
-    Settings.State = Text(txtState);
-    Settings.ZipCode = Text(txtZip);
-    Settings.UHomeP = Text(txtHomeP);
-    Settings.UWorkP = Text(txtWorkP);
-    Settings.UFax = Text(txtFax);
-    Settings.UDist = Text(txtDist);
+    StoreContactDetails(contactEdits_, Settings);
 }
 
 void TfrmSendMessage::BitBtn1Click() {
@@ -356,39 +371,48 @@ void TfrmSendMessage::BitBtn1Click() {
         dialogs_.Warning(this, kNotConfiguredWarning);
         return;
     }
-    SMTP.SetHost(Settings.SMTPServer);
-    SMTP.SetUserID(Settings.EmailUser);
+    qv::TSendRequest request = RequestFromFields();
+    if (!TypedAddressesAccepted(request))
+        return;
     // Kept before any network activity, so that a failed send loses none of
     // it.
     StoreContactSettings();
     SaveSettings();
 
-    action_ = std::make_unique<TSendAction>();
-    qv::TSendRequest& request = action_->Request;
-    request.From = Text(txtFrom);
-    request.To = Text(txtTo);
-    request.CC = Text(txtCC);
-    request.BCC = Text(txtBCC);
-    request.Subject = Text(txtSubject);
-    request.MessageText = Memo1->toPlainText().toStdString();
-    for (const QString& path : lbAttach)
-        request.Attachments.push_back(path.toStdString());
-    request.UseContact = Settings.UseContact;
-    request.Contact = {Settings.Name,  Settings.Street1, Settings.Street2, Settings.City,
-                       Settings.State, Settings.ZipCode, Settings.UHomeP,  Settings.UWorkP,
-                       Settings.UFax,  Settings.UDist};
-    request.HideFrom = chkHideFrom->isChecked();
-    request.MaxRecipients = Settings.MaxRecipients;
-    Memo2 = Q(qv::BuildMessageBody(request));
+    // Nothing stops the send when the record cannot be opened; that is told
+    // once the action has ended.
+    action_ = std::make_unique<TSendAction>(records_ != nullptr ? records_->Store() : nullptr);
+    action_->Request = std::move(request);
+    Memo2 = Q(qv::BuildMessageBody(action_->Request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
+    action_->Account = SettingsMailAccount({});
+
+    ObtainMailPassword(this, dialogs_, [this](std::optional<std::string> password) {
+        if (!password) {
+            action_.reset();  // the user cancelled the question; nothing was sent
+            return;
+        }
+        action_->Account.Password = std::move(*password);
+        StartDelivery();
+    });
+}
+
+void TfrmSendMessage::StartDelivery() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    action_->Record.Begin(
+        qv::sent::MailStartFor(action_->Request, action_->Account.Host,
+                               std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
+        action_->Record, SMTP, action_->Reporter.get());
 
     TSendAction& action = *action_;
+    SMTP.SetAccount(action.Account);
     SMTP.ResetCancel();
     frmProgress->Start(
-        Q(qv::ConnectingText(Settings.SMTPServer)),
+        Q(qv::ConnectingText(action.Account.Host)),
         {[this, &action] {
              action.Result =
-                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get());
+                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Recorder.get());
          },
          [this] { SMTP.Cancel(); },
          [&action](std::exception_ptr failure) {
@@ -397,17 +421,76 @@ void TfrmSendMessage::BitBtn1Click() {
         [this](TWorkOutcome outcome, std::exception_ptr failure) { SendEnded(outcome, failure); });
 }
 
+qv::TSendRequest TfrmSendMessage::RequestFromFields() const {
+    qv::TSendRequest request;
+    request.From = Text(txtFrom);
+    request.To = Text(txtTo);
+    request.CC = Text(txtCC);
+    request.BCC = Text(txtBCC);
+    request.Subject = Text(txtSubject);
+    request.MessageText = Memo1->toPlainText().toStdString();
+    for (const QString& path : lbAttach)
+        request.Attachments.push_back(path.toStdString());
+    request.UseContact = chkContact->isChecked();
+    request.Contact = {Text(txtName), Text(txtAddr1), Text(txtAddr2), Text(txtCity), Text(txtState),
+                       Text(txtZip),  Text(txtHomeP), Text(txtWorkP), Text(txtFax),  Text(txtDist)};
+    request.HideFrom = chkHideFrom->isChecked();
+    request.MaxRecipients = Settings.MaxRecipients;
+    request.CopyToSender = chkSendCopy->isChecked();
+    request.Personalise = true;
+    request.Records = RecipientRecords;
+    return request;
+}
+
+bool TfrmSendMessage::TypedAddressesAccepted(const qv::TSendRequest& request) {
+    if (!qv::IsPersonalised(request))
+        return true;
+    int typed = 0;
+    for (const std::string* field : {&request.To, &request.CC, &request.BCC})
+        for (const std::string& entry : qv::SplitRecipientField(*field))
+            if (RecipientRecords.Find(entry).Kind == qv::TRecordKind::None)
+                ++typed;
+    if (typed == 0)
+        return true;
+    return dialogs_.Question(
+        this, typed == 1 ? QString(kOneTypedQuestion) : QString(kSomeTypedQuestion).arg(typed));
+}
+
+void TfrmSendMessage::UpdatePreview() {
+    if (PageControl1->currentWidget() != memPreview)
+        return;
+    const qv::TTransaction letter = qv::FirstLetter(RequestFromFields());
+    std::string entry;
+    for (const qv::TStringList* role :
+         {&letter.Recipients.To, &letter.Recipients.CC, &letter.Recipients.BCC})
+        if (!role->empty())
+            entry = role->front();
+    memPreview->setPlainText(
+        QString("For: %1\nSubject: %2\n\n%3").arg(Q(entry), Q(letter.Subject), Q(letter.Body)));
+}
+
 bool TfrmSendMessage::Sending() const {
     return action_ != nullptr;
 }
 
 void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure) {
     const qv::TDeliveryResult result = action_->Result;
+    // What went out decides, whatever the user pressed meanwhile.
+    action_->Recorder->Ended(failure);
+    // Why the record could not be opened, or that a damaged one was set
+    // aside; then a write that failed.
+    const std::string notice = records_ != nullptr ? records_->TakeNotice() : std::string();
+    QString recordProblem;
+    if (!notice.empty())
+        recordProblem = action_->Recording ? Q(notice) : kNotRecorded + Q(notice);
+    if (const std::string problem = action_->Record.Problem(); !problem.empty())
+        recordProblem += (recordProblem.isEmpty() ? "" : "\n") + kNotRecorded + Q(problem);
     action_.reset();
     if (outcome == TWorkOutcome::Cancelled) {
         // A cancelled session is closed; the next action starts a fresh one.
         SMTP.ResetCancel();
         SMTP.Disconnect();
+        ReportRecordProblem(recordProblem);
         return;
     }
     if (outcome == TWorkOutcome::Failed) {
@@ -415,12 +498,23 @@ void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure
             std::rethrow_exception(failure);
         } catch (const qv::ESmtpConnectFailed&) {
             dialogs_.Warning(this, kConnectFailedWarning);
+            ReportRecordProblem(recordProblem);
             return;
+        } catch (...) {
+            // Told before the failure itself reaches the error box.
+            ReportRecordProblem(recordProblem);
+            throw;
         }
     }
     if (!result.SplitSending && dialogs_.Question(this, kSentQuestion))
         SaveCopy();
+    ReportRecordProblem(recordProblem);
     close();
+}
+
+void TfrmSendMessage::ReportRecordProblem(const QString& problem) {
+    if (!problem.isEmpty())
+        dialogs_.Warning(this, problem);
 }
 
 void TfrmSendMessage::SaveCopy() {
@@ -454,8 +548,23 @@ void TfrmSendMessage::closeEvent(QCloseEvent* event) {
         return;
     }
     QMainWindow::closeEvent(event);
+    KeepLetter();
     if (mainWindow_ != nullptr)
         mainWindow_->activateWindow();
+}
+
+void TfrmSendMessage::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        KeepLetter();
+}
+
+void TfrmSendMessage::KeepLetter() {
+    auto* keeper = dynamic_cast<IComposedLetterKeeper*>(mainWindow_);
+    const QString subject = txtSubject->text();
+    const QString text = Memo1->toPlainText();
+    if (keeper != nullptr && !(subject.trimmed().isEmpty() && text.trimmed().isEmpty()))
+        keeper->KeepComposedLetter(subject, text);
 }
 
 void TfrmSendMessage::btnLoadMessageClick() {
@@ -498,7 +607,11 @@ void TfrmSendMessage::AddAttachment1Click() {
                                   ScreenExtent(*this)));
     attach_.ListBox1->addItems(lbAttach);
     dialogs_.ShowModal(attach_);
-    lbAttach = attach_.Paths();
+    SetAttachments(attach_.Paths());
+}
+
+void TfrmSendMessage::SetAttachments(const QStringList& paths) {
+    lbAttach = paths;
     QString caption;
     for (const QString& path : lbAttach)
         caption += path + "  ";
@@ -506,8 +619,12 @@ void TfrmSendMessage::AddAttachment1Click() {
 }
 
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                   const QString& to, const QString& cc, const QString& bcc) {
+                                   const QString& to, const QString& cc, const QString& bcc,
+                                   qv::sent::TSentRecords* records,
+                                   qv::TRecipientRecords officials) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->SetSentRecords(records);
+    window->RecipientRecords = std::move(officials);
     window->txtTo->setText(to);
     window->txtCC->setText(cc);
     window->txtBCC->setText(bcc);
@@ -516,8 +633,9 @@ TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmA
 }
 
 TfrmSendMessage* OpenComposeWindowTo(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                     const QString& address) {
+                                     const QString& address, qv::sent::TSentRecords* records) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->SetSentRecords(records);
     window->show();
     window->txtTo->setText(address);
     return window;

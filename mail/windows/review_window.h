@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
 class IDialogs;
 class QCheckBox;
@@ -11,10 +12,15 @@ class QTabWidget;
 class TSuperGrid;
 class TfrmAttach;
 
+namespace qv::sent {
+class TSentRecords;
+}
+
 // The review window ("Group email"): lists the senators and representatives
 // whose selection flags are set, and the President flag, with a tick each;
 // "Compose Message" opens a compose window with the ticked officials'
-// addresses in To, or in BCC when "BCC Recipients" is ticked. Ticks changed
+// addresses in To, or in BCC when "BCC Recipients" is ticked, and their
+// records for the letter's placeholders. Ticks changed
 // here do not flow back into the selection flags.
 //
 // Created once at start as a hidden child of the main window and refilled
@@ -31,9 +37,19 @@ class TfrmGroupEmail : public QDialog {
 
     // The shared attachment window that compose windows opened from here use.
     void SetAttachWindow(TfrmAttach* attach) { attach_ = attach; }
+    // Where compose windows opened from here record their send actions.
+    void SetSentRecords(qv::sent::TSentRecords* records) { records_ = records; }
     // Tells whether the main window's grid shows the House, so that the
     // House tab comes first.
     void SetHouseViewQuery(std::function<bool()> query) { houseViewShown_ = std::move(query); }
+    // When `hasWebForms` says that the main window's list has officials
+    // whose contact is a web form, the warning about an empty selection also
+    // offers "Write Through Web Forms...", which calls `open` once this
+    // window has closed. Either may be empty.
+    void SetWebForms(std::function<bool()> hasWebForms, std::function<void()> open) {
+        hasWebForms_ = std::move(hasWebForms);
+        openWebForms_ = std::move(open);
+    }
 
     // The send tool button: shows the window modally, or brings it to the
     // front when it is already showing.
@@ -67,5 +83,11 @@ class TfrmGroupEmail : public QDialog {
     QWidget* mainWindow_;
     IDialogs& dialogs_;
     TfrmAttach* attach_ = nullptr;
+    qv::sent::TSentRecords* records_ = nullptr;
     std::function<bool()> houseViewShown_;
+    // The position in its list of each grid row's official, row 1 first.
+    std::vector<int> senatePositions_;
+    std::vector<int> housePositions_;
+    std::function<bool()> hasWebForms_;
+    std::function<void()> openWebForms_;
 };

@@ -9,15 +9,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/web_forms_window.h"
 #include "banner/advertisement.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
 #include "mail/windows/compose_window.h"
+#include "sent/sent_records.h"
+#include "sent/windows/sent_window.h"
 #include "settings/settings.h"
 #include "support/fake_dialogs.h"
 #include "support/fresh_start.h"
@@ -53,7 +57,8 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     EXPECT_EQ(menus[1]->text(), "&Options");
     EXPECT_EQ(menus[2]->text(), "&Help");
     EXPECT_EQ(Captions(menus[0]->menu()),
-              (QStringList{"Quorvane Home Page", "Ordering Info...", "Close"}));
+              (QStringList{"Quorvane Home Page", "Ordering Info...",
+                           "Write Through Web Forms...", "Sent Messages...", "Close"}));
     EXPECT_EQ(Captions(menus[1]->menu()),
               (QStringList{"Connection Settings...", "Grid Colors...", "Check For List Updates",
                            "Use external Email Program For Links"}));
@@ -77,7 +82,7 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     };
     EXPECT_EQ(items(TfrmMain::UsGovernmentGroup),
               (QStringList{"Senate", "House Of Representatives", "White House", "Senate Voting",
-                           "House Voting"}));
+                           "House Voting", "My Officials"}));
     EXPECT_EQ(items(TfrmMain::InternationalGroup),
               (QStringList{"World Leaders", "World Parliaments"}));
     EXPECT_TRUE(items(TfrmMain::MultimediaGroup).isEmpty());
@@ -185,7 +190,13 @@ TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
     auto frmMain = Start();
     const TLongLivedWindows windows = CreateLongLivedWindows(frmMain.get(), Dialogs);
     frmMain->SetLongLivedWindows(windows);
-    ConnectMessageWindows(*frmMain, Dialogs, windows);
+    qv::sent::TSentRecords records(Config.filePath("sent.sqlite").toStdString());
+    ConnectMessageWindows(*frmMain, Dialogs, windows, records);
+    frmMain->SentMessages1->trigger();
+    auto* sent = frmMain->findChild<TfrmSentMessages*>();
+    ASSERT_NE(sent, nullptr);
+    EXPECT_TRUE(sent->isVisible());
+    delete sent;
     frmMain->ShowPartySelection();
     EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Advanced Selection Options"});
     frmMain->ComposeTo("rep@house.example");
@@ -196,6 +207,22 @@ TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0]->txtTo->text(), "rep@house.example");
     EXPECT_TRUE(opened[0]->isVisible());
+
+    // The letter of a compose window that closes is the Web Forms window's.
+    opened[0]->txtSubject->setText("Clean water");
+    opened[0]->Memo1->setPlainText("Please act.");
+    opened[0]->BitBtn2Click();
+    // The review window's warning leads there too when the list has forms.
+    CurrentView = WhiteHouseView;
+    PresidentSelected = 0;
+    windows.frmGroupEmail->show();
+    Dialogs.ActionAnswers = {true};
+    windows.frmGroupEmail->BitBtn2Click();
+    EXPECT_EQ(Dialogs.WarningActions, QStringList{"Write Through Web Forms..."});
+    ASSERT_TRUE(frmMain->frmWebForms);
+    EXPECT_TRUE(frmMain->frmWebForms->isVisible());
+    EXPECT_EQ(frmMain->frmWebForms->txtSubject->text(), "Clean water");
+    EXPECT_EQ(frmMain->frmWebForms->Memo1->toPlainText(), "Please act.");
 }
 
 TEST_F(MainWindowTest, FirstActivationLoadsListsAndBuildsLinkGroupsOnce) {

@@ -13,23 +13,31 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 
+#include "controls/send_progress.h"
 #include "error_box.h"
+#include "lists/official_list.h"
 #include "mail/windows/attach_window.h"
-#include "mail/windows/send_progress.h"
+#include "mail/windows/review_window.h"
+#include "settings/windows/password_window.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_password_store.h"
 #include "support/settings_fixture.h"
 #include "support/smtp_test_server.h"
 
 namespace {
 
 using qv::test::SmtpTestServer;
+using qv::test::TestCertificate;
 
 QString Addresses(int count, const QString& prefix = "to") {
     QStringList entries;
@@ -51,9 +59,9 @@ class ComposeWindowTest : public testing::SettingsFixture {
     // A window opened from the review window, set to send to `server`.
     TfrmSendMessage* Open(const QString& to, const QString& cc = {}, const QString& bcc = {},
                           const SmtpTestServer* server = nullptr) {
-        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc);
         if (server != nullptr)
-            frm->SMTP.SetPort(server->Port());
+            Settings.SMTPPort = server->Port();
+        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc);
         frm->txtSubject->setText("Hearing");
         frm->Memo1->setPlainText("Please vote no.\nThanks");
         return frm;
@@ -77,6 +85,7 @@ class ComposeWindowTest : public testing::SettingsFixture {
     }
 
     TFakeDialogs Dialogs;
+    TFakePasswordStore Keyring;
     QWidget Main;  // the compose windows go with it
     TfrmAttach Attach{&Main, Dialogs};
 };
@@ -242,8 +251,8 @@ TEST_F(ComposeWindowTest, SavedCopyAndLoadHoldOnlyTheMessageText) {
 }
 
 TEST_F(ComposeWindowTest, UnreachableServerKeepsTheWindowAndSavesTheDetails) {
+    Settings.SMTPPort = 1;  // nothing listens there
     TfrmSendMessage* frm = Open("<rep@example.org>");
-    frm->SMTP.SetPort(1);  // nothing listens there
     frm->txtZip->setText("12345");
     Send(frm);
     EXPECT_EQ(Dialogs.Warnings.last(),
@@ -301,8 +310,8 @@ TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
         SCOPED_TRACE(row.mode);
         qv::test::FaultySmtpServer server(row.mode);
         ASSERT_NE(server.Port(), 0);
+        Settings.SMTPPort = server.Port();
         TfrmSendMessage* frm = Open("<rep@example.org>", {}, "<sen@example.org>");
-        frm->SMTP.SetPort(server.Port());
         frm->SMTP.SetReplyTimeout(std::chrono::seconds(2));
         frm->lbAttach = {attachment};
         frm->txtZip->setText("12345");
@@ -347,6 +356,106 @@ TEST_F(ComposeWindowTest, UnwritableSettingsFileStopsTheSendAndKeepsTheMessage) 
     EXPECT_TRUE(frm->isVisible());
     EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
     EXPECT_FALSE(server.Has(1));
+}
+
+// Servers that require a login over TLS with the certificates of a private
+// trust store: SSL_CERT_FILE stands for the system's store.
+class ComposeAccountTest : public ComposeWindowTest {
+  protected:
+    void SetUp() override {
+        ComposeWindowTest::SetUp();
+        local_.emplace(folder_.Path(), "localhost", "DNS:localhost,IP:127.0.0.1");
+        other_.emplace(folder_.Path(), "other.example", "DNS:other.example");
+        ASSERT_TRUE(local_->Made && other_->Made) << "openssl made no certificate";
+        const std::string store = (folder_.Path() / "store.pem").string();
+        std::ofstream(store) << qv::test::ReadFileBytes(local_->Cert)
+                             << qv::test::ReadFileBytes(other_->Cert);
+        ::setenv("SSL_CERT_FILE", store.c_str(), 1);
+        Settings.EmailUser = "jo";
+    }
+    void TearDown() override {
+        ::unsetenv("SSL_CERT_FILE");
+        ComposeWindowTest::TearDown();
+    }
+
+    TTempFolder folder_;
+    std::optional<TestCertificate> local_, other_;
+};
+
+TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring) {
+    const QString noKeyringWarning = QString(kNoKeyringWarning) +
+                                     "\n\nThe keyring reported: The name "
+                                     "org.freedesktop.secrets was not provided by any .service "
+                                     "files";
+    const struct {
+        const char* Name;
+        std::string Mode;  // of the server
+        bool OtherCertificate;
+        int Security;
+        std::optional<std::string> Kept;  // in the keyring; nullopt: no keyring
+        std::optional<QString> Typed;     // at the question; nullopt: cancelled
+        bool Delivered;
+        QStringList Warnings;
+        QStringList ErrorBox;
+        std::string Logins;
+    } rows[] = {
+        {"STARTTLS and AUTH", "--starttls", false, 2, "secret", {}, true, {}, {},
+         "PLAIN jo ok\n"},
+        {"TLS from the start", "--implicit-tls", false, 3, "secret", {}, true, {}, {},
+         "PLAIN jo ok\n"},
+        {"refused login", "--starttls", false, 2, "guess", {}, false, {},
+         {"535 5.7.8 Authentication credentials invalid"}, "PLAIN jo refused\n"},
+        {"certificate for another host", "--implicit-tls", true, 3, "secret", {}, false, {},
+         {"The certificate of 127.0.0.1 was not accepted: IP address mismatch."}, ""},
+        // The user is told once per run that no keyring is available, and
+        // asked at each send.
+        {"no keyring", "--starttls", false, 2, std::nullopt, "secret", true, {noKeyringWarning},
+         {}, "PLAIN jo ok\n"},
+        {"no keyring, asked again", "--starttls", false, 2, std::nullopt, "secret", true, {}, {},
+         "PLAIN jo ok\n"},
+        {"no keyring, question cancelled", "--starttls", false, 2, std::nullopt, std::nullopt,
+         false, {}, {}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const TestCertificate& certificate = row.OtherCertificate ? *other_ : *local_;
+        SmtpTestServer server({}, {"--auth", "jo:secret", row.Mode, "--cert", certificate.Cert,
+                                   "--key", certificate.Key});
+        ASSERT_GT(server.Port(), 0);
+        Settings.SMTPSecurity = row.Security;
+        Keyring.Available = row.Kept.has_value();
+        Keyring.Entries = {{"smtp://jo@127.0.0.1", row.Kept.value_or("")}};
+        if (row.Kept == std::nullopt) {
+            Dialogs.ModalAnswers.push_back([&row](QDialog& window) {
+                auto& ask = dynamic_cast<TfrmMailPassword&>(window);
+                EXPECT_EQ(ask.lblPrompt->text(), "&Password of jo on 127.0.0.1:");
+                if (!row.Typed)
+                    return int(QDialog::Rejected);
+                ask.txtPassword->setText(*row.Typed);
+                return int(QDialog::Accepted);
+            });
+        }
+        Dialogs.Warnings.clear();
+        Dialogs.ModalWindows.clear();
+        ErrorBoxTexts().clear();
+        TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+        QPointer<TfrmSendMessage> alive(frm);
+        Send(frm);
+        EXPECT_EQ(Dialogs.Warnings, row.Warnings);
+        EXPECT_EQ(ErrorBoxTexts(), row.ErrorBox);
+        EXPECT_EQ(Dialogs.ModalWindows,
+                  row.Kept ? QStringList{} : QStringList{"SMTP Password"});
+        EXPECT_EQ(server.Logins(), row.Logins);
+        EXPECT_EQ(server.Has(1), row.Delivered);
+        if (row.Delivered) {
+            EXPECT_EQ(server.Lines(1, "login"), std::vector<std::string>{"login jo"});
+            EXPECT_EQ(Dialogs.Questions.size(), 1);
+        } else {
+            EXPECT_FALSE(alive.isNull()) << "the window stays with its contents";
+        }
+        Dialogs.Questions.clear();
+        delete alive.data();
+    }
 }
 
 TEST_F(ComposeWindowTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
@@ -442,6 +551,70 @@ TEST(AttachWindowPlacementTest, CentredOverTheComposeWindowWhileItFits) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(PlaceAttachWindow(row.Compose, attach, screen), row.Expected) << row.Compose.x();
+}
+
+// A letter with placeholders, from the review window to the server: each
+// official gets a letter of their own, and an address typed by hand is asked
+// about first.
+TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
+    SenateList.Reset(5);
+    SenateList.AppendRow({"OH", "D", "Doe, Jane", "doe@senate.example", "none"});
+    HouseList.Reset(6);
+    HouseList.AppendRow({"PR", "AL", "D", "Rivera, Luis", "rivera@house.example", "none"});
+    SenateSelected = {1};
+    HouseSelected = {1};
+    PresidentSelected = 0;
+    Settings.UseContact = false;
+    TfrmGroupEmail review(&Main, Dialogs);
+    review.SetAttachWindow(&Attach);
+    review.show();
+    review.BitBtn2->click();
+    TfrmSendMessage* frm = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* compose = qobject_cast<TfrmSendMessage*>(widget); compose && compose->isVisible())
+            frm = compose;
+    ASSERT_NE(frm, nullptr);
+    SmtpTestServer server;
+    Settings.SMTPPort = server.Port();
+    frm->txtSubject->setText("For {Title} {LastName}");
+    frm->Memo1->setPlainText("Dear {Title} {Name},\nPlease help {State}.");
+
+    frm->PageControl1->setCurrentWidget(frm->memPreview);
+    EXPECT_EQ(frm->memPreview->toPlainText(),
+              "For: <doe@senate.example>\nSubject: For Senator Doe\n\n"
+              "Dear Senator Jane Doe,\nPlease help Ohio.");
+    frm->txtTo->setText("me@home.example;" + frm->txtTo->text());
+    EXPECT_EQ(frm->memPreview->toPlainText(),
+              "For: me@home.example\nSubject: For  \n\nDear  Sir or Madam,\nPlease help .");
+
+    const QString question =
+        "One recipient was typed by hand rather than chosen from a list, so the letter to it has "
+        "no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} and "
+        "{District} are left empty.\n\nSend the message anyway?";
+    Send(frm);  // answered No
+    EXPECT_EQ(Dialogs.Questions, QStringList{question});
+    EXPECT_FALSE(server.Has(1));
+    Dialogs.QuestionAnswers = {true};
+    Send(frm);
+    ASSERT_EQ(Dialogs.Questions.size(), 3);
+    EXPECT_EQ(Dialogs.Questions[1], question);
+    const struct {
+        std::string Rcpt, Subject, Body;
+    } letters[] = {
+        {"me@home.example", "For  ", "Dear  Sir or Madam,\r\nPlease help .\r\n"},
+        {"doe@senate.example", "For Senator Doe",
+         "Dear Senator Jane Doe,\r\nPlease help Ohio.\r\n"},
+        {"rivera@house.example", "For Resident Commissioner Rivera",
+         "Dear Resident Commissioner Luis Rivera,\r\nPlease help Puerto Rico.\r\n"},
+    };
+    for (int n = 1; n <= 3; ++n) {
+        ASSERT_TRUE(server.Has(n));
+        EXPECT_EQ(server.Lines(n, "rcpt"), std::vector<std::string>{"rcpt " + letters[n - 1].Rcpt});
+        EXPECT_EQ(server.Lines(n, "header Subject:"),
+                  std::vector<std::string>{"header Subject: " + letters[n - 1].Subject});
+        EXPECT_EQ(server.Part(n, 1), letters[n - 1].Body);
+    }
+    EXPECT_FALSE(server.Has(4));
 }
 
 }  // namespace
