@@ -41,14 +41,17 @@
 #include "app/main_window.h"
 #include "app/small_windows.h"
 #include "controls/dialogs.h"
+#include "controls/send_progress.h"
 #include "controls/side_bar.h"
 #include "controls/super_grid.h"
 #include "lists/official_list.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/compose_window.h"
 #include "mail/windows/review_window.h"
-#include "mail/windows/send_progress.h"
+#include "sent/sent_records.h"
 #include "settings/settings.h"
+#include "settings/windows/mail_account.h"
+#include "settings/windows/password_window.h"
 #include "settings/windows/proxy_window.h"
 #include "support/fake_browser.h"
 #include "support/smtp_test_server.h"
@@ -212,13 +215,15 @@ class TProgram {
             TFakeBrowser::Factory(&browser));
         windows = CreateLongLivedWindows(frmMain.get(), dialogs);
         frmMain->SetLongLivedWindows(windows);
-        ConnectMessageWindows(*frmMain, dialogs, windows);
+        ConnectMessageWindows(*frmMain, dialogs, windows, records);
         const std::string base = "http://127.0.0.1:" + std::to_string(proxyPort);
         frmMain->frmUpdate = new TfrmUpdate(
             frmMain.get(), dialogs, ProgramDirectory,
             {{base + "/qndata/", base + "/mirror/"}, qv::DefaultUpdateServers().TrustedKeys, {}});
     }
 
+    // Declared first: the main window's children use it until they go.
+    qv::sent::TSentRecords records;
     std::unique_ptr<TfrmMain> frmMain;
     TLongLivedWindows windows;
     TFakeBrowser* browser = nullptr;
@@ -229,6 +234,7 @@ class EndToEndTest : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(Config.isValid() && Program.isValid() && Files.isValid());
         qputenv("XDG_CONFIG_HOME", Config.path().toUtf8());
+        qputenv("XDG_DATA_HOME", Config.filePath("data").toUtf8());
         // The program folder: the shipped files, with the test's Senate.
         const QDir shipped(qEnvironmentVariable("QV_RUNTIME_DIR"));
         for (const QString& name : shipped.entryList({"*.dat", "*.htm", "*.jpg"}, QDir::Files))
@@ -284,10 +290,14 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         // The first run: the welcome window, then the connection settings.
         Modals.Expect({"01-welcome", IsA<TfrmStartUp>(),
                        [](QWidget* w) { Click(static_cast<TfrmStartUp*>(w)->btnOK); }});
-        Modals.Expect({"02-connection-settings", IsA<TfrmProxy>(), [](QWidget* w) {
+        const QString smtpPort = QString::number(smtp.Port());
+        Modals.Expect({"02-connection-settings", IsA<TfrmProxy>(), [smtpPort](QWidget* w) {
                            auto* settings = static_cast<TfrmProxy*>(w);
+                           // An open server on loopback, without TLS.
                            Type(settings->txtSMTP, "127.0.0.1");
                            Type(settings->txtUser, "jane");
+                           settings->txtSMTPPort->clear();
+                           Type(settings->txtSMTPPort, smtpPort);
                            Type(settings->txtReplyTo, "Jane Citizen <jane@example.org>");
                            Click(settings->btnOK);
                        }});
@@ -296,6 +306,7 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         main->show();
         ASSERT_TRUE(QTest::qWaitFor([this] { return Modals.Done(); }, 60000));
         EXPECT_EQ(Settings.SMTPServer, "127.0.0.1");
+        EXPECT_EQ(Settings.SMTPPort, smtp.Port());
         // The first-run request has gone out through the proxy and ended the first run.
         EXPECT_TRUE(QTest::qWaitFor([] { return !FirstRun; }, 30000));
 
@@ -323,9 +334,6 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         ASSERT_TRUE(Modals.Done());
         TfrmSendMessage* compose = TopLevel<TfrmSendMessage>();
         ASSERT_NE(compose, nullptr);
-        // The settings hold no port: the window's client is pointed at the
-        // server's.
-        compose->SMTP.SetPort(smtp.Port());
         const QString recipients = compose->txtTo->text() + compose->txtBCC->text();
         EXPECT_TRUE(recipients.contains("<jane.doe@senate.example>"));
         Type(compose->txtSubject, "The budget hearing");
@@ -360,16 +368,29 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         EXPECT_EQ(compose->lbAttach, QStringList{attachment});
         SaveScreenshot(compose, "09-compose-message");
 
-        // Send: the progress window, then the success question.
-        Modals.Expect({"10-sending", IsA<TfrmSendProgress>(), [](QWidget*) {}, true});
+        // Send. Without a keyring service (as here, with no desktop session)
+        // the user is told so and asked for the password; left empty, the
+        // message goes without a login. Then the progress window and the
+        // success question.
+        Modals.Expect({"10-no-keyring",
+                       [](QWidget* w) {
+                           auto* box = qobject_cast<QMessageBox*>(w);
+                           return box != nullptr && box->text().startsWith(kNoKeyringWarning);
+                       },
+                       [](QWidget* w) { Click(static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)); },
+                       true});
+        Modals.Expect({"11-password", IsA<TfrmMailPassword>(),
+                       [](QWidget* w) { Click(static_cast<TfrmMailPassword*>(w)->btnOK); }, true});
+        Modals.Expect({"12-sending", IsA<TfrmSendProgress>(), [](QWidget*) {}, true});
         Modals.Expect(
-            {"11-sent",
+            {"13-sent",
              IsMessageBox("Message was sent successfully. Would you like to save a copy of the "
                           "message?"),
              [](QWidget* w) { Click(static_cast<QMessageBox*>(w)->button(QMessageBox::No)); }});
         QPointer<TfrmSendMessage> alive(compose);
         Click(compose->BitBtn1);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 60000))
+            << Modals.Unexpected().join('|').toStdString();
         EXPECT_TRUE(Modals.Done());
 
         placement = main->geometry();
@@ -414,6 +435,7 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         QTest::qWait(500);  // the first activation and the update check
         EXPECT_EQ(main->geometry(), placement);
         EXPECT_EQ(Settings.SMTPServer, "127.0.0.1");
+        EXPECT_EQ(Settings.SMTPPort, smtp.Port());
         EXPECT_EQ(Settings.EmailUser, "jane");
         EXPECT_EQ(Settings.ReplyTo, "Jane Citizen <jane@example.org>");
         EXPECT_TRUE(Settings.UseContact);
@@ -422,7 +444,7 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         EXPECT_EQ(Settings.State, "VA");
         EXPECT_TRUE(Settings.UseProxy);
         EXPECT_EQ(Settings.ProxyPort, ProxyPort);
-        SaveScreenshot(main, "12-next-start");
+        SaveScreenshot(main, "14-next-start");
         main->Close1->trigger();
         EXPECT_TRUE(Modals.Unexpected().isEmpty()) << Modals.Unexpected().join('|').toStdString();
     }
