@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,7 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -270,6 +273,89 @@ TEST_F(ComposeWindowTest, RefusalAfterConnectingReachesTheErrorBoxAndKeepsTheWin
     EXPECT_TRUE(frm->isVisible());
     EXPECT_EQ(frm->txtTo->text(), "<good@example.org>;<bad@example.org>");
     EXPECT_TRUE(Dialogs.Questions.isEmpty());
+}
+
+// Servers that fail in the middle of a send action: each time the window
+// shows the failure as the compose window's rules say (the connection
+// warning, or the failure's own text in the error box), stays open with
+// everything the user wrote, keeps the contact details in the settings file,
+// and asks no success question. The reply time-out is short so that the two
+// silent cases end within seconds; the progress window keeps the program
+// answering meanwhile.
+TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
+    const QString connectWarning =
+        "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and "
+        "verify your Internet connection.";
+    const struct {
+        const char* mode;
+        QString warning;
+        QString errorBox;
+        bool waits;  // the action waits out the time-out, with the progress window up
+    } rows[] = {
+        {"drop-after-greeting", connectWarning, {}, false},
+        {"drop-in-data", {}, "Socket Error #10054\r\nConnection reset by peer.", false},
+        {"drop-after-refusal", {}, "550 5.1.1 Recipient address rejected", false},
+        {"stop-reading", {}, "Socket Error #10060\r\nConnection timed out.", true},
+        {"slow", connectWarning, {}, true},
+    };
+    // Large enough to fill the socket buffers of a server that stops reading.
+    QTemporaryDir folder;
+    const QString attachment = folder.filePath("report.txt");
+    QFile file(attachment);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(24 * 1024 * 1024, 'r'));
+    file.close();
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        qv::test::FaultySmtpServer server(row.mode);
+        ASSERT_NE(server.Port(), 0);
+        Settings.SMTPPort = server.Port();
+        TfrmSendMessage* frm = Open("<rep@example.org>", {}, "<sen@example.org>");
+        frm->SMTP.SetReplyTimeout(std::chrono::seconds(2));
+        frm->lbAttach = {attachment};
+        frm->txtZip->setText("12345");
+        Dialogs.Warnings.clear();
+        ErrorBoxTexts().clear();
+        int progressSeen = 0;
+        QTimer watch;
+        WhileProgressShows(watch, [&](TfrmSendProgress&) { ++progressSeen; });
+        Send(frm);
+        if (row.waits) {
+            EXPECT_GT(progressSeen, 10);
+        }
+        EXPECT_EQ(Dialogs.Warnings,
+                  row.warning.isEmpty() ? QStringList{} : QStringList{row.warning});
+        EXPECT_EQ(ErrorBoxTexts(),
+                  row.errorBox.isEmpty() ? QStringList{} : QStringList{row.errorBox});
+        EXPECT_TRUE(frm->isVisible());
+        EXPECT_EQ(frm->txtTo->text(), "<rep@example.org>");
+        EXPECT_EQ(frm->txtBCC->text(), "<sen@example.org>");
+        EXPECT_EQ(frm->txtSubject->text(), "Hearing");
+        EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
+        EXPECT_EQ(frm->lbAttach, QStringList{attachment});
+        EXPECT_NE(ReadFile(IniPath()).find("ZipCode=12345"), std::string::npos);
+        EXPECT_TRUE(Dialogs.Questions.isEmpty());
+        frm->close();
+    }
+}
+
+// The settings file cannot take the contact details (a folder stands in its
+// place): the action stops before the network with the settings' message in
+// the error box, sends nothing, and the window keeps what was written.
+TEST_F(ComposeWindowTest, UnwritableSettingsFileStopsTheSendAndKeepsTheMessage) {
+    SmtpTestServer server;
+    TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+    std::filesystem::remove(IniPath());
+    std::filesystem::create_directories(IniPath());
+    ErrorBoxTexts().clear();
+    QTest::mouseClick(frm->BitBtn1, Qt::LeftButton);  // a click's failure goes to the error box
+    EXPECT_EQ(ErrorBoxTexts(),
+              QStringList{QString::fromStdString("Unable to write to " + IniPath())});
+    EXPECT_FALSE(frm->Sending());
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
+    EXPECT_FALSE(server.Has(1));
 }
 
 // Servers that require a login over TLS with the certificates of a private
