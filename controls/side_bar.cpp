@@ -1,11 +1,13 @@
 #include "controls/side_bar.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QResizeEvent>
 #include <QStyledItemDelegate>
 #include <QToolBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -97,6 +99,10 @@ int TSideBar::AddGroup(const QString& caption, TIconSize iconSize) {
     auto* list = new TSideBarList(iconSize, Groups);
     const int group = Groups->addItem(list, caption);
     Groups->setItemToolTip(group, caption);
+    // The bar is never narrower than its headers' captions, which the design
+    // width of the bar fits only at the design's font.
+    for (const QAbstractButton* header : Groups->findChildren<QAbstractButton*>())
+        setMinimumWidth(std::clamp(header->sizeHint().width(), minimumWidth(), MaxWidth));
     GroupSizes.append(iconSize);
     connect(list, &QListWidget::itemClicked, this, [this, list, group](QListWidgetItem* item) {
         emit ItemClicked(group, list->row(item));

@@ -195,6 +195,10 @@ void TfrmSendMessage::CreateControls() {
     Panel16->setFrameShape(QFrame::StyledPanel);
     Panel16->setAccessibleName("Attachments");
     Panel16->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    // Long paths must not widen the window past the screen: the caption gives
+    // way, and its tip lists the paths whole.
+    Panel16->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Panel16->setToolTip("No attachments");
     attachments->addWidget(attachLabel);
     attachments->addWidget(Panel16, 1);
     layout->addLayout(attachments);
@@ -616,6 +620,7 @@ void TfrmSendMessage::SetAttachments(const QStringList& paths) {
     for (const QString& path : lbAttach)
         caption += path + "  ";
     Panel16->setText(caption);
+    Panel16->setToolTip(lbAttach.isEmpty() ? QString("No attachments") : lbAttach.join('\n'));
 }
 
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,

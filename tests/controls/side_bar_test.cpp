@@ -100,7 +100,9 @@ TEST_F(SideBarTest, ClickItemRaisesTheSignalOnlyForExistingItems) {
 TEST_F(SideBarTest, WidthStaysBetweenLimits) {
     EXPECT_EQ(Bar.sizeHint().width(), TSideBar::DesignWidth);
     Bar.resize(40, 300);
-    EXPECT_EQ(Bar.width(), TSideBar::MinWidth);
+    // At least the design's minimum, more where a header's caption needs it.
+    EXPECT_GE(Bar.width(), TSideBar::MinWidth);
+    EXPECT_EQ(Bar.width(), Bar.minimumWidth());
     Bar.resize(600, 300);
     EXPECT_EQ(Bar.width(), TSideBar::MaxWidth);
 }
