@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <QStyledItemDelegate>
 #include <QToolBox>
 #include <QVBoxLayout>
@@ -100,9 +101,24 @@ int TSideBar::AddGroup(const QString& caption, TIconSize iconSize) {
     const int group = Groups->addItem(list, caption);
     Groups->setItemToolTip(group, caption);
     // The bar is never narrower than its headers' captions, which the design
-    // width of the bar fits only at the design's font.
-    for (const QAbstractButton* header : Groups->findChildren<QAbstractButton*>())
+    // width fits only at the design's font. The headers take the focus, so
+    // that Tab reaches every group and Space opens it; Tab goes from each
+    // header to its group's list and on to the next header, as they stand on
+    // the screen. The headers are the tool box's buttons, one per group in
+    // group order.
+    const QList<QAbstractButton*> headers = Groups->findChildren<QAbstractButton*>();
+    QWidget* previous = nullptr;
+    for (int each = 0; each < headers.size() && each < Groups->count(); ++each) {
+        QAbstractButton* header = headers[each];
         setMinimumWidth(std::clamp(header->sizeHint().width(), minimumWidth(), MaxWidth));
+        header->setFocusPolicy(Qt::StrongFocus);
+        if (previous != nullptr)
+            setTabOrder(previous, header);
+        setTabOrder(header, Groups->widget(each));
+        previous = Groups->widget(each);
+    }
+    for (QScrollArea* frame : Groups->findChildren<QScrollArea*>())
+        frame->setFocusPolicy(Qt::NoFocus);
     GroupSizes.append(iconSize);
     connect(list, &QListWidget::itemClicked, this, [this, list, group](QListWidgetItem* item) {
         emit ItemClicked(group, list->row(item));

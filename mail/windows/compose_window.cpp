@@ -184,6 +184,9 @@ void TfrmSendMessage::CreateControls() {
     PageControl1->addTab(CreateOptionsTab(), "O&ptions");
     memPreview = new QPlainTextEdit;
     memPreview->setReadOnly(true);
+    // Read-only, yet reachable from the keyboard, so that a screen reader
+    // can read the letter out.
+    memPreview->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     memPreview->setTabChangesFocus(true);
     memPreview->setAccessibleName("Preview");
     PageControl1->addTab(memPreview, "Pre&view");
