@@ -15,6 +15,11 @@ namespace {
 constexpr int AddressRole = Qt::UserRole + 1;
 // Room for a large picture and two lines of caption under it.
 constexpr int LargeCellHeight = 76;
+// What a group header keeps beside its caption: the style elides the caption
+// to the header's width less 30 pixels for its contents, 4 before the
+// caption and 8 after it, and the header's border and padding (1 pixel each
+// a side). The header's size hint counts only part of it.
+constexpr int HeaderCaptionMargin = 30 + 4 + 8 + 2 * 2 + 2;
 
 // Large items take the list's whole width, so that the picture and the
 // caption under it are centred.
@@ -110,7 +115,9 @@ int TSideBar::AddGroup(const QString& caption, TIconSize iconSize) {
     QWidget* previous = nullptr;
     for (int each = 0; each < headers.size() && each < Groups->count(); ++each) {
         QAbstractButton* header = headers[each];
-        setMinimumWidth(std::clamp(header->sizeHint().width(), minimumWidth(), MaxWidth));
+        const int captionWidth =
+            header->fontMetrics().horizontalAdvance(header->text()) + HeaderCaptionMargin;
+        setMinimumWidth(std::clamp(captionWidth, minimumWidth(), MaxWidth));
         header->setFocusPolicy(Qt::StrongFocus);
         if (previous != nullptr)
             setTabOrder(previous, header);

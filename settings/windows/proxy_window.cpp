@@ -206,6 +206,12 @@ QWidget* TfrmProxy::CreateEmailTab() {
     lblUser = FieldLabel("SMTP &Username:", txtUser, tab);
     lblUserHelp = HelpText(kUserHelpText, tab);
     txtReplyTo = new QLineEdit(tab);
+    // What a new user fills in is shown in the empty fields, as examples.
+    txtSMTP->setPlaceholderText("smtp.example.com");
+    txtReplyTo->setPlaceholderText("you@example.com");
+    txtReplyTo->setToolTip(
+        "Your e-mail address: messages go out from it and officials reply to it");
+    txtReplyTo->setAccessibleDescription(txtReplyTo->toolTip());
     lblReplyTo = FieldLabel("&Reply-To Address:", txtReplyTo, tab);
     txtPassword = new QLineEdit(tab);
     txtPassword->setEchoMode(QLineEdit::Password);

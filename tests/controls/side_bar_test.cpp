@@ -114,9 +114,12 @@ TEST_F(SideBarTest, ClickItemRaisesTheSignalOnlyForExistingItems) {
 TEST_F(SideBarTest, WidthStaysBetweenLimits) {
     EXPECT_EQ(Bar.sizeHint().width(), TSideBar::DesignWidth);
     Bar.resize(40, 300);
-    // At least the design's minimum, more where a header's caption needs it.
+    // At least the design's minimum, more where a header's caption needs it
+    // (beside the caption a header draws 12 pixels of margin, a border and
+    // padding).
     EXPECT_GE(Bar.width(), TSideBar::MinWidth);
     EXPECT_EQ(Bar.width(), Bar.minimumWidth());
+    EXPECT_GE(Bar.width(), Bar.fontMetrics().horizontalAdvance("Additional Links") + 16);
     Bar.resize(600, 300);
     EXPECT_EQ(Bar.width(), TSideBar::MaxWidth);
 }
