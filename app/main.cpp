@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <exception>
 
@@ -45,6 +46,9 @@ int main(int argc, char* argv[]) {
     TQtDialogs dialogs;
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
+    // The installed desktop entry and icon (quorvane.desktop, quorvane.png).
+    QApplication::setDesktopFileName("quorvane");
+    QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
     if (!BrowserEngineAvailable()) {
         dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;
