@@ -34,21 +34,19 @@ set(CPACK_PACKAGE_VENDOR "Quorvane")
 set(CPACK_PACKAGE_CONTACT "Quorvane developers <developers@quorvane.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "write to elected officials and heads of state")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvane ships lists of officials (the US Senate and House, world leaders, "
-    "world parliaments), lets the user tick recipients, write one message with "
-    "contact details and attachments, and delivers it through the user's own "
-    "SMTP server. Officials' pages and web contact forms open in a browser pane, "
-    "and an updater fetches newer lists.")
+set(CPACK_PACKAGE_DESCRIPTION "Quorvane ships lists of officials (the US Senate and \
+House, world leaders, world parliaments), lets the user tick recipients, write one \
+message with contact details and attachments, and delivers it through the user's \
+own SMTP server. Officials' pages and web contact forms open in a browser pane, and \
+an updater fetches newer lists.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.quorvane.org/")
-# The shared libraries come from dpkg-shlibdeps; the browser engine's helper
-# process is a program, which it cannot see.
+# dpkg-shlibdeps declares the libraries, and through the browser engine's
+# library also the package of its helper process (libqt6webenginecore6-bin).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 include(CPack)

@@ -41,6 +41,12 @@ function(qv_test name)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)
     endif()
     qv_warnings(${name})
+    # GCC 12 at -O3 takes the copy behind a string assignment or "literal" +
+    # std::string for an overlapping one (-Wrestrict). The program's own code
+    # is written around it; tests keep their plain form, and the warning.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+        target_compile_options(${name} PRIVATE $<$<CONFIG:Release>:-Wno-error=restrict>)
+    endif()
     # The test environment goes through `env` as the test's launcher: CMake
     # 3.25 splits a list-valued ENVIRONMENT property of discovered tests.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
