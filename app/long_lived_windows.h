@@ -1,30 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "app/small_windows.h"
+#include "mail/windows/attach_window.h"
+#include "mail/windows/review_window.h"
+
+class IDialogs;
+class TfrmMain;
 
 // The windows created once at start that stay alive, hidden, until the end.
-// For now they are empty frames; each is filled in with the work on its own
-// window (recipient review, about, grid colours, attachments).
-
-class TfrmGroupEmail : public QDialog {
-  public:
-    explicit TfrmGroupEmail(QWidget* parent = nullptr);
-};
-
-class TfrmAbout : public QDialog {
-  public:
-    explicit TfrmAbout(QWidget* parent = nullptr);
-};
-
-class TfrmColor : public QDialog {
-  public:
-    explicit TfrmColor(QWidget* parent = nullptr);
-};
-
-class TfrmAttach : public QDialog {
-  public:
-    explicit TfrmAttach(QWidget* parent = nullptr);
-};
 
 // Non-owning pointers; the windows are children of the main window.
 struct TLongLivedWindows {
@@ -35,5 +18,11 @@ struct TLongLivedWindows {
 };
 
 // Creates the windows in start-up order (review, about, colours,
-// attachments) as hidden children of `mainWindow`.
-TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow);
+// attachments) as hidden children of `mainWindow`. `dialogs` must outlive
+// them.
+TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs);
+
+// Gives the main window's "Full Select..." command the party selection
+// window and its e-mail cells the compose window. `dialogs` and the windows
+// must outlive the main window's use of them.
+void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows);

@@ -6,6 +6,8 @@
 #include "app/app_state.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
+#include "app/pictures.h"
+#include "app/web_browser.h"
 #include "controls/dialogs.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
@@ -59,12 +61,20 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
+    QApplication::setWindowIcon(QIcon(LoadPicture(kIconPicture)));
 
-    TfrmMain frmMain(dialogs, [](qv::THttpClient& client, const qv::TProxyConfig& proxy,
-                                 std::function<void(bool)> done) {
-        qv::SendFirstRunRequest(client, proxy, std::move(done));
-    });
-    frmMain.SetLongLivedWindows(CreateLongLivedWindows(&frmMain));
+    TfrmMain frmMain(
+        dialogs,
+        [](qv::THttpClient& client, const qv::TProxyConfig& proxy, std::function<void(bool)> done) {
+            qv::SendFirstRunRequest(client, proxy, std::move(done));
+        },
+        [](QWidget* parent) {
+            auto* browser = new TWebBrowser(parent);
+            return TBrowserPane{browser, browser};
+        });
+    const TLongLivedWindows windows = CreateLongLivedWindows(&frmMain, dialogs);
+    frmMain.SetLongLivedWindows(windows);
+    ConnectMessageWindows(frmMain, dialogs, windows);
 
     QApplication::setApplicationDisplayName("Quorvane");
 

@@ -3,8 +3,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,19 +17,24 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
 
 #include "app/app_state.h"
+#include "app/browser.h"
+#include "app/pages.h"
 #include "app/pictures.h"
 #include "banner/advertisement.h"
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
+#include "controls/super_grid.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
 #include "settings/settings.h"
+#include "settings/windows/proxy_window.h"
 #include "update/http_client.h"
 #include "update/windows/update_window.h"
 
@@ -38,6 +46,10 @@ constexpr int kBannerWidth = 468;
 constexpr int kBannerHeight = 60;
 constexpr int kBannerSoftwareID = 242;
 constexpr int kMaxAddressWidth = 371;
+constexpr int kToolButtonWidth = 46;
+constexpr int kToolButtonHeight = 38;
+// The tool bar's face, which the tool bar's pictures are drawn on.
+const QColor kToolBarFace(240, 240, 240);
 
 void Paint(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -54,8 +66,8 @@ TScreenInfo PrimaryScreenInfo() {
     return {screen->depth(), {area.width(), area.height()}};
 }
 
-TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenInfo screen,
-                   QWidget* parent)
+TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
+                   const TBrowserFactory& browser, TScreenInfo screen, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
       firstRunRequest_(std::move(firstRunRequest)),
@@ -64,7 +76,7 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, TScreenI
     setWindowTitle("Quorvane");
     // FormClose ends the program itself.
     setAttribute(Qt::WA_QuitOnClose, false);
-    CreateControls();
+    CreateControls(browser);
     CreateMenus();
     FormCreate();
 }
@@ -73,7 +85,7 @@ TfrmMain::~TfrmMain() {
     delete frmUpdate;
 }
 
-void TfrmMain::CreateControls() {
+void TfrmMain::CreateControls(const TBrowserFactory& browser) {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -87,7 +99,7 @@ void TfrmMain::CreateControls() {
     Splitter1->setChildrenCollapsible(false);
     layout->addWidget(Splitter1, 1);
     CreateSideBar();
-    CreateRightPane();
+    CreateRightPane(browser);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
 
@@ -106,7 +118,7 @@ void TfrmMain::CreateBanner() {
     auto* logoPanel = new QWidget(Panel2);
     layout->addWidget(logoPanel, 1);
     Image1 = new QLabel(logoPanel);
-    Image1->setPixmap(LoadPicture(LogoPicture));
+    Image1->setPixmap(LoadPicture(kLogoPicture));
     Image1->resize(Image1->sizeHint());
     qnlabel = new QLabel("Quorvane", logoPanel);
     QFont captionFont = qnlabel->font();
@@ -136,10 +148,10 @@ void TfrmMain::CreateBanner() {
 void TfrmMain::CreateSideBar() {
     OutlookBar1 = new TSideBar(Splitter1);
     QList<QIcon> large;
-    for (const char* name : LargeSideBarPictures)
+    for (const char* name : kLargeSideBarPictures)
         large.append(QIcon(LoadPicture(name)));
     QList<QIcon> small;
-    for (const char* name : SmallSideBarPictures)
+    for (const char* name : kSmallSideBarPictures)
         small.append(QIcon(LoadPicture(name)));
     OutlookBar1->SetLargeImages(large);
     OutlookBar1->SetSmallImages(small);
@@ -159,18 +171,19 @@ void TfrmMain::CreateSideBar() {
     Splitter1->addWidget(OutlookBar1);
 }
 
-void TfrmMain::CreateRightPane() {
+void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
     auto* pane = new QWidget(Splitter1);
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    // The browser's tool buttons go at the start of this bar.
     ToolBar1 = new QWidget(pane);
     ToolBar1->setFixedHeight(42);
+    Paint(ToolBar1, kToolBarFace);
     auto* bar = new QHBoxLayout(ToolBar1);
     bar->setContentsMargins(4, 0, 0, 0);
     bar->setSpacing(0);
+    CreateToolButtons(bar);
     bar->addStretch(1);
     pnlAddress = new QWidget(ToolBar1);
     lblAddress = new QLabel("&Address:", pnlAddress);
@@ -180,17 +193,27 @@ void TfrmMain::CreateRightPane() {
     pnlURL->setMinimumWidth(60);
     pnlURL->installEventFilter(this);
     txtURL = new QLineEdit(pnlURL);
+    txtURL->setAccessibleName("Address");
+    txtURL->installEventFilter(this);
     lblAddress->setBuddy(txtURL);
     bar->addWidget(pnlURL, 3);
     layout->addWidget(ToolBar1);
 
-    // Stand-ins until the browser and the list views take their places.
     pnlContent = new QStackedWidget(pane);
-    WebBrowser1 = new QWidget(pnlContent);
-    Paint(WebBrowser1, Qt::white);
+    const TBrowserPane browserPane = browser(pnlContent);
+    WebBrowser1 = browserPane.View;
+    WebBrowser1->setAccessibleName("Web page");
+    browser_ = browserPane.Browser;
+    browser_->OnBeforeNavigate = [this](const QString& address) {
+        WebBrowser1BeforeNavigate2(address);
+    };
+    browser_->OnStatusTextChange = [this](const QString& text) {
+        WebBrowser1StatusTextChange(text);
+    };
     Panel6 = new QWidget(pnlContent);
+    CreateListPanel();
     TreeView1 = new QTreeWidget(pnlContent);
-    TreeView1->setHeaderHidden(true);
+    CreateTreeView();
     pnlContent->addWidget(WebBrowser1);
     pnlContent->addWidget(Panel6);
     pnlContent->addWidget(TreeView1);
@@ -199,17 +222,64 @@ void TfrmMain::CreateRightPane() {
     Splitter1->addWidget(pane);
 }
 
+// Icons only, each with a normal and a highlighted picture; the name, the
+// tool tip and the shortcut say what a button does.
+void TfrmMain::CreateToolButtons(QLayout* bar) {
+    const QPixmap normal = LoadPicture(kToolBarPicture);
+    const QPixmap hot = LoadPicture(kToolBarHotPicture);
+    int picture = 0;
+    const auto button = [&](const QString& name, const QKeySequence& shortcut,
+                            void (TfrmMain::*click)()) {
+        auto* toolButton = new QToolButton(ToolBar1);
+        toolButton->setAutoRaise(true);
+        toolButton->setFixedSize(kToolButtonWidth, kToolButtonHeight);
+        toolButton->setIconSize({kToolBarIconWidth, kToolBarIconHeight});
+        const QRect cell(picture * kToolBarIconWidth, 0, kToolBarIconWidth, kToolBarIconHeight);
+        ++picture;
+        QIcon icon;
+        if (!normal.isNull())
+            icon.addPixmap(normal.copy(cell), QIcon::Normal);
+        if (!hot.isNull())
+            icon.addPixmap(hot.copy(cell), QIcon::Active);
+        toolButton->setIcon(icon);
+        toolButton->setAccessibleName(name);
+        toolButton->setShortcut(shortcut);
+        toolButton->setToolTip(
+            shortcut.isEmpty() ? name
+                               : name + " (" + shortcut.toString(QKeySequence::NativeText) + ")");
+        connect(toolButton, &QToolButton::clicked, this, click);
+        bar->addWidget(toolButton);
+        return toolButton;
+    };
+    ToolButton1 = button("Back", QKeySequence::Back, &TfrmMain::ToolButton1Click);
+    ToolButton2 = button("Forward", QKeySequence::Forward, &TfrmMain::ToolButton2Click);
+    ToolButton3 = button("Stop", Qt::Key_Escape, &TfrmMain::ToolButton3Click);
+    ToolButton4 = button("Refresh", QKeySequence::Refresh, &TfrmMain::ToolButton4Click);
+    ToolButton5 = button("Home", Qt::ALT | Qt::Key_Home, &TfrmMain::ToolButton5Click);
+    auto* separator = new QFrame(ToolBar1);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setFixedHeight(kToolButtonHeight - 8);
+    bar->addWidget(separator);
+    ToolButton8 = button("Send a message to the ticked officials", {}, &TfrmMain::ToolButton8Click);
+    ToolButton6 = button("News", {}, &TfrmMain::ToolButton6Click);
+}
+
 void TfrmMain::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     Open1 = file->addAction("Quorvane &Home Page");
+    connect(Open1, &QAction::triggered, this, &TfrmMain::Open1Click);
     OrderingInfo1 = file->addAction("&Ordering Info...");
+    connect(OrderingInfo1, &QAction::triggered, this, &TfrmMain::OrderingInfo1Click);
     file->addSeparator();
     Close1 = file->addAction("&Close");
     connect(Close1, &QAction::triggered, this, &TfrmMain::Close1Click);
 
     QMenu* options = menuBar()->addMenu("&Options");
     ConnectionSettings1 = options->addAction("&Connection Settings...");
+    connect(ConnectionSettings1, &QAction::triggered, this, &TfrmMain::ShowConnectionSettings);
     GridColors1 = options->addAction("&Grid Colors...");
+    connect(GridColors1, &QAction::triggered, this, &TfrmMain::GridColors1Click);
     CheckForListUpdates1 = options->addAction("Check For List &Updates");
     connect(CheckForListUpdates1, &QAction::triggered, this, &TfrmMain::CheckForListUpdates1Click);
     options->addSeparator();
@@ -220,12 +290,18 @@ void TfrmMain::CreateMenus() {
 
     QMenu* help = menuBar()->addMenu("&Help");
     OnlineHelp1 = help->addAction("&Local Help");
+    OnlineHelp1->setShortcut(QKeySequence::HelpContents);
+    connect(OnlineHelp1, &QAction::triggered, this, &TfrmMain::OnlineHelp1Click);
     OnlineSupport1 = help->addAction("Online &Support");
+    connect(OnlineSupport1, &QAction::triggered, this, &TfrmMain::OnlineSupport1Click);
     help->addSeparator();
     About1 = help->addAction("&About");
+    connect(About1, &QAction::triggered, this, &TfrmMain::About1Click);
 
     PopupMenu1 = new QMenu(this);
     GridColors2 = PopupMenu1->addAction("&Grid Colors...");
+    connect(GridColors2, &QAction::triggered, this, &TfrmMain::GridColors1Click);
+    SuperGrid1->SetPopupMenu(PopupMenu1);
 }
 
 void TfrmMain::FormCreate() {
@@ -250,7 +326,9 @@ void TfrmMain::FormCreate() {
     // size (at the first showing).
     sideBarWidth_ = std::clamp(Settings.OutBarWidth, TSideBar::MinWidth, TSideBar::MaxWidth);
 
-    if (screen_.Depth <= 8) {
+    if (screen_.Depth > 8) {
+        ApplyRowColours();
+    } else {
         LowColourMode = true;
         qnlabel->show();
         Image1->hide();
@@ -285,6 +363,7 @@ void TfrmMain::FormShow() {
     }
     if (!Settings.UseRemoteEmail)
         UseExternalEmail1->setChecked(false);
+    NavigateTo(QString::fromStdString(OnlineStartPage()));
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -300,6 +379,7 @@ void TfrmMain::FormActivate() {
     LoadStartupLists(ProgramDirectory, Settings, [this](const std::string& message) {
         dialogs_.Warning(this, QString::fromStdString(message));
     });
+    FillTreeView();
     BuildLinkGroups();
     if (FirstRun)
         RunFirstRunSequence();
@@ -340,17 +420,28 @@ void TfrmMain::FirstRunRequestDone(bool sent) {
     FinishFirstActivation();
 }
 
-// The welcome window, placed by PlaceWelcomeWindow and shown modally, comes
-// with the small windows.
-void TfrmMain::ShowWelcomeWindow() {}
+void TfrmMain::ShowWelcomeWindow() {
+    TfrmStartUp welcome(this);
+    const QRect main = frameGeometry();
+    const TWindowRect placed =
+        PlaceWelcomeWindow({main.x(), main.y(), main.width(), main.height()},
+                           {0, 0, welcome.width(), welcome.height()}, screen_.Size);
+    welcome.move(placed.Left, placed.Top);
+    dialogs_.ShowModal(welcome);
+}
 
-// The connection settings window, shown modally so that the user reviews the
-// proxy and mail settings, comes with that window's own work.
-void TfrmMain::ShowConnectionSettings() {}
+// Also the first run's second step, so that the user reviews the proxy and
+// mail settings.
+void TfrmMain::ShowConnectionSettings() {
+    TfrmProxy::Execute(this, dialogs_);
+}
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pnlURL && event->type() == QEvent::Resize)
         FormResize();
+    if (watched == txtURL && event->type() == QEvent::KeyPress &&
+        txtURLKeyPress(*static_cast<QKeyEvent*>(event)))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -364,6 +455,24 @@ void TfrmMain::UseExternalEmail1Click() {
     SaveSettingsOrWarn();
 }
 
+void TfrmMain::SetLongLivedWindows(const TLongLivedWindows& windows) {
+    windows_ = windows;
+    if (windows_.frmAbout)
+        windows_.frmAbout->OpenSite = [this](const QString& address) { NavigateTo(address); };
+    if (windows_.frmColor)
+        windows_.frmColor->ApplyColours = [this] { ApplyRowColours(); };
+}
+
+void TfrmMain::GridColors1Click() {
+    if (windows_.frmColor)
+        dialogs_.ShowModal(*windows_.frmColor);
+}
+
+void TfrmMain::About1Click() {
+    if (windows_.frmAbout)
+        dialogs_.ShowModal(*windows_.frmAbout);
+}
+
 void TfrmMain::CheckForListUpdates1Click() {
     ManualCheck = true;
     CreateUpdateWindow();
@@ -373,14 +482,127 @@ void TfrmMain::CreateUpdateWindow() {
     if (frmUpdate)
         frmUpdate->close();
     frmUpdate = new TfrmUpdate(this, dialogs_, ProgramDirectory);
+    frmUpdate->Updater().OnListInstalled = [this](qv::TUpdateList list, bool) {
+        ListReloaded(list);
+    };
 }
 
-// What the side-bar items open comes with the list views and the browser.
-void TfrmMain::OutlookBar1ItemClick(int, int) {}
+// A reloaded list no longer matches the rows shown from it (and the rows' map
+// into it): they are filled afresh, and the tree view from the new tree.
+void TfrmMain::ListReloaded(qv::TUpdateList list) {
+    switch (list) {
+        case qv::TUpdateList::Parliament:
+            FillTreeView();
+            break;
+        case qv::TUpdateList::Senate:
+        case qv::TUpdateList::House:
+        case qv::TUpdateList::Leaders:
+            FillGrid();
+            break;
+        case qv::TUpdateList::Misc:
+            break;
+    }
+}
 
-// The current grid view's column widths join the settings here once the
-// list views exist; closing does the rest.
+void TfrmMain::NavigateTo(const QString& address) {
+    txtURL->setEnabled(true);
+    EnableBrowserButtons(true);
+    pnlContent->setCurrentWidget(WebBrowser1);
+    browser_->Navigate(address);
+}
+
+// The address box stays usable in the list views, so that a typed address
+// opens from there too.
+void TfrmMain::EnableBrowserButtons(bool enabled) {
+    for (QToolButton* button : {ToolButton1, ToolButton2, ToolButton3, ToolButton4, ToolButton5})
+        button->setEnabled(enabled);
+}
+
+// Enter (or Return) opens the typed address; the key goes no further.
+bool TfrmMain::txtURLKeyPress(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+        return false;
+    NavigateTo(txtURL->text());
+    return true;
+}
+
+void TfrmMain::ToolButton1Click() {
+    browser_->GoBack();
+}
+
+void TfrmMain::ToolButton2Click() {
+    browser_->GoForward();
+}
+
+void TfrmMain::ToolButton3Click() {
+    browser_->Stop();
+}
+
+void TfrmMain::ToolButton4Click() {
+    browser_->Refresh();
+}
+
+void TfrmMain::ToolButton5Click() {
+    NavigateTo(QString::fromStdString(OnlineStartPage()));
+}
+
+void TfrmMain::ToolButton6Click() {
+    NavigateTo(QString::fromStdString(NewsPage()));
+}
+
+// The recipient review window, modal; when it is showing already it comes to
+// the front instead.
+void TfrmMain::ToolButton8Click() {
+    QDialog* review = windows_.frmGroupEmail;
+    if (review == nullptr)
+        return;
+    if (review->isVisible()) {
+        review->raise();
+        review->activateWindow();
+        return;
+    }
+    review->exec();
+}
+
+void TfrmMain::WebBrowser1BeforeNavigate2(const QString& address) {
+    txtURL->setText(address);
+}
+
+// Until the first page load ends, a failure replaces the online start page
+// by the local copy; afterwards failures are the browser's to show.
+void TfrmMain::WebBrowser1StatusTextChange(const QString& text) {
+    StatusBar1->showMessage(text);
+    if (startPageSettled_)
+        return;
+    if (text.contains(kBrowserFailedStatus)) {
+        startPageSettled_ = true;
+        NavigateTo(QString::fromStdString(LocalPage(kLocalStartPageFile)));
+    } else if (text == kBrowserDoneStatus) {
+        startPageSettled_ = true;
+        if (txtURL->text().contains(kBrowserErrorPageScheme))
+            NavigateTo(QString::fromStdString(LocalPage(kLocalStartPageFile)));
+    }
+}
+
+void TfrmMain::Open1Click() {
+    NavigateTo(QString::fromStdString(ProductHomePage()));
+}
+
+void TfrmMain::OrderingInfo1Click() {
+    NavigateTo(QString::fromStdString(OrderingPage()));
+}
+
+void TfrmMain::OnlineHelp1Click() {
+    NavigateTo(QString::fromStdString(LocalPage(kLocalHelpPageFile)));
+}
+
+void TfrmMain::OnlineSupport1Click() {
+    NavigateTo(QString::fromStdString(OnlineSupportPage()));
+}
+
+// Unlike the close box, File, "Close" keeps the current view's column widths.
 void TfrmMain::Close1Click() {
+    StoreColumnWidths();
     close();
 }
 

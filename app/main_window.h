@@ -2,22 +2,33 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <vector>
 
 #include "app/lifecycle.h"
+#include "app/list_views.h"
 #include "app/long_lived_windows.h"
 #include "app/placement.h"
+#include "update/dates_file.h"
 
+class IBrowser;
 class IDialogs;
 class QAction;
+class QComboBox;
+class QKeyEvent;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
+class QToolButton;
 class QTreeWidget;
 class TAdvertisement;
 class TSideBar;
+class TSuperGrid;
 class TfrmUpdate;
 namespace qv {
 class THttpClient;
@@ -32,6 +43,17 @@ struct TScreenInfo {
 
 // The primary screen's depth and available geometry.
 TScreenInfo PrimaryScreenInfo();
+
+// The browser pane: the control the window drives and the widget that shows
+// its pages (in practice one object, owned by the widget's parent).
+struct TBrowserPane {
+    QWidget* View;
+    IBrowser* Browser;
+};
+
+// Makes the browser pane as a child of `parent`: the program's engine, or a
+// fake in tests.
+using TBrowserFactory = std::function<TBrowserPane(QWidget* parent)>;
 
 // The main window. Creating it starts the settings (reading the settings
 // file, or creating it at the first run) and places the window; its first
@@ -53,12 +75,15 @@ class TfrmMain : public QMainWindow {
 
     // `dialogs` must outlive the window. `firstRunRequest` starts the
     // first-run request; it may be empty, which counts as a failed request.
-    TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
+    // `browser` makes the browser pane, once, while the window is created.
+    TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest, const TBrowserFactory& browser,
              TScreenInfo screen = PrimaryScreenInfo(), QWidget* parent = nullptr);
 
     ~TfrmMain() override;
 
-    void SetLongLivedWindows(const TLongLivedWindows& windows) { windows_ = windows; }
+    // The windows created once at start; the about window's link and the
+    // colour window's OK act on this window.
+    void SetLongLivedWindows(const TLongLivedWindows& windows);
 
     // Creates the list update window, which starts its check at once (the
     // automatic check at start; the manual one once ManualCheck is set). A
@@ -77,23 +102,63 @@ class TfrmMain : public QMainWindow {
     // File, "Close": takes the state into the settings and ends the program.
     void Close1Click();
 
+    // The one way the program opens an address: shows the browser pane in
+    // place of the list panel or the tree, enables the address box and the
+    // browser buttons, and asks the browser to open `address` (a "mailto:"
+    // address goes to the system's mail program).
+    void NavigateTo(const QString& address);
+
+    // Rebuilds the grid's rows of the current view from its list, its filter
+    // and the selection flags; also after a window changed the flags.
+    void FillGrid();
+    // Fills the World Parliaments tree view from ParliamentTree, afresh.
+    void FillTreeView();
+
+    // Windows that other parts of the program provide, each opened from one
+    // place here; while a hook is empty its command does nothing.
+    // "Full Select...": the party selection window, shown modally.
+    std::function<void()> ShowPartySelection;
+    // An e-mail cell clicked while the system's mail program is not used:
+    // the compose window, shown with `address` in its To box.
+    std::function<void(const QString& address)> ComposeTo;
+
+    // For each grid row 1, 2, ... of the Senate or House view, the position
+    // of the record it shows; entry 0 stands for the title row.
+    std::vector<int> GridRowMap;
+
     // Parts of the window, owned by it and named as the program's code
     // refers to them.
-    QWidget* Panel2;  // the navy banner strip
-    QLabel* Image1;   // the logo picture
-    QLabel* qnlabel;  // the caption shown instead of the logo in low-colour mode
-    QWidget* Panel5;  // holds the sponsor banner
+    QWidget* Panel2;           // the navy banner strip
+    QLabel* Image1;            // the logo picture
+    QLabel* qnlabel;           // the caption shown instead of the logo in low-colour mode
+    QWidget* Panel5;           // holds the sponsor banner
     TAdvertisement* Adimage1;  // empty when the advertising library is missing
     QSplitter* Splitter1;
     TSideBar* OutlookBar1;
     QWidget* ToolBar1;
+    QToolButton* ToolButton1;  // back
+    QToolButton* ToolButton2;  // forward
+    QToolButton* ToolButton3;  // stop
+    QToolButton* ToolButton4;  // refresh
+    QToolButton* ToolButton5;  // home: the online start page
+    QToolButton* ToolButton8;  // send: the recipient review window
+    QToolButton* ToolButton6;  // news
     QWidget* pnlAddress;
     QLabel* lblAddress;
     QWidget* pnlURL;
     QLineEdit* txtURL;
     QStackedWidget* pnlContent;  // WebBrowser1, Panel6 or TreeView1
-    QWidget* WebBrowser1;
-    QWidget* Panel6;
+    QWidget* WebBrowser1;        // the browser pane's widget
+    QWidget* Panel6;             // the list panel
+    QLabel* lblBranch;
+    QLabel* lblGroup;
+    QComboBox* cbSName;
+    QComboBox* cbTerritory;
+    QComboBox* cbContinent;
+    QPushButton* Button1;  // "Select All"
+    QPushButton* Button2;  // "Clear"
+    QPushButton* Button3;  // "Full Select..."
+    TSuperGrid* SuperGrid1;
     QTreeWidget* TreeView1;
     QStatusBar* StatusBar1;
 
@@ -121,10 +186,13 @@ class TfrmMain : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void CreateControls();
+    void CreateControls(const TBrowserFactory& browser);
     void CreateBanner();
     void CreateSideBar();
-    void CreateRightPane();
+    void CreateRightPane(const TBrowserFactory& browser);
+    void CreateToolButtons(QLayout* bar);
+    void CreateListPanel();
+    void CreateTreeView();
     void CreateMenus();
 
     void FormCreate();
@@ -141,7 +209,52 @@ class TfrmMain : public QMainWindow {
 
     void UseExternalEmail1Click();
     void CheckForListUpdates1Click();
+    void GridColors1Click();
+    void About1Click();
+    void ListReloaded(qv::TUpdateList list);
     void OutlookBar1ItemClick(int group, int item);
+
+    // The list views (main_window_lists.cpp).
+    void ShowListPanel(bool leaders);
+    void ShowFilterBox(QComboBox* box);
+    void EnterSenateOrHouse(TListView view);
+    void EnterWhiteHouse();
+    void EnterWorldLeaders();
+    void SwitchView(TListView view);
+    void SetViewColumns(TListView view);
+    void StoreColumnWidths();
+    void SetColumnWidths();
+    void ApplyRowColours();
+    void FillOfficials();
+    void FillLeaders();
+    void TickAll(bool checked);
+    void cbSNameChange();
+    void cbTerritoryChange();
+    void cbContinentChange();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void SuperGrid1CheckBoxClick(int column, int row, bool checked);
+    void SuperGrid1Click(int column, int row);
+    void SuperGrid1MouseMove(QPoint position);
+    void TreeView1DblClick();
+
+    // The browser buttons 1 to 5; the list views and the tree turn them off.
+    void EnableBrowserButtons(bool enabled);
+    bool txtURLKeyPress(const QKeyEvent& key);
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void ToolButton3Click();
+    void ToolButton4Click();
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void ToolButton8Click();
+    void WebBrowser1BeforeNavigate2(const QString& address);
+    void WebBrowser1StatusTextChange(const QString& text);
+    void Open1Click();
+    void OrderingInfo1Click();
+    void OnlineHelp1Click();
+    void OnlineSupport1Click();
 
     // Writes the settings file; a refused write is shown as a warning.
     void SaveSettingsOrWarn();
@@ -152,5 +265,11 @@ class TfrmMain : public QMainWindow {
     TLongLivedWindows windows_;
     qv::THttpClient* httpClient_;  // the first-run request's
     bool firstActivation_ = true;
-    int sideBarWidth_ = 0;  // to apply at the first showing
+    int sideBarWidth_ = 0;         // to apply at the first showing
+    IBrowser* browser_ = nullptr;  // owned through WebBrowser1
+    // The state or territory box that the White House view leaves showing.
+    QComboBox* lastStateBox_ = nullptr;
+    // Set once the first page load has ended; until then a failed load
+    // replaces the online start page by the local copy.
+    bool startPageSettled_ = false;
 };

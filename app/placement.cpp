@@ -49,3 +49,23 @@ TWindowRect PlaceWelcomeWindow(const TWindowRect& main, const TWindowRect& welco
     }
     return rect;
 }
+
+namespace {
+
+// One axis of PlaceDialog, in wide arithmetic against saved extremes.
+int CentreOnAxis(int mainStart, int mainLength, int ownLength, int screenLength) {
+    const long long centre = static_cast<long long>(mainStart) + RoundHalfEven(mainLength / 2.0);
+    const long long half = RoundHalfEven(ownLength / 2.0);
+    if (centre + half >= screenLength)
+        return mainStart;
+    return static_cast<int>(centre - half);
+}
+
+}  // namespace
+
+TWindowRect PlaceDialog(const TWindowRect& main, const TWindowRect& dialog, TScreenSize screen) {
+    TWindowRect rect = dialog;
+    rect.Left = CentreOnAxis(main.Left, main.Width, dialog.Width, screen.Width);
+    rect.Top = CentreOnAxis(main.Top, main.Height, dialog.Height, screen.Height);
+    return rect;
+}

@@ -39,3 +39,9 @@ TMainPlacement PlaceMainWindow(int savedStatus, const TWindowRect& saved, TScree
 // right or bottom edge. Only the result's Left and Top are set anew.
 TWindowRect PlaceWelcomeWindow(const TWindowRect& main, const TWindowRect& welcome,
                                TScreenSize screen);
+
+// Where the about and grid colour windows open: centred over the main window,
+// each axis on its own; on an axis where the centred window would reach the
+// screen's right (or bottom) edge it takes the main window's left (or top)
+// instead. Only the result's Left and Top are set anew.
+TWindowRect PlaceDialog(const TWindowRect& main, const TWindowRect& dialog, TScreenSize screen);

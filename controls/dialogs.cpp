@@ -1,6 +1,7 @@
 #include "controls/dialogs.h"
 
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -17,9 +18,21 @@ void TQtDialogs::Warning(QWidget* parent, const QString& text) {
     QMessageBox::warning(parent, Title(), text, QMessageBox::Ok);
 }
 
+void TQtDialogs::WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) {
+    QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::Ok, parent);
+    // A window moved before it is shown keeps its place.
+    box.move(topLeft);
+    box.exec();
+}
+
 bool TQtDialogs::Question(QWidget* parent, const QString& text) {
     return QMessageBox::question(parent, Title(), text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+bool TQtDialogs::Confirm(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, Title(), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
 }
 
 std::optional<QString> TQtDialogs::OpenFile(QWidget* parent, const QString& caption,
@@ -43,4 +56,8 @@ std::optional<QColor> TQtDialogs::Colour(QWidget* parent, const QColor& initial)
     if (!colour.isValid())
         return std::nullopt;
     return colour;
+}
+
+int TQtDialogs::ShowModal(QDialog& window) {
+    return window.exec();
 }

@@ -104,7 +104,10 @@ bool SplitRecord(std::string_view line, int fieldCount, std::vector<std::string>
     std::size_t pos = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const auto field = ScanField(line, pos);
-        if (!field) {
+        // The first field always needs its comma or closing quote, even when
+        // it is the record's only field; only later fields may run to the
+        // line's end.
+        if (!field || (i == 0 && !field->Terminated)) {
             return false;
         }
         fields.emplace_back(field->Text);

@@ -7,6 +7,8 @@
 // white space (line breaks included): N, the fields per record, then R, the
 // record count; the rest of the header's line is skipped. Then come exactly R
 // lines of N comma-separated fields (see lists/list_format.h for a field).
+// A record's first field must end with its comma or closing quote even when
+// N is 1; a later field may run to the end of the line.
 // senate.dat, house.dat and leaders.dat hold one table each; misc.dat holds
 // three, each header following the previous table's last line.
 //

@@ -24,6 +24,10 @@ inline constexpr const char* kSecondHost = configured::kSecondHost;
 // The product pages: start, help, news and ordering.
 inline constexpr const char* kProductHost = configured::kProductHost;
 
+// The chambers' servers, for their vote pages.
+inline constexpr const char* kSenateHost = "www.senate.gov";
+inline constexpr const char* kHouseClerkHost = "clerk.house.gov";
+
 // The file the first-run request asks the second server for.
 inline constexpr const char* kFirstRunPath = "/qnnew.dat";
 

@@ -17,6 +17,7 @@
 #include "banner/advertisement.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
+#include "mail/windows/compose_window.h"
 #include "settings/settings.h"
 #include "support/fake_dialogs.h"
 #include "support/fresh_start.h"
@@ -174,6 +175,29 @@ TEST_F(MainWindowTest, ExternalEmailItemIsSavedAtOnce) {
     EXPECT_FALSE(frmMain->UseExternalEmail1->isChecked());
 }
 
+TEST_F(MainWindowTest, ConnectionSettingsItemOpensTheSettingsWindow) {
+    auto frmMain = Start();
+    frmMain->ConnectionSettings1->trigger();
+    EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Proxy Settings"});
+}
+
+TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
+    auto frmMain = Start();
+    const TLongLivedWindows windows = CreateLongLivedWindows(frmMain.get(), Dialogs);
+    frmMain->SetLongLivedWindows(windows);
+    ConnectMessageWindows(*frmMain, Dialogs, windows);
+    frmMain->ShowPartySelection();
+    EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Advanced Selection Options"});
+    frmMain->ComposeTo("rep@house.example");
+    QList<TfrmSendMessage*> opened;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<TfrmSendMessage*>(widget))
+            opened.append(window);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0]->txtTo->text(), "rep@house.example");
+    EXPECT_TRUE(opened[0]->isVisible());
+}
+
 TEST_F(MainWindowTest, FirstActivationLoadsListsAndBuildsLinkGroupsOnce) {
     list_files::Write(Program.path(), "senate.dat", list_files::DamagedSenate);
     QFile::remove(QDir(Program.path()).filePath("leaders.dat"));
@@ -223,6 +247,7 @@ TEST_F(MainWindowTest, FailedFirstRunRequestKeepsFirstRunAndSkipsTheRest) {
     });
     ASSERT_TRUE(FirstRun);
     frmMain->FormActivate();
+    EXPECT_EQ(Dialogs.ModalWindows, (QStringList{"Welcome to Quorvane", "Proxy Settings"}));
     EXPECT_EQ(requests, 1);
     EXPECT_TRUE(FirstRun);
     EXPECT_TRUE(Dialogs.Warnings.isEmpty());
@@ -280,7 +305,7 @@ TEST_F(MainWindowTest, BannerStripLogoAndAddressBoxSizes) {
     EXPECT_EQ(frmMain->Image1->y(), 31 - RoundHalfEven(logoHeight / 2.0));
     EXPECT_EQ(frmMain->pnlAddress->width(), frmMain->lblAddress->width() + 5);
 
-    frmMain->resize(1000, 500);
+    frmMain->resize(1300, 500);
     QApplication::processEvents();
     EXPECT_EQ(frmMain->txtURL->width(), 371);
     frmMain->resize(500, 500);

@@ -79,4 +79,26 @@ TEST(PlaceWelcomeWindowTest, CentredOverTheMainWindowUnlessItLeavesTheScreen) {
               (TWindowRect{0, 600, 400, 300}));
 }
 
+TEST(PlaceDialogTest, CentresEachAxisUnlessItReachesTheScreenEdge) {
+    struct TRow {
+        const char* Name;
+        TWindowRect Main;
+        TWindowRect Expected;  // for a 301 by 200 window
+    };
+    // rnd(301 / 2) = rnd(150.5) = 150.
+    const TRow rows[] = {
+        {"centred", {100, 50, 640, 410}, {270, 155, 301, 200}},
+        {"main at the right edge: left-aligned", {700, 50, 640, 410}, {700, 155, 301, 200}},
+        {"the right edge reached exactly", {554, 50, 640, 410}, {554, 155, 301, 200}},
+        {"one pixel short of it", {553, 50, 640, 410}, {723, 155, 301, 200}},
+        {"main at the bottom: top-aligned", {100, 500, 640, 410}, {270, 500, 301, 200}},
+        {"both edges", {800, 700, 640, 410}, {800, 700, 301, 200}},
+        {"main partly off the left", {-400, 50, 640, 410}, {-230, 155, 301, 200}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        EXPECT_EQ(PlaceDialog(row.Main, {5, 5, 301, 200}, Xga), row.Expected);
+    }
+}
+
 }  // namespace

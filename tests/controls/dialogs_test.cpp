@@ -36,6 +36,19 @@ TEST(QtDialogsTest, WarningHasOnlyAnOkButton) {
     EXPECT_EQ(answer.Buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
 }
 
+TEST(QtDialogsTest, PlacedWarningOpensWhereAsked) {
+    TQtDialogs dialogs;
+    QPoint shownAt;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        shownAt = box->pos();
+        qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+    });
+    dialogs.WarningAt(nullptr, "No representatives selected.", QPoint(125, 75));
+    EXPECT_EQ(shownAt, QPoint(125, 75));
+}
+
 TEST(QtDialogsTest, QuestionTellsYesFromNo) {
     TQtDialogs dialogs;
     TBoxAnswer yes;
@@ -45,6 +58,17 @@ TEST(QtDialogsTest, QuestionTellsYesFromNo) {
     TBoxAnswer no;
     no.Answer(QMessageBox::No);
     EXPECT_FALSE(dialogs.Question(nullptr, "Save a copy?"));
+}
+
+TEST(QtDialogsTest, ConfirmTellsOkFromCancel) {
+    TQtDialogs dialogs;
+    TBoxAnswer ok;
+    ok.Answer(QMessageBox::Ok);
+    EXPECT_TRUE(dialogs.Confirm(nullptr, "Close window without sending message?"));
+    EXPECT_EQ(ok.Buttons, (QList<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
+    TBoxAnswer cancel;
+    cancel.Answer(QMessageBox::Cancel);
+    EXPECT_FALSE(dialogs.Confirm(nullptr, "Close window without sending message?"));
 }
 
 }  // namespace

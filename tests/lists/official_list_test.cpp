@@ -106,12 +106,14 @@ INSTANTIATE_TEST_SUITE_P(
         THeaderCase{" \r\n\t\r\n", 0, 0, {}},
         THeaderCase{"2 2 records follow\r\na,b\r\nc,d\r\n", 0, 2, {{"a", "b"}, {"c", "d"}}},
         THeaderCase{"\n2\n1\na,b", 0, 2, {{"a", "b"}}},
-        THeaderCase{
-            "1 1\nlast field runs to the line end\n", 0, 1, {{"last field runs to the line end"}}},
-        THeaderCase{"x 1\r\na\r\n", -1, 0, {}}, THeaderCase{"1 y\r\na\r\n", -1, 0, {}},
-        THeaderCase{"1 1x\r\na\r\n", -1, 0, {}}, THeaderCase{"2", -1, 0, {}},
-        THeaderCase{"-1 1\r\na\r\n", -1, 0, {}}, THeaderCase{"1 -1\r\n", -1, 0, {}},
-        THeaderCase{"1 99999999999\r\na\r\n", -1, 0, {}},
+        // In a one-field table the only field is also the first, which needs
+        // its terminator; what follows the terminator is ignored.
+        THeaderCase{"1 3\nabc,\n\"a,b\"\nx,y\n", 0, 1, {{"abc"}, {"a,b"}, {"x"}}},
+        THeaderCase{"1 1\r\nabc\r\n", -1, 0, {}}, THeaderCase{"1 1\r\n\"abc\r\n", -1, 0, {}},
+        THeaderCase{"1 2\r\nabc,\r\ndef\r\n", -1, 0, {}}, THeaderCase{"x 1\r\na\r\n", -1, 0, {}},
+        THeaderCase{"1 y\r\na\r\n", -1, 0, {}}, THeaderCase{"1 1x\r\na\r\n", -1, 0, {}},
+        THeaderCase{"2", -1, 0, {}}, THeaderCase{"-1 1\r\na\r\n", -1, 0, {}},
+        THeaderCase{"1 -1\r\n", -1, 0, {}}, THeaderCase{"1 99999999999\r\na\r\n", -1, 0, {}},
         THeaderCase{"1 000000000000000000000000000000000001\r\na\r\n", -1, 0, {}},
         THeaderCase{"2 3\r\na,b\r\nc,d\r\n", -1, 0, {}},
         THeaderCase{"1 2147483647\r\na\r\nb\r\n", -1, 0, {}},
@@ -190,7 +192,7 @@ TEST_F(ProcessListsTest, UnopenableFileLeavesListAndFlagsUntouched) {
 
 TEST_F(ProcessListsTest, MiscFileFillsThreeSectionsInOrder) {
     const std::string misc = folder_.Write("misc.dat",
-                                           "1 1\r\nspare\r\n"
+                                           "1 1\r\nspare,\r\n"
                                            "2 2\r\nNews,http://news\r\nRadio,http://radio\r\n"
                                            "3\r\n1\r\nHelp,http://help,ignored\r\n");
     ASSERT_EQ(LoadMiscFile(misc), 0);
@@ -204,7 +206,7 @@ TEST_F(ProcessListsTest, MiscSectionFailureKeepsEarlierSectionsAndEmptiesLaterOn
     MultimediaList = ListOf(1, {{"old"}});
     AdditionalLinksList = ListOf(1, {{"old"}});
     const std::string misc = folder_.Write("misc.dat",
-                                           "1 1\r\nnew\r\n"
+                                           "1 1\r\nnew,\r\n"
                                            "2 1\r\nNews\r\n"
                                            "2 1\r\nHelp,http://help\r\n");
     EXPECT_EQ(LoadMiscFile(misc), -1);

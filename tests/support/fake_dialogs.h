@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QDialog>
+#include <QPoint>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "controls/dialogs.h"
 
@@ -13,6 +16,11 @@ class TFakeDialogs : public IDialogs {
   public:
     void Warning(QWidget*, const QString& text) override { Warnings.append(text); }
 
+    void WarningAt(QWidget*, const QString& text, const QPoint& topLeft) override {
+        Warnings.append(text);
+        WarningPositions.append(topLeft);
+    }
+
     bool Question(QWidget*, const QString& text) override {
         Questions.append(text);
         if (QuestionAnswers.empty())
@@ -21,6 +29,10 @@ class TFakeDialogs : public IDialogs {
         QuestionAnswers.pop_front();
         return answer;
     }
+
+    // Confirmations are recorded and answered like questions, from the same
+    // queue.
+    bool Confirm(QWidget* parent, const QString& text) override { return Question(parent, text); }
 
     std::optional<QString> OpenFile(QWidget*, const QString&, const QString&) override {
         return Take(OpenAnswers);
@@ -37,12 +49,24 @@ class TFakeDialogs : public IDialogs {
         return answer;
     }
 
+    int ShowModal(QDialog& window) override {
+        ModalWindows.append(window.windowTitle());
+        if (ModalAnswers.empty())
+            return QDialog::Rejected;
+        const auto answer = std::move(ModalAnswers.front());
+        ModalAnswers.pop_front();
+        return answer(window);
+    }
+
     QStringList Warnings;
+    QList<QPoint> WarningPositions;  // of the warnings placed by the caller
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
     QStringList OpenAnswers;
     QStringList SaveAnswers;
     QList<QColor> ColourAnswers;
+    QStringList ModalWindows;
+    std::deque<std::function<int(QDialog&)>> ModalAnswers;
 
 private:
     static std::optional<QString> Take(QStringList& answers) {

@@ -11,34 +11,19 @@
 #include <random>
 #include <string>
 
+#include "support/run_qvtool.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using TResult = TQvtoolResult;
 
 class QvtoolArchiveTest : public ::testing::Test {
   protected:
     TResult Run(const std::string& arguments) {
-        const fs::path errFile = dir_.Path() / "stderr.txt";
-        const std::string command =
-            std::string(QVTOOL_PATH) + " " + arguments + " 2>'" + errFile.string() + "'";
-        TResult result;
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buffer{};
-        while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-            result.out += buffer.data();
-        }
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = Read(errFile);
-        return result;
+        return RunQvtool(arguments, dir_.Path("stderr.txt"));
     }
 
     std::string Path(const std::string& name) const { return dir_.Path(name); }

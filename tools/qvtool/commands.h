@@ -16,5 +16,6 @@ int RunPack(const Args& args);    // archive.cpp
 int RunFillForm(const Args& args);  // fill_form.cpp
 int RunUpdate(const Args& args);  // update.cpp
 int RunKeygen(const Args& args);  // keygen.cpp
+int RunLists(const Args& args);   // lists.cpp
 
 }  // namespace qvtool

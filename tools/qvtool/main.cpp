@@ -28,6 +28,9 @@ constexpr Command kCommands[] = {
     {"update", qvtool::RunUpdate,
      "update --dir DIR --server BASEURL --mirror BASEURL [--yes] [--key PUBLICFILE]... "
      "[--ca-file PEMFILE]..."},
+    {"lists", qvtool::RunLists,
+     "lists check FILE...\n  qvtool lists from-congress YAML OUTDIR\n"
+     "  qvtool lists find-zip ZIP [--dir DIR]"},
 };
 
 int Usage() {

@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "settings/settings.h"
+#include "support/fake_browser.h"
 #include "support/fake_dialogs.h"
 #include "support/http_test_servers.h"
 #include "support/update_site.h"
@@ -42,7 +43,8 @@ class UpdateWindowTest : public ::testing::Test {
         qunsetenv("HTTP_PROXY");
         ProgramDirectory = site.ProgramDir();
         frmMain =
-            std::make_unique<TfrmMain>(Dialogs, TFirstRunRequest{}, TScreenInfo{32, {1024, 768}});
+            std::make_unique<TfrmMain>(Dialogs, TFirstRunRequest{}, TFakeBrowser::Factory(&Browser),
+                                       TScreenInfo{32, {1024, 768}});
     }
 
     TfrmUpdate* Open(const HttpTestServer& server, bool manual) {
@@ -61,6 +63,7 @@ class UpdateWindowTest : public ::testing::Test {
     QTemporaryDir Config;
     qvtest::UpdateSite site;
     TFakeDialogs Dialogs;
+    TFakeBrowser* Browser = nullptr;
     std::unique_ptr<TfrmMain> frmMain;
 };
 

@@ -1,0 +1,524 @@
+#include "mail/windows/compose_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <atomic>
+#include <exception>
+#include <stdexcept>
+
+#include "controls/dialogs.h"
+#include "controls/window_placement.h"
+#include "mail/delivery.h"
+#include "mail/net_errors.h"
+#include "mail/windows/attach_window.h"
+#include "mail/windows/send_progress.h"
+#include "settings/settings.h"
+
+namespace {
+
+const char* const kNotConfiguredWarning =
+    "Warning: Mail settings are not configured.\n"
+    "Will not be able to send message until settings are finished.";
+const char* const kConnectFailedWarning =
+    "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and verify "
+    "your Internet connection.";
+const char* const kSentQuestion =
+    "Message was sent successfully. Would you like to save a copy of the message?";
+const char* const kCloseQuestion = "Close window without sending message?";
+const char* const kHideFromText =
+    "Hides from field in message header to prevent email autoresponders from filling up your "
+    "mailbox when mailing multiple representatives. Will include reply-to address in body of "
+    "message, so representative can still respond.";
+const char* const kTextFilter = "Text Files (*.txt)";
+
+constexpr int kHeaderRowHeight = 26;
+constexpr int kHeaderEditMargin = 18;
+// More recipient entries than this hide the sender at the first showing.
+constexpr int kHideFromAbove = 10;
+
+std::string Text(const QLineEdit* field) {
+    return field->text().toStdString();
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+bool MailSettingsMissing() {
+    return Settings.SMTPServer.empty() || Settings.EmailUser.empty();
+}
+
+}  // namespace
+
+// Passes the send action's steps on to the progress window and counts the
+// transactions sent. Called on the worker thread.
+class TSendProgressReporter : public qv::IDeliveryObserver {
+  public:
+    explicit TSendProgressReporter(TfrmSendProgress& progress) : progress_(progress) {}
+
+    void Connecting(const std::string& host) override {
+        progress_.Report(Q(qv::ConnectingText(host)));
+    }
+
+    void SendingTransaction(std::size_t number, std::size_t total,
+                            std::size_t recipients) override {
+        progress_.Report(Q(qv::SendingText(number, total, recipients)));
+    }
+
+    void TransactionSent(std::size_t) override { ++sent_; }
+
+    std::size_t SentCount() const { return sent_.load(); }
+
+  private:
+    TfrmSendProgress& progress_;
+    std::atomic<std::size_t> sent_{0};
+};
+
+// What the progress window says once a cancelled action has ended.
+QString CancelledText(std::exception_ptr failure, std::size_t sent) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const qv::ESendCancelled& cancelled) {
+        return QString("Sending cancelled. Transactions sent: %1 of %2.")
+            .arg(cancelled.Sent())
+            .arg(cancelled.Total());
+    } catch (...) {
+        return QString("Sending cancelled. Transactions sent: %1.").arg(sent);
+    }
+}
+
+QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize& screen) {
+    const int halfWidth = compose.width() / 2;
+    const int left = compose.left() + 2 * halfWidth < screen.width()
+                         ? compose.left() + halfWidth - attach.width() / 2
+                         : compose.left();
+    return {left, CentreOnOwner(compose.top(), compose.height(), attach.height(), screen.height())};
+}
+
+TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach)
+    : QMainWindow(nullptr),
+      mainWindow_(mainWindow),
+      dialogs_(dialogs),
+      attach_(attach) {
+    // No parent widget, so the window gets a taskbar entry of its own; it
+    // still goes with the main window.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    if (mainWindow != nullptr)
+        connect(mainWindow, &QObject::destroyed, this, [this] { delete this; });
+    setWindowTitle("Compose Message");
+    resize(600, 480);
+    Msg.SetContentType("text/plain");
+    SMTP.SetPort(25);
+    SMTP.SetBufferChunk(8192);
+    CreateControls();
+    CreateMenus();
+    frmProgress = new TfrmSendProgress(this);
+    FormCreate();
+}
+
+struct TfrmSendMessage::TSendAction {
+    qv::TSendRequest Request;
+    std::unique_ptr<TSendProgressReporter> Reporter;
+    qv::TDeliveryResult Result;  // written by the worker thread
+};
+
+// The progress window goes first: it stops and waits for a send action that
+// still uses SMTP and Msg.
+TfrmSendMessage::~TfrmSendMessage() {
+    delete frmProgress;
+}
+
+void TfrmSendMessage::CreateControls() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(CreateHeader());
+
+    PageControl1 = new QTabWidget(central);
+    Memo1 = new QPlainTextEdit;
+    Memo1->setAccessibleName("Message");
+    Memo1->setTabChangesFocus(false);
+    PageControl1->addTab(Memo1, "&Message");
+    PageControl1->addTab(CreateContactTab(), "C&ontact Information");
+    PageControl1->addTab(CreateOptionsTab(), "O&ptions");
+    layout->addWidget(PageControl1, 1);
+
+    auto* attachments = new QHBoxLayout;
+    auto* attachLabel = new QLabel("Attachments:", central);
+    Panel16 = new QLabel(central);
+    Panel16->setFrameShape(QFrame::StyledPanel);
+    Panel16->setAccessibleName("Attachments");
+    Panel16->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    attachments->addWidget(attachLabel);
+    attachments->addWidget(Panel16, 1);
+    layout->addLayout(attachments);
+
+    auto* buttons = new QHBoxLayout;
+    BitBtn1 = new QPushButton("Send Message", central);
+    BitBtn2 = new QPushButton("Cancel", central);
+    btnLoadMessage = new QPushButton("Load Message", central);
+    btnSaveMessage = new QPushButton("Save Message", central);
+    for (QPushButton* button : {BitBtn1, BitBtn2, btnLoadMessage, btnSaveMessage})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    setCentralWidget(central);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn2Click);
+    connect(btnLoadMessage, &QPushButton::clicked, this, &TfrmSendMessage::btnLoadMessageClick);
+    connect(btnSaveMessage, &QPushButton::clicked, this, &TfrmSendMessage::btnSaveMessageClick);
+}
+
+// Labels on the left; the edits sit on Panel1, which sizes them itself
+// (FormResize).
+QWidget* TfrmSendMessage::CreateHeader() {
+    auto* header = new QWidget;
+    auto* layout = new QHBoxLayout(header);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* labels = new QVBoxLayout;
+    labels->setSpacing(0);
+    layout->addLayout(labels);
+    Panel1 = new QWidget(header);
+    layout->addWidget(Panel1, 1);
+
+    txtFrom = new QLineEdit(Panel1);
+    txtTo = new QLineEdit(Panel1);
+    txtCC = new QLineEdit(Panel1);
+    txtBCC = new QLineEdit(Panel1);
+    txtSubject = new QLineEdit(Panel1);
+    const std::pair<const char*, QLineEdit*> rows[] = {{"F&rom:", txtFrom},
+                                                       {"&To:", txtTo},
+                                                       {"&CC:", txtCC},
+                                                       {"&BCC:", txtBCC},
+                                                       {"&Subject:", txtSubject}};
+    int row = 0;
+    for (const auto& [caption, edit] : rows) {
+        auto* label = new QLabel(caption, header);
+        label->setBuddy(edit);
+        label->setFixedHeight(kHeaderRowHeight);
+        labels->addWidget(label);
+        edit->setAccessibleName(QString(caption).remove('&').remove(':'));
+        edit->move(0, row++ * kHeaderRowHeight + (kHeaderRowHeight - edit->sizeHint().height()) / 2);
+        edit->installEventFilter(this);
+    }
+    Panel1->setMinimumHeight(row * kHeaderRowHeight);
+    Panel1->installEventFilter(this);
+    return header;
+}
+
+QWidget* TfrmSendMessage::CreateContactTab() {
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    chkContact = new QCheckBox("&Include your contact information in email", tab);
+    layout->addWidget(chkContact);
+    auto* form = new QFormLayout;
+    txtName = new QLineEdit(tab);
+    txtAddr1 = new QLineEdit(tab);
+    txtAddr2 = new QLineEdit(tab);
+    txtCity = new QLineEdit(tab);
+    txtState = new QLineEdit(tab);
+    txtZip = new QLineEdit(tab);
+    txtHomeP = new QLineEdit(tab);
+    txtWorkP = new QLineEdit(tab);
+    txtFax = new QLineEdit(tab);
+    txtDist = new QLineEdit(tab);
+    const std::pair<const char*, QLineEdit*> fields[] = {
+        {"Name:", txtName},          {"Street Address:", txtAddr1},
+        {"Street Address Line 2:", txtAddr2}, {"City:", txtCity},
+        {"State:", txtState},        {"Zip Code:", txtZip},
+        {"Home Phone:", txtHomeP},   {"Work Phone:", txtWorkP},
+        {"Fax Number:", txtFax},     {"Congressional District:", txtDist}};
+    for (const auto& [caption, edit] : fields) {
+        edit->setAccessibleName(QString(caption).remove(':'));
+        form->addRow(caption, edit);
+    }
+    layout->addLayout(form);
+    layout->addStretch(1);
+    return tab;
+}
+
+QWidget* TfrmSendMessage::CreateOptionsTab() {
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    chkHideFrom = new QCheckBox("&Hide From Field", tab);
+    auto* explanation = new QLabel(kHideFromText, tab);
+    explanation->setWordWrap(true);
+    chkHideFrom->setAccessibleDescription(kHideFromText);
+    layout->addWidget(chkHideFrom);
+    layout->addWidget(explanation);
+    layout->addStretch(1);
+    return tab;
+}
+
+void TfrmSendMessage::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    LoadMessage1 = file->addAction("&Load Message...");
+    SaveMessage1 = file->addAction("&Save Message...");
+    file->addSeparator();
+    CloseWindow1 = file->addAction("&Close Window");
+    QMenu* attachments = menuBar()->addMenu("&Attachments");
+    AddAttachment1 = attachments->addAction("&Edit Attachments");
+
+    connect(LoadMessage1, &QAction::triggered, this, &TfrmSendMessage::btnLoadMessageClick);
+    connect(SaveMessage1, &QAction::triggered, this, &TfrmSendMessage::btnSaveMessageClick);
+    connect(CloseWindow1, &QAction::triggered, this, &TfrmSendMessage::CloseWindow1Click);
+    connect(AddAttachment1, &QAction::triggered, this, &TfrmSendMessage::AddAttachment1Click);
+}
+
+void TfrmSendMessage::FormCreate() {
+    FShown = false;
+    if (MailSettingsMissing())
+        dialogs_.Warning(mainWindow_, kNotConfiguredWarning);
+    txtFrom->setText(Q(Settings.ReplyTo));
+    if (mainWindow_ != nullptr)
+        move(mainWindow_->pos());
+    chkContact->setChecked(Settings.UseContact);
+    txtName->setText(Q(Settings.Name));
+    txtAddr1->setText(Q(Settings.Street1));
+    txtAddr2->setText(Q(Settings.Street2));
+    txtCity->setText(Q(Settings.City));
+    txtState->setText(Q(Settings.State));
+    txtZip->setText(Q(Settings.ZipCode));
+    txtHomeP->setText(Q(Settings.UHomeP));
+    txtWorkP->setText(Q(Settings.UWorkP));
+    txtFax->setText(Q(Settings.UFax));
+    txtDist->setText(Q(Settings.UDist));
+}
+
+void TfrmSendMessage::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!FShown)
+        FormShow();
+}
+
+void TfrmSendMessage::FormShow() {
+    FShown = true;
+    std::size_t entries = 0;
+    for (const QLineEdit* field : {txtTo, txtCC, txtBCC})
+        entries += qv::SplitRecipientField(Text(field)).size();
+    chkHideFrom->setChecked(entries > kHideFromAbove);
+}
+
+void TfrmSendMessage::FormResize() {
+    for (QLineEdit* edit : {txtFrom, txtTo, txtCC, txtBCC, txtSubject})
+        edit->resize(std::max(Panel1->width() - kHeaderEditMargin, 0), edit->sizeHint().height());
+}
+
+bool TfrmSendMessage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel1 && event->type() == QEvent::Resize) {
+        FormResize();
+    } else if (event->type() == QEvent::KeyPress) {
+        // Enter in a header field moves on to the next field, as Tab does,
+        // instead of reaching the field.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmSendMessage::StoreContactSettings() {
+    Settings.UseContact = chkContact->isChecked();
+    Settings.Name = Text(txtName);
+    Settings.Street1 = Text(txtAddr1);
+    Settings.Street2 = Text(txtAddr2);
+    Settings.City = Text(txtCity);
+    Settings.State = Text(txtState);
+    Settings.ZipCode = Text(txtZip);
+    Settings.UHomeP = Text(txtHomeP);
+    Settings.UWorkP = Text(txtWorkP);
+    Settings.UFax = Text(txtFax);
+    Settings.UDist = Text(txtDist);
+}
+
+void TfrmSendMessage::BitBtn1Click() {
+    if (Sending())
+        return;
+    if (MailSettingsMissing()) {
+        dialogs_.Warning(this, kNotConfiguredWarning);
+        return;
+    }
+    SMTP.SetHost(Settings.SMTPServer);
+    SMTP.SetUserID(Settings.EmailUser);
+    // Kept before any network activity, so that a failed send loses none of
+    // it.
+    StoreContactSettings();
+    SaveSettings();
+
+    action_ = std::make_unique<TSendAction>();
+    qv::TSendRequest& request = action_->Request;
+    request.From = Text(txtFrom);
+    request.To = Text(txtTo);
+    request.CC = Text(txtCC);
+    request.BCC = Text(txtBCC);
+    request.Subject = Text(txtSubject);
+    request.MessageText = Memo1->toPlainText().toStdString();
+    for (const QString& path : lbAttach)
+        request.Attachments.push_back(path.toStdString());
+    request.UseContact = Settings.UseContact;
+    request.Contact = {Settings.Name,  Settings.Street1, Settings.Street2, Settings.City,
+                       Settings.State, Settings.ZipCode, Settings.UHomeP,  Settings.UWorkP,
+                       Settings.UFax,  Settings.UDist};
+    request.HideFrom = chkHideFrom->isChecked();
+    request.MaxRecipients = Settings.MaxRecipients;
+    Memo2 = Q(qv::BuildMessageBody(request));
+    action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
+
+    TSendAction& action = *action_;
+    SMTP.ResetCancel();
+    frmProgress->Start(
+        Q(qv::ConnectingText(Settings.SMTPServer)),
+        {[this, &action] {
+             action.Result =
+                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get());
+         },
+         [this] { SMTP.Cancel(); },
+         [&action](std::exception_ptr failure) {
+             return CancelledText(failure, action.Reporter->SentCount());
+         }},
+        [this](TWorkOutcome outcome, std::exception_ptr failure) { SendEnded(outcome, failure); });
+}
+
+bool TfrmSendMessage::Sending() const {
+    return action_ != nullptr;
+}
+
+void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure) {
+    const qv::TDeliveryResult result = action_->Result;
+    action_.reset();
+    if (outcome == TWorkOutcome::Cancelled) {
+        // A cancelled session is closed; the next action starts a fresh one.
+        SMTP.ResetCancel();
+        SMTP.Disconnect();
+        return;
+    }
+    if (outcome == TWorkOutcome::Failed) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const qv::ESmtpConnectFailed&) {
+            dialogs_.Warning(this, kConnectFailedWarning);
+            return;
+        }
+    }
+    if (!result.SplitSending && dialogs_.Question(this, kSentQuestion))
+        SaveCopy();
+    close();
+}
+
+void TfrmSendMessage::SaveCopy() {
+    // Asked again after a refused write, so the user can pick another place.
+    for (;;) {
+        const std::optional<QString> path = dialogs_.SaveFile(this, "Save Message", kTextFilter, {});
+        if (!path)
+            return;
+        try {
+            SaveMemoTo(*path);
+            return;
+        } catch (const std::exception& error) {
+            dialogs_.Warning(this, QString::fromLocal8Bit(error.what()));
+        }
+    }
+}
+
+void TfrmSendMessage::BitBtn2Click() {
+    close();
+}
+
+void TfrmSendMessage::CloseWindow1Click() {
+    if (dialogs_.Confirm(this, kCloseQuestion))
+        close();
+}
+
+void TfrmSendMessage::closeEvent(QCloseEvent* event) {
+    // The send action in progress still needs the window.
+    if (Sending()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+    if (mainWindow_ != nullptr)
+        mainWindow_->activateWindow();
+}
+
+void TfrmSendMessage::btnLoadMessageClick() {
+    const std::optional<QString> path = dialogs_.OpenFile(this, "Load Message", kTextFilter);
+    if (!path)
+        return;
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
+        return;
+    }
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
+        return;
+    }
+    Memo1->setPlainText(QString::fromUtf8(text));
+}
+
+void TfrmSendMessage::btnSaveMessageClick() {
+    SaveCopy();
+}
+
+// Writes the message text alone, replacing the file only once it is complete.
+// A name without an extension gets ".txt".
+void TfrmSendMessage::SaveMemoTo(const QString& chosen) {
+    QString path = chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".txt";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(Memo1->toPlainText().toUtf8()) < 0 ||
+        !file.commit())
+        throw std::runtime_error("Unable to write to " + path.toStdString());
+}
+
+void TfrmSendMessage::AddAttachment1Click() {
+    attach_.ListBox1->clear();
+    attach_.btnRemove->setEnabled(!lbAttach.isEmpty());
+    attach_.move(PlaceAttachWindow(frameGeometry(), attach_.frameGeometry().size(),
+                                  ScreenExtent(*this)));
+    attach_.ListBox1->addItems(lbAttach);
+    dialogs_.ShowModal(attach_);
+    lbAttach = attach_.Paths();
+    QString caption;
+    for (const QString& path : lbAttach)
+        caption += path + "  ";
+    Panel16->setText(caption);
+}
+
+TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
+                                   const QString& to, const QString& cc, const QString& bcc) {
+    auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->txtTo->setText(to);
+    window->txtCC->setText(cc);
+    window->txtBCC->setText(bcc);
+    window->show();
+    return window;
+}
+
+TfrmSendMessage* OpenComposeWindowTo(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
+                                     const QString& address) {
+    auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->show();
+    window->txtTo->setText(address);
+    return window;
+}

@@ -1,0 +1,361 @@
+// The compose window through its widgets, sending to a real SMTP server on
+// loopback, with message boxes and file dialogs answered by the test.
+#include "mail/windows/compose_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "error_box.h"
+#include "mail/windows/attach_window.h"
+#include "mail/windows/send_progress.h"
+#include "support/fake_dialogs.h"
+#include "support/settings_fixture.h"
+#include "support/smtp_test_server.h"
+
+namespace {
+
+using qv::test::SmtpTestServer;
+
+QString Addresses(int count, const QString& prefix = "to") {
+    QStringList entries;
+    for (int i = 1; i <= count; ++i)
+        entries.append(QString("<%1%2@example.org>").arg(prefix).arg(i));
+    return entries.join(';');
+}
+
+class ComposeWindowTest : public testing::SettingsFixture {
+  protected:
+    void SetUp() override {
+        SettingsFixture::SetUp();
+        Settings.SMTPServer = "127.0.0.1";
+        Settings.EmailUser = "jane";
+        Settings.ReplyTo = "jane@example.org";
+        Main.move(40, 30);
+    }
+
+    // A window opened from the review window, set to send to `server`.
+    TfrmSendMessage* Open(const QString& to, const QString& cc = {}, const QString& bcc = {},
+                          const SmtpTestServer* server = nullptr) {
+        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc);
+        if (server != nullptr)
+            frm->SMTP.SetPort(server->Port());
+        frm->txtSubject->setText("Hearing");
+        frm->Memo1->setPlainText("Please vote no.\nThanks");
+        return frm;
+    }
+
+    // Presses "Send Message" and waits until the action has ended; the window
+    // may be closing then.
+    static void Send(TfrmSendMessage* frm) {
+        QPointer<TfrmSendMessage> alive(frm);
+        frm->BitBtn1->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return alive.isNull() || !alive->Sending(); }, 30000));
+    }
+
+    // Runs `step` on the progress window every few milliseconds while it is up.
+    static void WhileProgressShows(QTimer& timer, std::function<void(TfrmSendProgress&)> step) {
+        QObject::connect(&timer, &QTimer::timeout, [step] {
+            if (auto* progress = qobject_cast<TfrmSendProgress*>(QApplication::activeModalWidget()))
+                step(*progress);
+        });
+        timer.start(10);
+    }
+
+    TFakeDialogs Dialogs;
+    QWidget Main;  // the compose windows go with it
+    TfrmAttach Attach{&Main, Dialogs};
+};
+
+TEST_F(ComposeWindowTest, CreationWarnsOnlyWithoutServerOrUser) {
+    const struct {
+        std::string Server, User;
+        bool Warned;
+    } rows[] = {{"", "jane", true}, {"smtp.example.org", "", true}, {"smtp.example.org", "jane", false}};
+    for (const auto& row : rows) {
+        Settings.SMTPServer = row.Server;
+        Settings.EmailUser = row.User;
+        Settings.City = "Springfield";
+        Settings.UseContact = false;
+        Dialogs.Warnings.clear();
+        TfrmSendMessage* frm = Open("<a@example.org>");
+        EXPECT_EQ(Dialogs.Warnings.size(), row.Warned ? 1 : 0) << row.Server << "/" << row.User;
+        EXPECT_EQ(frm->txtFrom->text(), "jane@example.org");
+        EXPECT_EQ(frm->txtCity->text(), "Springfield");
+        EXPECT_FALSE(frm->chkContact->isChecked());
+        EXPECT_EQ(frm->pos(), Main.pos());
+        if (row.Warned) {
+            frm->BitBtn1Click();  // still refuses to send, and says so again
+            EXPECT_EQ(Dialogs.Warnings,
+                      QStringList(2, "Warning: Mail settings are not configured.\n"
+                                     "Will not be able to send message until settings are "
+                                     "finished."));
+        }
+    }
+}
+
+TEST_F(ComposeWindowTest, FirstShowingHidesTheSenderAboveTenEntries) {
+    const struct {
+        QString To, CC, BCC;
+        bool FromGrid, Hidden;
+    } rows[] = {
+        {Addresses(10), "", "", false, false},
+        {Addresses(4), Addresses(4, "cc"), Addresses(3, "bcc"), false, true},
+        {"", "", Addresses(10) + ";", false, true},  // a trailing ";" is an entry
+        {Addresses(11), "", "", true, false},        // To is set after the showing
+    };
+    for (const auto& row : rows) {
+        TfrmSendMessage* frm =
+            row.FromGrid ? OpenComposeWindowTo(&Main, Dialogs, Attach, row.To)
+                         : Open(row.To, row.CC, row.BCC);
+        EXPECT_EQ(frm->chkHideFrom->isChecked(), row.Hidden) << row.To.toStdString();
+        frm->hide();
+        frm->show();  // later showings change nothing
+        EXPECT_EQ(frm->chkHideFrom->isChecked(), row.Hidden);
+    }
+}
+
+TEST_F(ComposeWindowTest, EnterInAHeaderFieldMovesOn) {
+    TfrmSendMessage* frm = Open("<a@example.org>");
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
+    frm->txtFrom->setFocus();
+    QTest::keyClick(frm->txtFrom, Qt::Key_Return);
+    EXPECT_TRUE(frm->txtTo->hasFocus());
+    frm->txtSubject->setFocus();
+    QTest::keyClick(frm->txtSubject, Qt::Key_Enter);
+    EXPECT_FALSE(frm->txtSubject->hasFocus());
+    EXPECT_EQ(frm->txtSubject->text(), "Hearing");
+}
+
+TEST_F(ComposeWindowTest, BodyAndSenderHeadersByContactBlockAndHideFrom) {
+    const std::string text = "Please vote no.\r\nThanks\r\n";
+    const struct {
+        bool Contact, HideFrom;
+        std::string BodyStart;
+        bool SenderHeaders;
+    } rows[] = {
+        {true, false,
+         "Name:           Jane Doe\r\nemail:          jane@example.org\r\n"
+         "City:           Springfield\r\n\r\n" + text, true},
+        {false, true, "email:          jane@example.org\r\n\r\n" + text, false},
+        {false, false, text, true},
+        {true, true, "Name:           Jane Doe\r\nemail:          jane@example.org\r\n", false},
+    };
+    for (const auto& row : rows) {
+        SmtpTestServer server;
+        TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+        QPointer<TfrmSendMessage> alive(frm);
+        frm->chkContact->setChecked(row.Contact);
+        frm->txtName->setText("Jane Doe");
+        frm->txtCity->setText("Springfield");
+        frm->chkHideFrom->setChecked(row.HideFrom);
+        Send(frm);
+        ASSERT_TRUE(server.Has(1));
+        const std::string raw = server.Raw(1);
+        const std::string body = raw.substr(raw.find("\r\n\r\n") + 4);
+        EXPECT_EQ(body.substr(0, row.BodyStart.size()), row.BodyStart) << body;
+        EXPECT_EQ(server.Lines(1, "header From:").size(), row.SenderHeaders ? 1u : 0u);
+        const std::vector<std::string> replyTo = server.Lines(1, "header Reply-To:");
+        EXPECT_EQ(replyTo, row.SenderHeaders
+                               ? std::vector<std::string>{"header Reply-To: jane@example.org"}
+                               : std::vector<std::string>{});
+        EXPECT_EQ(server.Lines(1, "mail_from")[0],
+                  row.SenderHeaders ? "mail_from jane@example.org" : "mail_from <>");
+        EXPECT_EQ(Dialogs.Questions.size(), 1u);
+        Dialogs.Questions.clear();
+        QApplication::processEvents();
+        EXPECT_TRUE(alive.isNull()) << "closed after sending";
+    }
+    // The details typed in the window are the settings now.
+    EXPECT_EQ(Settings.Name, "Jane Doe");
+    EXPECT_TRUE(Settings.UseContact);
+}
+
+TEST_F(ComposeWindowTest, RecipientsSplitAtTheMaximum) {
+    const struct {
+        int Max, To, BCC;
+        std::vector<std::size_t> ToCounts, BCCCounts;
+        bool Asked;
+    } rows[] = {
+        {5, 2, 2, {2}, {2}, true},               // t + c + b = M - 1
+        {5, 2, 3, {2}, {3}, false},              // = M: split sending, no question
+        {99, 250, 0, {99, 99, 52}, {0, 0, 0}, false},
+        {99, 1, 200, {1, 0, 0}, {98, 99, 3}, false},
+    };
+    for (const auto& row : rows) {
+        SmtpTestServer server;
+        Settings.MaxRecipients = row.Max;
+        Settings.UseContact = false;
+        Dialogs.Questions.clear();
+        TfrmSendMessage* frm = Open(Addresses(row.To), {}, Addresses(row.BCC, "bcc"), &server);
+        Send(frm);
+        for (std::size_t n = 0; n < row.ToCounts.size(); ++n) {
+            const int message = static_cast<int>(n) + 1;
+            ASSERT_TRUE(server.Has(message)) << row.To << " + " << row.BCC;
+            EXPECT_EQ(server.Lines(message, "rcpt to").size(), row.ToCounts[n]);
+            EXPECT_EQ(server.Lines(message, "rcpt bcc").size(), row.BCCCounts[n]);
+        }
+        EXPECT_FALSE(server.Has(static_cast<int>(row.ToCounts.size()) + 1));
+        EXPECT_EQ(Dialogs.Questions.size(), row.Asked ? 1u : 0u);
+    }
+}
+
+TEST_F(ComposeWindowTest, SavedCopyAndLoadHoldOnlyTheMessageText) {
+    QTemporaryDir folder;
+    SmtpTestServer server;
+    TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+    frm->txtName->setText("Jane Doe");
+    Dialogs.QuestionAnswers = {true};
+    Dialogs.SaveAnswers = {folder.filePath("copy")};
+    Send(frm);
+    ASSERT_TRUE(server.Has(1));
+    QFile copy(folder.filePath("copy.txt"));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), "Please vote no.\nThanks");
+
+    TfrmSendMessage* other = Open({});
+    Dialogs.OpenAnswers = {folder.filePath("copy.txt")};
+    other->Memo1->clear();
+    other->LoadMessage1->trigger();
+    EXPECT_EQ(other->Memo1->toPlainText(), "Please vote no.\nThanks");
+    // A refused write (a folder in the file's place) warns and asks again.
+    QDir(folder.path()).mkdir("taken.txt");
+    Dialogs.SaveAnswers = {folder.filePath("taken.txt"), folder.filePath("second.txt")};
+    other->btnSaveMessage->click();
+    EXPECT_EQ(Dialogs.Warnings.last(), "Unable to write to " + folder.filePath("taken.txt"));
+    EXPECT_TRUE(QFile::exists(folder.filePath("second.txt")));
+}
+
+TEST_F(ComposeWindowTest, UnreachableServerKeepsTheWindowAndSavesTheDetails) {
+    TfrmSendMessage* frm = Open("<rep@example.org>");
+    frm->SMTP.SetPort(1);  // nothing listens there
+    frm->txtZip->setText("12345");
+    Send(frm);
+    EXPECT_EQ(Dialogs.Warnings.last(),
+              "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and "
+              "verify your Internet connection.");
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
+    EXPECT_NE(ReadFile(IniPath()).find("ZipCode=12345"), std::string::npos);
+}
+
+TEST_F(ComposeWindowTest, RefusalAfterConnectingReachesTheErrorBoxAndKeepsTheWindow) {
+    SmtpTestServer server({"bad@example.org"});
+    TfrmSendMessage* frm = Open("<good@example.org>;<bad@example.org>", {}, {}, &server);
+    ErrorBoxTexts().clear();
+    Send(frm);
+    EXPECT_EQ(ErrorBoxTexts(),
+              QStringList{"550 5.1.1 <bad@example.org>: Recipient address rejected"});
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->txtTo->text(), "<good@example.org>;<bad@example.org>");
+    EXPECT_TRUE(Dialogs.Questions.isEmpty());
+}
+
+TEST_F(ComposeWindowTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
+    SmtpTestServer server({}, {"--stall-after", "1"});  // hangs in the second transaction
+    Settings.MaxRecipients = 2;
+    TfrmSendMessage* frm = Open(Addresses(5), {}, {}, &server);
+    QStringList steps;
+    QTimer watch;
+    WhileProgressShows(watch, [&](TfrmSendProgress& progress) {
+        steps = progress.Steps();
+        if (steps.last() == "Sending transaction 2 of 3 (2 recipients)")
+            progress.btnCancel->click();
+        else if (steps.last().startsWith("Sending cancelled"))
+            progress.btnCancel->click();  // now the OK button
+    });
+    Send(frm);
+    EXPECT_EQ(steps, (QStringList{"Connecting to 127.0.0.1...",
+                                  "Sending transaction 1 of 3 (2 recipients)",
+                                  "Sending transaction 2 of 3 (2 recipients)", "Cancelling...",
+                                  "Sending cancelled. Transactions sent: 1 of 3."}));
+    EXPECT_TRUE(server.Has(1));
+    EXPECT_FALSE(server.Has(2));
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_TRUE(Dialogs.Questions.isEmpty());
+}
+
+TEST_F(ComposeWindowTest, AttachmentsAreEditedInTheSharedWindowAndSent) {
+    QTemporaryDir folder;
+    const QString notes = folder.filePath("notes.txt");
+    QFile file(notes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("facts");
+    file.close();
+    SmtpTestServer server;
+    TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+    Dialogs.OpenAnswers = {notes, notes, notes};
+    Dialogs.ModalAnswers.push_back([&](QDialog& window) {
+        EXPECT_FALSE(Attach.btnRemove->isEnabled());
+        for (int i = 0; i < 3; ++i)
+            Attach.btnAdd->click();
+        Attach.ListBox1->setCurrentRow(1);
+        Attach.btnRemove->click();
+        Attach.BitBtn1->click();
+        return window.result();
+    });
+    frm->AddAttachment1->trigger();
+    EXPECT_EQ(Dialogs.ModalWindows, QStringList{"File Attachments"});
+    EXPECT_EQ(frm->lbAttach, (QStringList{notes, notes}));
+    EXPECT_EQ(frm->Panel16->text(), notes + "  " + notes + "  ");
+
+    Dialogs.ModalAnswers.push_back([&](QDialog& window) {
+        EXPECT_TRUE(Attach.btnRemove->isEnabled());
+        EXPECT_EQ(Attach.ListBox1->count(), 2);
+        return window.result();
+    });
+    frm->AddAttachment1->trigger();
+    Send(frm);
+    ASSERT_TRUE(server.Has(1));
+    EXPECT_EQ(server.Lines(1, "part application/octet-stream notes.txt").size(), 2u);
+    EXPECT_EQ(server.Part(1, 2), "facts");
+}
+
+TEST_F(ComposeWindowTest, CloseWindowAsksAndCancelDoesNot) {
+    TfrmSendMessage* frm = Open("<rep@example.org>");
+    QPointer<TfrmSendMessage> alive(frm);
+    Dialogs.QuestionAnswers = {false, true};
+    frm->CloseWindow1->trigger();
+    EXPECT_TRUE(frm->isVisible());
+    frm->CloseWindow1->trigger();
+    EXPECT_EQ(Dialogs.Questions,
+              QStringList(2, "Close window without sending message?"));
+    QApplication::processEvents();
+    EXPECT_TRUE(alive.isNull());
+
+    frm = Open("<rep@example.org>");
+    alive = frm;
+    frm->BitBtn2->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(alive.isNull());
+    EXPECT_EQ(Dialogs.Questions.size(), 2);
+}
+
+TEST(AttachWindowPlacementTest, CentredOverTheComposeWindowWhileItFits) {
+    const QSize attach(200, 100);
+    const QSize screen(1024, 768);
+    const struct {
+        QRect Compose;
+        QPoint Expected;
+    } rows[] = {
+        {{100, 50, 601, 400}, {300, 200}},   // halves truncated
+        {{500, 50, 524, 400}, {500, 200}},   // right edge reaches the screen's width
+        {{100, 600, 400, 400}, {200, 600}},  // would pass the bottom
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(PlaceAttachWindow(row.Compose, attach, screen), row.Expected) << row.Compose.x();
+}
+
+}  // namespace
