@@ -48,9 +48,8 @@ int main(int argc, char* argv[]) {
     TQtDialogs dialogs;
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
-    // The installed desktop entry and icon (quorvane.desktop, quorvane.png).
+    // Desktops match the windows to the installed desktop entry and its icon.
     QApplication::setDesktopFileName("quorvane");
-    QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
     if (!BrowserEngineAvailable()) {
         dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;

@@ -85,9 +85,9 @@ void Globe(QPainter& p, const QRectF& r) {
     p.drawEllipse(QRectF(r.left() + 12 * u, r.top() + 13 * u, 7 * u, 7 * u));
 }
 
-// The program's icon for the desktop's menus and task bar: the logo's gold
-// dome on a navy tile, drawn at each size rather than scaled from one
-// picture, on a transparent ground.
+// The program's icon for the desktop's menus and task bar, as ProgramIcon
+// with rounded corners on a transparent ground, drawn at each size rather
+// than scaled from one picture.
 QImage Icon(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -95,12 +95,12 @@ QImage Icon(int size) {
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
     p.setPen(Qt::NoPen);
-    p.setBrush(Navy);
+    p.setBrush(kNavy);
     p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
     p.translate(16, 16);
     p.scale(0.8, 0.8);
     p.translate(-16, -14.5);
-    Building(p, Gold, true);
+    Building(p, kGold, true);
     return image;
 }
 
