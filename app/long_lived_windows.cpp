@@ -1,10 +1,13 @@
 #include "app/long_lived_windows.h"
 
+#include <QAction>
+
 #include "app/app_state.h"
 #include "app/list_views.h"
 #include "app/main_window.h"
 #include "mail/windows/compose_window.h"
 #include "mail/windows/party_select_window.h"
+#include "sent/windows/sent_window.h"
 
 TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs) {
     TLongLivedWindows windows;
@@ -17,12 +20,23 @@ TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs)
     return windows;
 }
 
-void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows) {
+void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows,
+                           qv::sent::TSentRecords& records) {
     frmMain.ShowPartySelection = [&frmMain, &dialogs] {
         TfrmAdvancedSelect::Execute(&frmMain, dialogs, [&frmMain] { frmMain.FillGrid(); });
     };
     TfrmAttach* attach = windows.frmAttach;
-    frmMain.ComposeTo = [&frmMain, &dialogs, attach](const QString& address) {
-        OpenComposeWindowTo(&frmMain, dialogs, *attach, address);
+    windows.frmGroupEmail->SetSentRecords(&records);
+    frmMain.ComposeTo = [&frmMain, &dialogs, attach, &records](const QString& address) {
+        OpenComposeWindowTo(&frmMain, dialogs, *attach, address, &records);
     };
+    QObject::connect(frmMain.SentMessages1, &QAction::triggered, &frmMain,
+                     [&frmMain, &dialogs, attach, &records] {
+                         ShowSentMessages(&frmMain, dialogs, records,
+                                          [&frmMain, &dialogs, attach, &records](
+                                              const qv::sent::TMessageFields& fields) {
+                                              SendAgain(&frmMain, dialogs, *attach, &records,
+                                                        fields);
+                                          });
+                     });
 }

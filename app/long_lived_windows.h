@@ -7,6 +7,10 @@
 class IDialogs;
 class TfrmMain;
 
+namespace qv::sent {
+class TSentRecords;
+}
+
 // The windows created once at start that stay alive, hidden, until the end.
 
 // Non-owning pointers; the windows are children of the main window.
@@ -23,6 +27,9 @@ struct TLongLivedWindows {
 TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs);
 
 // Gives the main window's "Full Select..." command the party selection
-// window and its e-mail cells the compose window. `dialogs` and the windows
-// must outlive the main window's use of them.
-void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows);
+// window, its e-mail cells the compose window, and its "Sent Messages..."
+// command the record's window, whose "Send Again" opens a compose window.
+// Compose windows record their sends in `records`. `dialogs`, `records` and
+// the windows must outlive the main window's use of them.
+void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows,
+                           qv::sent::TSentRecords& records);

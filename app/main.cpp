@@ -9,6 +9,7 @@
 #include "app/pictures.h"
 #include "app/web_browser.h"
 #include "controls/dialogs.h"
+#include "sent/sent_records.h"
 #include "update/first_run.h"
 #include "update/http_client.h"
 #include "webforms/engine/browser_engine.h"
@@ -62,6 +63,8 @@ int main(int argc, char* argv[]) {
     ProgramDirectory = QCoreApplication::applicationDirPath().toStdString() + "/";
     QApplication::setWindowIcon(QIcon(LoadPicture(kIconPicture)));
 
+    // Outlives the main window, whose child windows use it.
+    qv::sent::TSentRecords sentRecords;
     TfrmMain frmMain(
         dialogs,
         [](qv::THttpClient& client, const qv::TProxyConfig& proxy, std::function<void(bool)> done) {
@@ -73,7 +76,7 @@ int main(int argc, char* argv[]) {
         });
     const TLongLivedWindows windows = CreateLongLivedWindows(&frmMain, dialogs);
     frmMain.SetLongLivedWindows(windows);
-    ConnectMessageWindows(frmMain, dialogs, windows);
+    ConnectMessageWindows(frmMain, dialogs, windows, sentRecords);
 
     QApplication::setApplicationDisplayName("Quorvane");
 

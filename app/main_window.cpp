@@ -271,6 +271,7 @@ void TfrmMain::CreateMenus() {
     connect(Open1, &QAction::triggered, this, &TfrmMain::Open1Click);
     OrderingInfo1 = file->addAction("&Ordering Info...");
     connect(OrderingInfo1, &QAction::triggered, this, &TfrmMain::OrderingInfo1Click);
+    SentMessages1 = file->addAction("&Sent Messages...");
     file->addSeparator();
     Close1 = file->addAction("&Close");
     connect(Close1, &QAction::triggered, this, &TfrmMain::Close1Click);

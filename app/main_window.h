@@ -164,6 +164,7 @@ class TfrmMain : public QMainWindow {
 
     QAction* Open1;
     QAction* OrderingInfo1;
+    QAction* SentMessages1;  // the program's entry connects it to the record's window
     QAction* Close1;
     QAction* ConnectionSettings1;
     QAction* GridColors1;

@@ -123,6 +123,22 @@ std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStrin
     return groups;
 }
 
+std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request) {
+    TRecipientGroup all{SplitRecipientField(request.To), SplitRecipientField(request.CC),
+                        SplitRecipientField(request.BCC)};
+    const int max = std::max(request.MaxRecipients, 1);
+    std::vector<TRecipientGroup> groups;
+    if (all.Count() >= static_cast<std::size_t>(max)) {
+        groups = SplitIntoGroups(all.To, all.CC, all.BCC, max);
+    } else {
+        groups.push_back(std::move(all));
+    }
+    if (request.CopyToSender) {
+        groups.front().BCC.push_back(request.From);
+    }
+    return groups;
+}
+
 TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
                                const TSendRequest& request, IDeliveryObserver* observer) {
     message.ClearAttachments();
@@ -132,8 +148,6 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
         message.AddAttachment(path);
     }
     const std::string body = BuildMessageBody(request);
-    TRecipientGroup all{SplitRecipientField(request.To), SplitRecipientField(request.CC),
-                        SplitRecipientField(request.BCC)};
     if (request.HideFrom) {
         message.SetFrom("");
         message.SetReplyTo("");
@@ -141,21 +155,25 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
         message.SetReplyTo(message.From());
     }
 
-    // Every entry is checked before the first command goes out.
-    message.SetToo(all.To);
-    message.SetCCList(all.CC);
-    message.SetBCCList(all.BCC);
-    smtp.CheckMessage(message);
-
-    const int max = std::max(request.MaxRecipients, 1);
+    std::vector<TRecipientGroup> groups = TransactionGroups(request);
     TDeliveryResult result;
-    result.SplitSending = all.Count() >= static_cast<std::size_t>(max);
-    std::vector<TRecipientGroup> groups;
-    if (result.SplitSending) {
-        groups = SplitIntoGroups(all.To, all.CC, all.BCC, max);
-    } else {
-        groups.push_back(std::move(all));
+    // The sender's copy does not count: the entries the user typed decide.
+    const std::size_t entries = SplitRecipientField(request.To).size() +
+                                SplitRecipientField(request.CC).size() +
+                                SplitRecipientField(request.BCC).size();
+    result.SplitSending = entries >= static_cast<std::size_t>(std::max(request.MaxRecipients, 1));
+
+    // Every entry is checked before the first command goes out.
+    TRecipientGroup all;
+    for (const TRecipientGroup& group : groups) {
+        all.To.insert(all.To.end(), group.To.begin(), group.To.end());
+        all.CC.insert(all.CC.end(), group.CC.begin(), group.CC.end());
+        all.BCC.insert(all.BCC.end(), group.BCC.begin(), group.BCC.end());
     }
+    message.SetToo(std::move(all.To));
+    message.SetCCList(std::move(all.CC));
+    message.SetBCCList(std::move(all.BCC));
+    smtp.CheckMessage(message);
 
     try {
         if (observer != nullptr) {

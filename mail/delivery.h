@@ -42,6 +42,9 @@ struct TSendRequest {
     TContactDetails Contact{};
     bool HideFrom = false;
     int MaxRecipients = 99;  // below 1 counts as 1
+    // "Send me a copy": From, as typed, goes as one more BCC entry of the
+    // first transaction; it does not count towards the maximum's split.
+    bool CopyToSender = false;
 };
 
 // One transaction's share of the recipient entries.
@@ -94,6 +97,11 @@ std::string BuildMessageBody(const TSendRequest& request);
 // maxPerGroup (at least 1) entries and a last smaller group.
 std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStringList& cc,
                                              const TStringList& bcc, int maxPerGroup);
+
+// The entries of each transaction of request, in sending order: all of
+// them in one below MaxRecipients, else SplitIntoGroups's groups; with
+// CopyToSender, the first holds the sender's copy as its last BCC entry.
+std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request);
 
 // Runs the send action on smtp and message, both owned by the caller, with
 // smtp's account already set. Checks the whole message before connecting, so

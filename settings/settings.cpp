@@ -121,6 +121,7 @@ constexpr TKey kKeys[] = {
     Key(kMail, "ReplyTo", &S::ReplyTo, "", 22),
     {kMail, "UseRemoteEMail", "UseRemoteEmail", &S::UseRemoteEmail, "1", 24},
     Key(kMail, "Max Recipients", &S::MaxRecipients, "99", 23),
+    Key(kMail, "Send Copy", &S::SendCopy, "0", 42),  // "Send me a copy"
     Key(kContact, "UseContact", &S::UseContact, "1", 25),
     Key(kContact, "Name", &S::Name, "", 26),
     Key(kContact, "Street1", &S::Street1, "", 27),

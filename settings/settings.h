@@ -62,6 +62,7 @@ struct TSettings {
     std::string ReplyTo;
     int MaxRecipients;
     bool UseRemoteEmail;  // read as "UseRemoteEmail", written as "UseRemoteEMail"
+    bool SendCopy;        // "Send Copy": the compose window's "Send me a copy"
 
     // [Contact]
     bool UseContact;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "base/line_breaks.h"
 #include "base/trim.h"
 
 namespace qv::webforms {
@@ -136,22 +137,6 @@ std::string BareAddress(std::string_view text) {
         return std::string(TrimSpacesTabsAndLineBreaks(text.substr(open + 1, close - open - 1)));
     }
     return std::string(text);
-}
-
-std::string WithLfLineBreaks(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 void PutName(TFillValues& values, std::string_view name) {

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 
@@ -27,6 +28,8 @@
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/send_progress.h"
+#include "sent/mail_record.h"
+#include "sent/sent_records.h"
 #include "settings/settings.h"
 
 namespace {
@@ -45,6 +48,9 @@ const char* const kHideFromText =
     "mailbox when mailing multiple representatives. Will include reply-to address in body of "
     "message, so representative can still respond.";
 const char* const kTextFilter = "Text Files (*.txt)";
+const QString kNotRecorded = "This send could not be kept in Sent Messages. ";
+const char* const kSendCopyText =
+    "Sends a copy of the message to the From address, in the first transaction.";
 
 constexpr int kHeaderRowHeight = 26;
 constexpr int kHeaderEditMargin = 18;
@@ -133,8 +139,15 @@ TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAtt
 }
 
 struct TfrmSendMessage::TSendAction {
+    explicit TSendAction(qv::sent::TSentStore* store) : Recording(store != nullptr), Record(store) {}
+
+    bool Recording;  // the record is open
+
     qv::TSendRequest Request;
     std::unique_ptr<TSendProgressReporter> Reporter;
+    qv::sent::TSendRecord Record;
+    // Records each step and passes it on to Reporter.
+    std::unique_ptr<qv::sent::TRecordingObserver> Recorder;
     qv::TDeliveryResult Result;  // written by the worker thread
 };
 
@@ -262,6 +275,11 @@ QWidget* TfrmSendMessage::CreateOptionsTab() {
     chkHideFrom->setAccessibleDescription(kHideFromText);
     layout->addWidget(chkHideFrom);
     layout->addWidget(explanation);
+    chkSendCopy = new QCheckBox("Send m&e a copy", tab);
+    chkSendCopy->setAccessibleDescription(kSendCopyText);
+    layout->addWidget(chkSendCopy);
+    // Remembered as soon as it changes; written with the next save.
+    connect(chkSendCopy, &QCheckBox::toggled, this, [](bool on) { Settings.SendCopy = on; });
     layout->addStretch(1);
     return tab;
 }
@@ -289,6 +307,7 @@ void TfrmSendMessage::FormCreate() {
     if (mainWindow_ != nullptr)
         move(mainWindow_->pos());
     chkContact->setChecked(Settings.UseContact);
+    chkSendCopy->setChecked(Settings.SendCopy);
     txtName->setText(Q(Settings.Name));
     txtAddr1->setText(Q(Settings.Street1));
     txtAddr2->setText(Q(Settings.Street2));
@@ -363,7 +382,9 @@ void TfrmSendMessage::BitBtn1Click() {
     StoreContactSettings();
     SaveSettings();
 
-    action_ = std::make_unique<TSendAction>();
+    // Nothing stops the send when the record cannot be opened; that is told
+    // once the action has ended.
+    action_ = std::make_unique<TSendAction>(records_ != nullptr ? records_->Store() : nullptr);
     qv::TSendRequest& request = action_->Request;
     request.From = Text(txtFrom);
     request.To = Text(txtTo);
@@ -379,8 +400,14 @@ void TfrmSendMessage::BitBtn1Click() {
                        Settings.UFax,  Settings.UDist};
     request.HideFrom = chkHideFrom->isChecked();
     request.MaxRecipients = Settings.MaxRecipients;
+    request.CopyToSender = chkSendCopy->isChecked();
     Memo2 = Q(qv::BuildMessageBody(request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    action_->Record.Begin(qv::sent::MailStartFor(
+        request, Settings.SMTPServer, std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
+        action_->Record, SMTP, action_->Reporter.get());
 
     TSendAction& action = *action_;
     SMTP.ResetCancel();
@@ -388,7 +415,7 @@ void TfrmSendMessage::BitBtn1Click() {
         Q(qv::ConnectingText(Settings.SMTPServer)),
         {[this, &action] {
              action.Result =
-                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Reporter.get());
+                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Recorder.get());
          },
          [this] { SMTP.Cancel(); },
          [&action](std::exception_ptr failure) {
@@ -403,11 +430,22 @@ bool TfrmSendMessage::Sending() const {
 
 void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure) {
     const qv::TDeliveryResult result = action_->Result;
+    // What went out decides, whatever the user pressed meanwhile.
+    action_->Recorder->Ended(failure);
+    // Why the record could not be opened, or that a damaged one was set
+    // aside; then a write that failed.
+    const std::string notice = records_ != nullptr ? records_->TakeNotice() : std::string();
+    QString recordProblem;
+    if (!notice.empty())
+        recordProblem = action_->Recording ? Q(notice) : kNotRecorded + Q(notice);
+    if (const std::string problem = action_->Record.Problem(); !problem.empty())
+        recordProblem += (recordProblem.isEmpty() ? "" : "\n") + kNotRecorded + Q(problem);
     action_.reset();
     if (outcome == TWorkOutcome::Cancelled) {
         // A cancelled session is closed; the next action starts a fresh one.
         SMTP.ResetCancel();
         SMTP.Disconnect();
+        ReportRecordProblem(recordProblem);
         return;
     }
     if (outcome == TWorkOutcome::Failed) {
@@ -415,12 +453,23 @@ void TfrmSendMessage::SendEnded(TWorkOutcome outcome, std::exception_ptr failure
             std::rethrow_exception(failure);
         } catch (const qv::ESmtpConnectFailed&) {
             dialogs_.Warning(this, kConnectFailedWarning);
+            ReportRecordProblem(recordProblem);
             return;
+        } catch (...) {
+            // Told before the failure itself reaches the error box.
+            ReportRecordProblem(recordProblem);
+            throw;
         }
     }
     if (!result.SplitSending && dialogs_.Question(this, kSentQuestion))
         SaveCopy();
+    ReportRecordProblem(recordProblem);
     close();
+}
+
+void TfrmSendMessage::ReportRecordProblem(const QString& problem) {
+    if (!problem.isEmpty())
+        dialogs_.Warning(this, problem);
 }
 
 void TfrmSendMessage::SaveCopy() {
@@ -498,7 +547,11 @@ void TfrmSendMessage::AddAttachment1Click() {
                                   ScreenExtent(*this)));
     attach_.ListBox1->addItems(lbAttach);
     dialogs_.ShowModal(attach_);
-    lbAttach = attach_.Paths();
+    SetAttachments(attach_.Paths());
+}
+
+void TfrmSendMessage::SetAttachments(const QStringList& paths) {
+    lbAttach = paths;
     QString caption;
     for (const QString& path : lbAttach)
         caption += path + "  ";
@@ -506,8 +559,10 @@ void TfrmSendMessage::AddAttachment1Click() {
 }
 
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                   const QString& to, const QString& cc, const QString& bcc) {
+                                   const QString& to, const QString& cc, const QString& bcc,
+                                   qv::sent::TSentRecords* records) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->SetSentRecords(records);
     window->txtTo->setText(to);
     window->txtCC->setText(cc);
     window->txtBCC->setText(bcc);
@@ -516,8 +571,9 @@ TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmA
 }
 
 TfrmSendMessage* OpenComposeWindowTo(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                     const QString& address) {
+                                     const QString& address, qv::sent::TSentRecords* records) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
+    window->SetSentRecords(records);
     window->show();
     window->txtTo->setText(address);
     return window;

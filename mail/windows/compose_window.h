@@ -21,6 +21,10 @@ class TfrmAttach;
 class TfrmSendProgress;
 enum class TWorkOutcome;
 
+namespace qv::sent {
+class TSentRecords;
+}
+
 // The compose window: one message with its recipients, the sender's contact
 // details and attachments, sent through the SMTP server of the settings in
 // one transaction or, from the maximum per message on, in several.
@@ -38,6 +42,13 @@ class TfrmSendMessage : public QMainWindow {
   public:
     TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach);
     ~TfrmSendMessage() override;
+
+    // Where each send action is recorded; null records nothing. Must outlive
+    // the window.
+    void SetSentRecords(qv::sent::TSentRecords* records) { records_ = records; }
+
+    // Replaces the attachment list and its caption.
+    void SetAttachments(const QStringList& paths);
 
     // The send action: checks the settings, stores the contact details and
     // starts the network steps, then returns; the rest follows when they
@@ -71,6 +82,7 @@ class TfrmSendMessage : public QMainWindow {
     QLineEdit* txtFax;
     QLineEdit* txtDist;
     QCheckBox* chkHideFrom;
+    QCheckBox* chkSendCopy;  // "Send me a copy"
     QLabel* Panel16;  // the attachment paths
     TfrmSendProgress* frmProgress;
     QPushButton* BitBtn1;
@@ -109,6 +121,7 @@ class TfrmSendMessage : public QMainWindow {
 
     void StoreContactSettings();
     void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
+    void ReportRecordProblem(const QString& problem);
     void SaveCopy();
     void SaveMemoTo(const QString& path);
 
@@ -119,19 +132,23 @@ class TfrmSendMessage : public QMainWindow {
     TfrmAttach& attach_;
     QWidget* Panel1;  // holds the five header edits
     bool FShown = false;
+    qv::sent::TSentRecords* records_ = nullptr;
     // The send action under way, from its network steps to its end.
     std::unique_ptr<TSendAction> action_;
 };
 
 // Creates a compose window with its recipient fields set and shows it; its
 // first showing then decides "Hide From Field" by the number of entries.
+// Its send actions are recorded in `records` (may be null).
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                   const QString& to, const QString& cc, const QString& bcc);
+                                   const QString& to, const QString& cc, const QString& bcc,
+                                   qv::sent::TSentRecords* records = nullptr);
 
 // Creates and shows a compose window and then puts `address` into To, as an
 // e-mail cell of the main grid does.
 TfrmSendMessage* OpenComposeWindowTo(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
-                                     const QString& address);
+                                     const QString& address,
+                                     qv::sent::TSentRecords* records = nullptr);
 
 // Where the attachment window opens over a compose window with frame
 // `compose` on a screen of `screen` pixels.

@@ -169,9 +169,9 @@ void TfrmGroupEmail::BitBtn2Click() {
     const QString recipients = QString::fromStdString(qv::JoinRecipients(addresses));
     if (attach_ != nullptr) {
         if (chkBCC->isChecked())
-            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients);
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients, records_);
         else
-            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {});
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {}, records_);
     }
     accept();
 }

@@ -11,6 +11,10 @@ class QTabWidget;
 class TSuperGrid;
 class TfrmAttach;
 
+namespace qv::sent {
+class TSentRecords;
+}
+
 // The review window ("Group email"): lists the senators and representatives
 // whose selection flags are set, and the President flag, with a tick each;
 // "Compose Message" opens a compose window with the ticked officials'
@@ -31,6 +35,8 @@ class TfrmGroupEmail : public QDialog {
 
     // The shared attachment window that compose windows opened from here use.
     void SetAttachWindow(TfrmAttach* attach) { attach_ = attach; }
+    // Where compose windows opened from here record their send actions.
+    void SetSentRecords(qv::sent::TSentRecords* records) { records_ = records; }
     // Tells whether the main window's grid shows the House, so that the
     // House tab comes first.
     void SetHouseViewQuery(std::function<bool()> query) { houseViewShown_ = std::move(query); }
@@ -67,5 +73,6 @@ class TfrmGroupEmail : public QDialog {
     QWidget* mainWindow_;
     IDialogs& dialogs_;
     TfrmAttach* attach_ = nullptr;
+    qv::sent::TSentRecords* records_ = nullptr;
     std::function<bool()> houseViewShown_;
 };

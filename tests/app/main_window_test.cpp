@@ -18,6 +18,8 @@
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
 #include "mail/windows/compose_window.h"
+#include "sent/sent_records.h"
+#include "sent/windows/sent_window.h"
 #include "settings/settings.h"
 #include "support/fake_dialogs.h"
 #include "support/fresh_start.h"
@@ -53,7 +55,7 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     EXPECT_EQ(menus[1]->text(), "&Options");
     EXPECT_EQ(menus[2]->text(), "&Help");
     EXPECT_EQ(Captions(menus[0]->menu()),
-              (QStringList{"Quorvane Home Page", "Ordering Info...", "Close"}));
+              (QStringList{"Quorvane Home Page", "Ordering Info...", "Sent Messages...", "Close"}));
     EXPECT_EQ(Captions(menus[1]->menu()),
               (QStringList{"Connection Settings...", "Grid Colors...", "Check For List Updates",
                            "Use external Email Program For Links"}));
@@ -185,7 +187,13 @@ TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
     auto frmMain = Start();
     const TLongLivedWindows windows = CreateLongLivedWindows(frmMain.get(), Dialogs);
     frmMain->SetLongLivedWindows(windows);
-    ConnectMessageWindows(*frmMain, Dialogs, windows);
+    qv::sent::TSentRecords records(Config.filePath("sent.sqlite").toStdString());
+    ConnectMessageWindows(*frmMain, Dialogs, windows, records);
+    frmMain->SentMessages1->trigger();
+    auto* sent = frmMain->findChild<TfrmSentMessages*>();
+    ASSERT_NE(sent, nullptr);
+    EXPECT_TRUE(sent->isVisible());
+    delete sent;
     frmMain->ShowPartySelection();
     EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Advanced Selection Options"});
     frmMain->ComposeTo("rep@house.example");

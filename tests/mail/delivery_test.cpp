@@ -136,6 +136,26 @@ TEST_F(DeliveryTest, AtTheMaximumEveryEntryGoesOutExactlyOnce) {
     EXPECT_EQ(progress.sent, (std::vector<std::size_t>{1, 1, 1, 1, 1}));
 }
 
+TEST_F(DeliveryTest, TheSendersCopyIsOneMoreBccOfTheFirstTransactionOnly) {
+    const struct {
+        int Entries;
+        bool Split;
+        std::vector<std::size_t> Sent;
+    } rows[] = {{4, false, {5}}, {5, true, {6}}, {7, true, {6, 2}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Entries);
+        net->written.clear();
+        progress.sent.clear();
+        request.To = Entries("t", row.Entries);
+        request.MaxRecipients = 5;
+        request.CopyToSender = true;
+        EXPECT_EQ(Deliver().SplitSending, row.Split);  // the copy does not count
+        EXPECT_EQ(progress.sent, row.Sent);
+        EXPECT_EQ(Count(net->written, "RCPT to:<jo@home.example>"), 1u);
+        EXPECT_LT(net->written.find("RCPT to:<jo@home.example>"), net->written.find("\r\n.\r\n"));
+    }
+}
+
 TEST_F(DeliveryTest, HiddenSenderGoesInTheBodyAndLeavesTheEnvelopeEmpty) {
     request.To = "<t@x.example>";
     request.HideFrom = true;
