@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "base/trim.h"
 #include "mail/net_errors.h"
@@ -40,13 +41,47 @@ void ConnectWithRetry(TSmtpClient& smtp) {
     }
 }
 
-void SendGroup(TSmtpClient& smtp, TMailMessage& message, TRecipientGroup group,
-               const std::string& body) {
-    message.SetToo(std::move(group.To));
-    message.SetCCList(std::move(group.CC));
-    message.SetBCCList(std::move(group.BCC));
-    message.SetText(body);
-    smtp.Send(message);
+void SetRecipients(TMailMessage& message, const TRecipientGroup& group) {
+    message.SetToo(group.To);
+    message.SetCCList(group.CC);
+    message.SetBCCList(group.BCC);
+}
+
+std::string BodyWithText(const TSendRequest& request, std::string_view text) {
+    if (request.UseContact) {
+        return BuildContactBlock(request.Contact, request.From) + std::string(text);
+    }
+    if (request.HideFrom) {
+        return std::string(kEmailLabel) + request.From + "\r\n\r\n" + std::string(text);
+    }
+    return std::string(text);
+}
+
+// The letter for entry, in its role, with the placeholders read from the
+// entry's record.
+TTransaction PersonalLetter(const TSendRequest& request, const std::string& entry,
+                            TStringList TRecipientGroup::*role) {
+    const TSalutation salutation = SalutationFor(request.Records.Find(entry));
+    TTransaction letter;
+    (letter.Recipients.*role).push_back(entry);
+    letter.Subject = ExpandPlaceholders(request.Subject, salutation);
+    letter.Body = BodyWithText(request, ExpandPlaceholders(request.MessageText, salutation));
+    return letter;
+}
+
+// One transaction for each entry, in the order of the fields.
+std::vector<TTransaction> PersonalTransactions(const TSendRequest& request,
+                                               const TRecipientGroup& all) {
+    std::vector<TTransaction> transactions;
+    auto add = [&](const TStringList& entries, TStringList TRecipientGroup::*role) {
+        for (const std::string& entry : entries) {
+            transactions.push_back(PersonalLetter(request, entry, role));
+        }
+    };
+    add(all.To, &TRecipientGroup::To);
+    add(all.CC, &TRecipientGroup::CC);
+    add(all.BCC, &TRecipientGroup::BCC);
+    return transactions;
 }
 
 }  // namespace
@@ -56,8 +91,8 @@ std::string ConnectingText(std::string_view host) {
 }
 
 std::string SendingText(std::size_t number, std::size_t total, std::size_t recipients) {
-    return "Sending transaction " + std::to_string(number) + " of " + std::to_string(total) +
-           " (" + std::to_string(recipients) + " recipients)";
+    return "Sending transaction " + std::to_string(number) + " of " + std::to_string(total) + " (" +
+           std::to_string(recipients) + (recipients == 1 ? " recipient)" : " recipients)");
 }
 
 TStringList SplitRecipientField(std::string_view field) {
@@ -96,13 +131,7 @@ std::string BuildContactBlock(const TContactDetails& contact, std::string_view f
 }
 
 std::string BuildMessageBody(const TSendRequest& request) {
-    if (request.UseContact) {
-        return BuildContactBlock(request.Contact, request.From) + request.MessageText;
-    }
-    if (request.HideFrom) {
-        return std::string(kEmailLabel) + request.From + "\r\n\r\n" + request.MessageText;
-    }
-    return request.MessageText;
+    return BodyWithText(request, request.MessageText);
 }
 
 std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStringList& cc,
@@ -123,20 +152,63 @@ std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStrin
     return groups;
 }
 
-std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request) {
+bool IsPersonalised(const TSendRequest& request) {
+    return request.Personalise &&
+           (HasPlaceholders(request.Subject) || HasPlaceholders(request.MessageText));
+}
+
+std::vector<TTransaction> PlanTransactions(const TSendRequest& request) {
     TRecipientGroup all{SplitRecipientField(request.To), SplitRecipientField(request.CC),
                         SplitRecipientField(request.BCC)};
-    const int max = std::max(request.MaxRecipients, 1);
-    std::vector<TRecipientGroup> groups;
-    if (all.Count() >= static_cast<std::size_t>(max)) {
-        groups = SplitIntoGroups(all.To, all.CC, all.BCC, max);
+    std::vector<TTransaction> transactions;
+    if (IsPersonalised(request) && all.Count() > 0) {
+        transactions = PersonalTransactions(request, all);
     } else {
-        groups.push_back(std::move(all));
+        const std::string body = BuildMessageBody(request);
+        if (all.Count() < static_cast<std::size_t>(std::max(request.MaxRecipients, 1))) {
+            transactions.push_back({std::move(all), request.Subject, body});
+        } else {
+            for (TRecipientGroup& group :
+                 SplitIntoGroups(all.To, all.CC, all.BCC, request.MaxRecipients)) {
+                transactions.push_back({std::move(group), request.Subject, body});
+            }
+        }
     }
     if (request.CopyToSender) {
-        groups.front().BCC.push_back(request.From);
+        transactions.front().Recipients.BCC.push_back(request.From);
+    }
+    return transactions;
+}
+
+std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request) {
+    std::vector<TRecipientGroup> groups;
+    for (TTransaction& t : PlanTransactions(request)) {
+        groups.push_back(std::move(t.Recipients));
     }
     return groups;
+}
+
+TTransaction FirstLetter(const TSendRequest& request) {
+    const std::pair<const std::string*, TStringList TRecipientGroup::*> fields[] = {
+        {&request.To, &TRecipientGroup::To},
+        {&request.CC, &TRecipientGroup::CC},
+        {&request.BCC, &TRecipientGroup::BCC}};
+    std::string entry;
+    TStringList TRecipientGroup::*role = &TRecipientGroup::To;
+    for (const auto& [field, fieldRole] : fields) {
+        const TStringList entries = SplitRecipientField(*field);
+        if (!entries.empty()) {
+            entry = entries.front();
+            role = fieldRole;
+            break;
+        }
+    }
+    if (IsPersonalised(request)) {
+        return PersonalLetter(request, entry, role);
+    }
+    TTransaction letter{{}, request.Subject, BuildMessageBody(request)};
+    (letter.Recipients.*role).push_back(entry);
+    return letter;
 }
 
 TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
@@ -147,7 +219,6 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
     for (const std::string& path : request.Attachments) {
         message.AddAttachment(path);
     }
-    const std::string body = BuildMessageBody(request);
     if (request.HideFrom) {
         message.SetFrom("");
         message.SetReplyTo("");
@@ -155,44 +226,48 @@ TDeliveryResult DeliverMessage(TSmtpClient& smtp, TMailMessage& message,
         message.SetReplyTo(message.From());
     }
 
-    std::vector<TRecipientGroup> groups = TransactionGroups(request);
-    TDeliveryResult result;
+    // Every transaction is checked before the first command goes out. A
+    // personal subject is set for each; otherwise the subject is left as the
+    // client last set it, so the headers keep their order.
+    const bool personal = IsPersonalised(request);
+    std::vector<TTransaction> transactions = PlanTransactions(request);
+    for (const TTransaction& t : transactions) {
+        if (personal) {
+            message.SetSubject(t.Subject);
+        }
+        SetRecipients(message, t.Recipients);
+        smtp.CheckMessage(message);
+    }
+
     // The sender's copy does not count: the entries the user typed decide.
     const std::size_t entries = SplitRecipientField(request.To).size() +
                                 SplitRecipientField(request.CC).size() +
                                 SplitRecipientField(request.BCC).size();
+    TDeliveryResult result;
     result.SplitSending = entries >= static_cast<std::size_t>(std::max(request.MaxRecipients, 1));
-
-    // Every entry is checked before the first command goes out.
-    TRecipientGroup all;
-    for (const TRecipientGroup& group : groups) {
-        all.To.insert(all.To.end(), group.To.begin(), group.To.end());
-        all.CC.insert(all.CC.end(), group.CC.begin(), group.CC.end());
-        all.BCC.insert(all.BCC.end(), group.BCC.begin(), group.BCC.end());
-    }
-    message.SetToo(std::move(all.To));
-    message.SetCCList(std::move(all.CC));
-    message.SetBCCList(std::move(all.BCC));
-    smtp.CheckMessage(message);
-
     try {
         if (observer != nullptr) {
             observer->Connecting(smtp.Host());
         }
         ConnectWithRetry(smtp);
-        for (TRecipientGroup& group : groups) {
-            const std::size_t count = group.Count();
+        for (TTransaction& t : transactions) {
+            const std::size_t count = t.Recipients.Count();
             if (observer != nullptr) {
-                observer->SendingTransaction(result.Transactions + 1, groups.size(), count);
+                observer->SendingTransaction(result.Transactions + 1, transactions.size(), count);
             }
-            SendGroup(smtp, message, std::move(group), body);
+            if (personal) {
+                message.SetSubject(t.Subject);
+            }
+            SetRecipients(message, t.Recipients);
+            message.SetText(t.Body);
+            smtp.Send(message);
             ++result.Transactions;
             if (observer != nullptr) {
                 observer->TransactionSent(count);
             }
         }
     } catch (const ENetCancelled&) {
-        throw ESendCancelled(result.Transactions, groups.size());
+        throw ESendCancelled(result.Transactions, transactions.size());
     }
     return result;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mail/mail_message.h"
+#include "mail/salutation.h"
 #include "mail/smtp_client.h"
 
 namespace qv {
@@ -42,6 +43,13 @@ struct TSendRequest {
     TContactDetails Contact{};
     bool HideFrom = false;
     int MaxRecipients = 99;  // below 1 counts as 1
+    // When set and the subject or the text holds a placeholder (see
+    // mail/salutation.h), each recipient gets a letter of its own, in a
+    // transaction of its own, with the placeholders read from its record in
+    // Records; the maximum per message then plays no part. Off, placeholders
+    // are sent as written.
+    bool Personalise = false;
+    TRecipientRecords Records{};
     // "Send me a copy": From, as typed, goes as one more BCC entry of the
     // first transaction; it does not count towards the maximum's split.
     bool CopyToSender = false;
@@ -70,15 +78,24 @@ class IDeliveryObserver {
 };
 
 // The progress texts: "Connecting to HOST..." and
-// "Sending transaction K of N (R recipients)".
+// "Sending transaction K of N (R recipients)" ("(1 recipient)" for one).
 std::string ConnectingText(std::string_view host);
 std::string SendingText(std::size_t number, std::size_t total, std::size_t recipients);
 
 struct TDeliveryResult {
     std::size_t Transactions = 0;
-    // True when the recipients were split into groups; the compose window
-    // asks whether to save a copy only after a single transaction.
+    // True when the recipients reached the maximum per message, so that they
+    // went out in groups (or, personalised, would have); the compose window
+    // asks whether to save a copy only below it.
     bool SplitSending = false;
+};
+
+// One transaction of a send action: its share of the recipients, and the
+// subject and body they receive.
+struct TTransaction {
+    TRecipientGroup Recipients;
+    std::string Subject;
+    std::string Body;
 };
 
 // The entries of a recipient field: cut at every ";", each piece trimmed of
@@ -98,13 +115,28 @@ std::string BuildMessageBody(const TSendRequest& request);
 std::vector<TRecipientGroup> SplitIntoGroups(const TStringList& to, const TStringList& cc,
                                              const TStringList& bcc, int maxPerGroup);
 
-// The entries of each transaction of request, in sending order: all of
-// them in one below MaxRecipients, else SplitIntoGroups's groups; with
-// CopyToSender, the first holds the sender's copy as its last BCC entry.
+// True when request asks for, and its text holds, personal letters.
+bool IsPersonalised(const TSendRequest& request);
+
+// The transactions DeliverMessage makes for request, in order: one with
+// every entry below the maximum per message, groups of the maximum from it
+// on, or, personalised, one per entry (To, then CC, then BCC, each keeping its
+// role) with its own subject and body. Without entries, one empty
+// transaction, which the client refuses. With CopyToSender, the first holds
+// the sender's copy as its last BCC entry.
+std::vector<TTransaction> PlanTransactions(const TSendRequest& request);
+
+// The entries of each transaction of PlanTransactions(request).
 std::vector<TRecipientGroup> TransactionGroups(const TSendRequest& request);
 
+// The letter the first entry of request receives (To, else CC, else BCC),
+// alone in its transaction, with the subject and body its transaction
+// carries: what the compose window previews. Without entries, the letter
+// to an empty entry, which has no record.
+TTransaction FirstLetter(const TSendRequest& request);
+
 // Runs the send action on smtp and message, both owned by the caller, with
-// smtp's account already set. Checks the whole message before connecting, so
+// smtp's account already set. Checks every transaction before connecting, so
 // a malformed entry writes no command at all. Raises ESmtpConnectFailed when
 // both connection attempts fail; a refused TLS negotiation or login
 // (ETlsError, ESmtpNegotiationError) is raised at once, since trying again

@@ -321,4 +321,28 @@ TFillValues BuildFillValues(const TSettings& contact, const TLetter& letter) {
     return values;
 }
 
+TFillValues FillValuesFor(const TFillValues& values, const TOfficialRecord& official) {
+    TFillValues personal = values;
+    const TSalutation salutation = SalutationFor(official);
+    for (const char* key : {"subject", "message"}) {
+        const auto found = personal.find(key);
+        if (found == personal.end()) {
+            continue;
+        }
+        std::vector<std::string> texts;
+        for (const std::string& text : found->second) {
+            std::string expanded = ExpandPlaceholders(text, salutation);
+            if (!TrimSpacesTabsAndLineBreaks(expanded).empty()) {
+                texts.push_back(std::move(expanded));
+            }
+        }
+        if (texts.empty()) {
+            personal.erase(found);
+        } else {
+            found->second = std::move(texts);
+        }
+    }
+    return personal;
+}
+
 }  // namespace qv::webforms

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "mail/salutation.h"
 #include "settings/settings.h"
 
 namespace qv::webforms {
@@ -60,5 +61,11 @@ using TFillValues = std::map<std::string, std::vector<std::string>>;
 // become LF as a form's text area keeps them. UseContact is not consulted: a
 // form asks for the details whether or not the e-mail carries them.
 TFillValues BuildFillValues(const TSettings& contact, const TLetter& letter);
+
+// `values` for the official with `official`'s record: the placeholders of
+// the subject and the message (mail/salutation.h) read from the record,
+// "Sir or Madam" and empty values without one. A subject or message that
+// holds nothing but blanks afterwards is left out; the other keys stay.
+TFillValues FillValuesFor(const TFillValues& values, const TOfficialRecord& official);
 
 }  // namespace qv::webforms

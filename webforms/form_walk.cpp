@@ -2,18 +2,6 @@
 
 namespace qv::webforms {
 
-namespace {
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
 std::string_view WalkMarkText(TWalkMark mark) {
     switch (mark) {
         case TWalkMark::Done: return "Done";
@@ -22,19 +10,6 @@ std::string_view WalkMarkText(TWalkMark mark) {
         case TWalkMark::None: break;
     }
     return "";
-}
-
-std::string ReadingOrderName(std::string_view listName) {
-    const std::size_t comma = listName.find(',');
-    if (comma == std::string_view::npos) {
-        return std::string(Trim(listName));
-    }
-    const std::string_view last = Trim(listName.substr(0, comma));
-    const std::string_view first = Trim(listName.substr(comma + 1));
-    if (first.empty() || last.empty()) {
-        return std::string(first.empty() ? last : first);
-    }
-    return std::string(first) + " " + std::string(last);
 }
 
 TWalkMark TWalkMarks::Mark(const std::string& key) const {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "mail/salutation.h"
+
 namespace qv::webforms {
 
 // What the user did at an official's form.
@@ -24,11 +26,9 @@ struct TWalkStop {
     std::string Key;    // names the official across walks, for TWalkMarks
     std::string Title;  // as the bar shows it: "Sen. Jane Doe"
     std::string Url;    // the form's address
+    // The official's list record: the letter's placeholders read from it.
+    TOfficialRecord Official{};
 };
-
-// "Doe, Jane" -> "Jane Doe": a list file's "Last, First" name in reading
-// order. A name without a comma ("Leo XIV") is returned trimmed.
-std::string ReadingOrderName(std::string_view listName);
 
 // The marks of every official a walk reached, by TWalkStop::Key. The program
 // keeps one for its whole run, so that its window can show beside each name

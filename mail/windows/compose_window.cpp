@@ -48,6 +48,15 @@ const char* const kHideFromText =
     "mailbox when mailing multiple representatives. Will include reply-to address in body of "
     "message, so representative can still respond.";
 const char* const kTextFilter = "Text Files (*.txt)";
+// Asked before letters with placeholders go to addresses typed by hand.
+const char* const kOneTypedQuestion =
+    "One recipient was typed by hand rather than chosen from a list, so the letter to it has "
+    "no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} and "
+    "{District} are left empty.\n\nSend the message anyway?";
+const char* const kSomeTypedQuestion =
+    "%1 recipients were typed by hand rather than chosen from a list, so the letters to them "
+    "have no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} "
+    "and {District} are left empty.\n\nSend the message anyway?";
 const QString kNotRecorded = "This send could not be kept in Sent Messages. ";
 const char* const kSendCopyText =
     "Sends a copy of the message to the From address, in the first transaction.";
@@ -169,6 +178,11 @@ void TfrmSendMessage::CreateControls() {
     PageControl1->addTab(Memo1, "&Message");
     PageControl1->addTab(CreateContactTab(), "C&ontact Information");
     PageControl1->addTab(CreateOptionsTab(), "O&ptions");
+    memPreview = new QPlainTextEdit;
+    memPreview->setReadOnly(true);
+    memPreview->setTabChangesFocus(true);
+    memPreview->setAccessibleName("Preview");
+    PageControl1->addTab(memPreview, "Pre&view");
     layout->addWidget(PageControl1, 1);
 
     auto* attachments = new QHBoxLayout;
@@ -192,6 +206,11 @@ void TfrmSendMessage::CreateControls() {
     layout->addLayout(buttons);
     setCentralWidget(central);
 
+    // The preview follows the header fields while it is in view; the other
+    // tabs are out of view while the preview is shown.
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmSendMessage::UpdatePreview);
+    for (QLineEdit* field : {txtFrom, txtTo, txtCC, txtBCC, txtSubject})
+        connect(field, &QLineEdit::textChanged, this, &TfrmSendMessage::UpdatePreview);
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TfrmSendMessage::BitBtn2Click);
     connect(btnLoadMessage, &QPushButton::clicked, this, &TfrmSendMessage::btnLoadMessageClick);
@@ -375,6 +394,9 @@ void TfrmSendMessage::BitBtn1Click() {
         dialogs_.Warning(this, kNotConfiguredWarning);
         return;
     }
+    qv::TSendRequest request = RequestFromFields();
+    if (!TypedAddressesAccepted(request))
+        return;
     SMTP.SetHost(Settings.SMTPServer);
     SMTP.SetUserID(Settings.EmailUser);
     // Kept before any network activity, so that a failed send loses none of
@@ -385,27 +407,13 @@ void TfrmSendMessage::BitBtn1Click() {
     // Nothing stops the send when the record cannot be opened; that is told
     // once the action has ended.
     action_ = std::make_unique<TSendAction>(records_ != nullptr ? records_->Store() : nullptr);
-    qv::TSendRequest& request = action_->Request;
-    request.From = Text(txtFrom);
-    request.To = Text(txtTo);
-    request.CC = Text(txtCC);
-    request.BCC = Text(txtBCC);
-    request.Subject = Text(txtSubject);
-    request.MessageText = Memo1->toPlainText().toStdString();
-    for (const QString& path : lbAttach)
-        request.Attachments.push_back(path.toStdString());
-    request.UseContact = Settings.UseContact;
-    request.Contact = {Settings.Name,  Settings.Street1, Settings.Street2, Settings.City,
-                       Settings.State, Settings.ZipCode, Settings.UHomeP,  Settings.UWorkP,
-                       Settings.UFax,  Settings.UDist};
-    request.HideFrom = chkHideFrom->isChecked();
-    request.MaxRecipients = Settings.MaxRecipients;
-    request.CopyToSender = chkSendCopy->isChecked();
-    Memo2 = Q(qv::BuildMessageBody(request));
+    action_->Request = std::move(request);
+    Memo2 = Q(qv::BuildMessageBody(action_->Request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    action_->Record.Begin(qv::sent::MailStartFor(
-        request, Settings.SMTPServer, std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    action_->Record.Begin(
+        qv::sent::MailStartFor(action_->Request, Settings.SMTPServer,
+                               std::chrono::duration_cast<std::chrono::seconds>(now).count()));
     action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
         action_->Record, SMTP, action_->Reporter.get());
 
@@ -422,6 +430,54 @@ void TfrmSendMessage::BitBtn1Click() {
              return CancelledText(failure, action.Reporter->SentCount());
          }},
         [this](TWorkOutcome outcome, std::exception_ptr failure) { SendEnded(outcome, failure); });
+}
+
+qv::TSendRequest TfrmSendMessage::RequestFromFields() const {
+    qv::TSendRequest request;
+    request.From = Text(txtFrom);
+    request.To = Text(txtTo);
+    request.CC = Text(txtCC);
+    request.BCC = Text(txtBCC);
+    request.Subject = Text(txtSubject);
+    request.MessageText = Memo1->toPlainText().toStdString();
+    for (const QString& path : lbAttach)
+        request.Attachments.push_back(path.toStdString());
+    request.UseContact = chkContact->isChecked();
+    request.Contact = {Text(txtName), Text(txtAddr1), Text(txtAddr2), Text(txtCity), Text(txtState),
+                       Text(txtZip),  Text(txtHomeP), Text(txtWorkP), Text(txtFax),  Text(txtDist)};
+    request.HideFrom = chkHideFrom->isChecked();
+    request.MaxRecipients = Settings.MaxRecipients;
+    request.CopyToSender = chkSendCopy->isChecked();
+    request.Personalise = true;
+    request.Records = RecipientRecords;
+    return request;
+}
+
+bool TfrmSendMessage::TypedAddressesAccepted(const qv::TSendRequest& request) {
+    if (!qv::IsPersonalised(request))
+        return true;
+    int typed = 0;
+    for (const std::string* field : {&request.To, &request.CC, &request.BCC})
+        for (const std::string& entry : qv::SplitRecipientField(*field))
+            if (RecipientRecords.Find(entry).Kind == qv::TRecordKind::None)
+                ++typed;
+    if (typed == 0)
+        return true;
+    return dialogs_.Question(
+        this, typed == 1 ? QString(kOneTypedQuestion) : QString(kSomeTypedQuestion).arg(typed));
+}
+
+void TfrmSendMessage::UpdatePreview() {
+    if (PageControl1->currentWidget() != memPreview)
+        return;
+    const qv::TTransaction letter = qv::FirstLetter(RequestFromFields());
+    std::string entry;
+    for (const qv::TStringList* role :
+         {&letter.Recipients.To, &letter.Recipients.CC, &letter.Recipients.BCC})
+        if (!role->empty())
+            entry = role->front();
+    memPreview->setPlainText(
+        QString("For: %1\nSubject: %2\n\n%3").arg(Q(entry), Q(letter.Subject), Q(letter.Body)));
 }
 
 bool TfrmSendMessage::Sending() const {
@@ -560,9 +616,11 @@ void TfrmSendMessage::SetAttachments(const QStringList& paths) {
 
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
                                    const QString& to, const QString& cc, const QString& bcc,
-                                   qv::sent::TSentRecords* records) {
+                                   qv::sent::TSentRecords* records,
+                                   qv::TRecipientRecords officials) {
     auto* window = new TfrmSendMessage(mainWindow, dialogs, attach);
     window->SetSentRecords(records);
+    window->RecipientRecords = std::move(officials);
     window->txtTo->setText(to);
     window->txtCC->setText(cc);
     window->txtBCC->setText(bcc);

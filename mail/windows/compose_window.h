@@ -6,7 +6,9 @@
 #include <exception>
 #include <memory>
 
+#include "mail/delivery.h"
 #include "mail/mail_message.h"
+#include "mail/salutation.h"
 #include "mail/smtp_client.h"
 
 class IDialogs;
@@ -27,7 +29,10 @@ class TSentRecords;
 
 // The compose window: one message with its recipients, the sender's contact
 // details and attachments, sent through the SMTP server of the settings in
-// one transaction or, from the maximum per message on, in several.
+// one transaction or, from the maximum per message on, in several. A text
+// with placeholders ("Dear {Title} {LastName},") goes to each recipient in a
+// letter and a transaction of its own, and the "Preview" tab shows the
+// first recipient's letter.
 //
 // Modeless, with a taskbar entry of its own, and tied to the main window: it
 // is destroyed when it closes or, at the latest, with the main window. It
@@ -70,6 +75,7 @@ class TfrmSendMessage : public QMainWindow {
     QLineEdit* txtSubject;
     QTabWidget* PageControl1;
     QPlainTextEdit* Memo1;
+    QPlainTextEdit* memPreview;  // read-only: the first recipient's letter
     QCheckBox* chkContact;
     QLineEdit* txtName;
     QLineEdit* txtAddr1;
@@ -102,6 +108,9 @@ class TfrmSendMessage : public QMainWindow {
 
     qv::TMailMessage Msg;
     qv::TSmtpClient SMTP;
+    // The records of the officials chosen in the review window, by address;
+    // an address typed by hand has none.
+    qv::TRecipientRecords RecipientRecords;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -120,6 +129,12 @@ class TfrmSendMessage : public QMainWindow {
     void FormResize();
 
     void StoreContactSettings();
+    // The send action's request from the fields as they stand.
+    qv::TSendRequest RequestFromFields() const;
+    // Asks before letters with placeholders go to addresses typed by hand;
+    // false when the user declines.
+    bool TypedAddressesAccepted(const qv::TSendRequest& request);
+    void UpdatePreview();
     void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
     void ReportRecordProblem(const QString& problem);
     void SaveCopy();
@@ -139,10 +154,12 @@ class TfrmSendMessage : public QMainWindow {
 
 // Creates a compose window with its recipient fields set and shows it; its
 // first showing then decides "Hide From Field" by the number of entries.
-// Its send actions are recorded in `records` (may be null).
+// Its send actions are recorded in `records` (may be null); `officials` are
+// the officials' records of the entries, by address.
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,
                                    const QString& to, const QString& cc, const QString& bcc,
-                                   qv::sent::TSentRecords* records = nullptr);
+                                   qv::sent::TSentRecords* records = nullptr,
+                                   qv::TRecipientRecords officials = {});
 
 // Creates and shows a compose window and then puts `address` into To, as an
 // e-mail cell of the main grid does.

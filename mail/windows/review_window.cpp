@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/dialogs.h"
@@ -14,6 +15,7 @@
 #include "controls/window_placement.h"
 #include "lists/official_list.h"
 #include "mail/recipient_selection.h"
+#include "mail/salutation.h"
 #include "mail/windows/compose_window.h"
 
 namespace {
@@ -46,10 +48,12 @@ void Empty(TSuperGrid& grid) {
 
 // Lists the flagged records of `list`, row 1 first; row 1 is hidden when
 // there are none. `fields` names, per grid column from 2 on, the list field
-// shown there. Returns how many were listed.
+// shown there; `positions` gets each listed record's position in `list`, row
+// 1 first. Returns how many were listed.
 int Fill(TSuperGrid& grid, const TOfficialList& list, const std::vector<std::uint8_t>& flags,
-         const std::vector<int>& fields) {
+         const std::vector<int>& fields, std::vector<int>& positions) {
     Empty(grid);
+    positions.clear();
     int listed = 0;
     const int records = std::min(list.RowCount(), static_cast<int>(flags.size()));
     for (int record = 0; record < records; ++record) {
@@ -59,6 +63,7 @@ int Fill(TSuperGrid& grid, const TOfficialList& list, const std::vector<std::uin
         if (row >= grid.RowCount())
             grid.SetRowCount(row + 1);
         grid.SetChecked(TSuperGrid::CheckColumn, row, true);
+        positions.push_back(record);
         for (std::size_t i = 0; i < fields.size(); ++i)
             grid.SetCell(static_cast<int>(i) + 2, row,
                          QString::fromStdString(list.Field(record, fields[i])));
@@ -67,10 +72,22 @@ int Fill(TSuperGrid& grid, const TOfficialList& list, const std::vector<std::uin
     return listed;
 }
 
-void CollectTicked(const TSuperGrid& grid, int emailColumn, std::vector<std::string>& addresses) {
-    for (int row = 1; row < grid.RowCount(); ++row)
-        if (grid.Checked(TSuperGrid::CheckColumn, row))
-            addresses.push_back(grid.Cell(emailColumn, row).toStdString());
+// The ticked rows' addresses, each with its official's record. A list read
+// again since the window was filled (the updater runs beside it) may hold
+// another official at that place; the address then goes without a record.
+void CollectTicked(const TSuperGrid& grid, int emailColumn, const TOfficialList& list,
+                   const std::vector<int>& positions, qv::TRecordKind kind, int listEmailField,
+                   std::vector<std::string>& addresses, qv::TRecipientRecords& records) {
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        if (!grid.Checked(TSuperGrid::CheckColumn, row))
+            continue;
+        const std::string address = grid.Cell(emailColumn, row).toStdString();
+        addresses.push_back(address);
+        const std::size_t index = static_cast<std::size_t>(row - 1);
+        if (index < positions.size() && positions[index] < list.RowCount() &&
+            list.Field(positions[index], listEmailField) == address)
+            records.Add(address, qv::RecordFromList(kind, list, positions[index]));
+    }
 }
 
 }  // namespace
@@ -148,19 +165,26 @@ void TfrmGroupEmail::FormShow() {
 
     const auto& s = qv::kSenateColumns;
     const auto& h = qv::kHouseColumns;
-    const int senators = Fill(*SuperGrid1, SenateList, SenateSelected, {s.Name, s.State, s.Party, s.Email});
-    const int representatives = Fill(*SuperGrid3, HouseList, HouseSelected,
-                                     {h.Name, h.State, h.Party, h.District, h.Email});
+    const int senators = Fill(*SuperGrid1, SenateList, SenateSelected,
+                              {s.Name, s.State, s.Party, s.Email}, senatePositions_);
+    const int representatives =
+        Fill(*SuperGrid3, HouseList, HouseSelected, {h.Name, h.State, h.Party, h.District, h.Email},
+             housePositions_);
     chkPres->setChecked(PresidentSelected == 1);
     chkBCC->setChecked(qv::BccByDefault(senators, representatives));
 }
 
 void TfrmGroupEmail::BitBtn2Click() {
     std::vector<std::string> addresses;
-    CollectTicked(*SuperGrid1, SenateEmail, addresses);
-    CollectTicked(*SuperGrid3, HouseEmail, addresses);
-    if (chkPres->isChecked())
+    qv::TRecipientRecords officials;
+    CollectTicked(*SuperGrid1, SenateEmail, SenateList, senatePositions_, qv::TRecordKind::Senate,
+                  qv::kSenateColumns.Email, addresses, officials);
+    CollectTicked(*SuperGrid3, HouseEmail, HouseList, housePositions_, qv::TRecordKind::House,
+                  qv::kHouseColumns.Email, addresses, officials);
+    if (chkPres->isChecked()) {
         addresses.push_back(PresidentRecord.Email);
+        officials.Add(PresidentRecord.Email, qv::RecordFromPresident(PresidentRecord));
+    }
     if (addresses.empty()) {
         dialogs_.WarningAt(this, kNothingSelectedWarning, pos() + QPoint(25, 25));
         accept();
@@ -169,9 +193,11 @@ void TfrmGroupEmail::BitBtn2Click() {
     const QString recipients = QString::fromStdString(qv::JoinRecipients(addresses));
     if (attach_ != nullptr) {
         if (chkBCC->isChecked())
-            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients, records_);
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, {}, {}, recipients, records_,
+                              std::move(officials));
         else
-            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {}, records_);
+            OpenComposeWindow(mainWindow_, dialogs_, *attach_, recipients, {}, {}, records_,
+                              std::move(officials));
     }
     accept();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
 class IDialogs;
 class QCheckBox;
@@ -18,7 +19,8 @@ class TSentRecords;
 // The review window ("Group email"): lists the senators and representatives
 // whose selection flags are set, and the President flag, with a tick each;
 // "Compose Message" opens a compose window with the ticked officials'
-// addresses in To, or in BCC when "BCC Recipients" is ticked. Ticks changed
+// addresses in To, or in BCC when "BCC Recipients" is ticked, and their
+// records for the letter's placeholders. Ticks changed
 // here do not flow back into the selection flags.
 //
 // Created once at start as a hidden child of the main window and refilled
@@ -75,4 +77,7 @@ class TfrmGroupEmail : public QDialog {
     TfrmAttach* attach_ = nullptr;
     qv::sent::TSentRecords* records_ = nullptr;
     std::function<bool()> houseViewShown_;
+    // The position in its list of each grid row's official, row 1 first.
+    std::vector<int> senatePositions_;
+    std::vector<int> housePositions_;
 };

@@ -91,6 +91,46 @@ TEST(SplitSendingTest, GroupsKeepRolesAndOrder) {
     EXPECT_TRUE(SplitIntoGroups({}, {}, {}, 5).empty());
 }
 
+TEST(PlanTransactionsTest, OneRecipientEachOnlyWhenAskedAndTheLetterHasAPlaceholder) {
+    struct Row {
+        bool personalise;
+        std::string subject, text;
+        std::vector<std::size_t> sizes;
+    } rows[] = {
+        {false, "", "Dear {Name},", {2, 2, 1}},  // as qvtool sends
+        {true, "Roads", "Dear all,", {2, 2, 1}},
+        {true, "Roads", "Dear {Nmae},", {2, 2, 1}},
+        {true, "Roads", "Dear {name},", {1, 1, 1, 1, 1}},
+        {true, "To {Title}", "Dear all,", {1, 1, 1, 1, 1}},
+    };
+    for (const Row& row : rows) {
+        TSendRequest request{.To = "<a@x>;<b@x>;<c@x>",
+                             .BCC = "<d@x>;<e@x>",
+                             .Subject = row.subject,
+                             .MessageText = row.text,
+                             .MaxRecipients = 2,
+                             .Personalise = row.personalise};
+        std::vector<std::size_t> sizes;
+        for (const TTransaction& t : PlanTransactions(request)) {
+            sizes.push_back(t.Recipients.Count());
+        }
+        EXPECT_EQ(sizes, row.sizes) << row.subject << " / " << row.text;
+    }
+    // The sender's copy goes with the first letter.
+    TSendRequest copy{.From = "me@x",
+                      .To = "<a@x>;<b@x>",
+                      .MessageText = "Dear {Name}",
+                      .Personalise = true,
+                      .CopyToSender = true};
+    const std::vector<TTransaction> planned = PlanTransactions(copy);
+    ASSERT_EQ(planned.size(), 2u);
+    EXPECT_EQ(planned[0].Recipients.BCC, TStringList{"me@x"});
+    EXPECT_EQ(planned[1].Recipients.Count(), 1u);
+    TSendRequest none{.MessageText = "Dear {Name}", .Personalise = true};
+    ASSERT_EQ(PlanTransactions(none).size(), 1u);
+    EXPECT_EQ(PlanTransactions(none)[0].Recipients.Count(), 0u);
+}
+
 TEST_F(DeliveryTest, BelowTheMaximumIsOneTransaction) {
     request.To = Entries("t", 2);
     request.BCC = Entries("b", 2);
@@ -218,6 +258,10 @@ TEST_F(DeliveryTest, BadEntriesAreRefusedBeforeConnecting) {
     request.To = "<t@x.example>";
     request.Subject = "Roads\nBcc: everyone@x.example";
     EXPECT_THROW(Deliver(), ELineBreakInField);
+    request.Subject = "Dear {Name}";
+    request.Personalise = true;
+    request.To = "<t@x.example>;<u@x.example>;nobody";
+    EXPECT_THROW(Deliver(), EInvalidRecipient);
     EXPECT_EQ(net->opens, 0);
     EXPECT_EQ(net->written, "");
 }

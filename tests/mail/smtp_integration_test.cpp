@@ -192,6 +192,65 @@ TEST_F(SmtpIntegrationTest, PipelinedRefusalInTheMiddleEndsTheActionAndSendsNoth
               (std::vector<std::string>{"rcpt a@house.example", "rcpt b@house.example"}));
 }
 
+TEST_F(SmtpIntegrationTest, PersonalLettersGoOutOneRecipientAtATime) {
+    Start();
+    TMailMessage msg;
+    TSendRequest request{.From = "Jo <jo@home.example>",
+                         .To = "<doe@senate.example>; typed@home.example",
+                         .BCC = "<KEAN@house.example>",
+                         .Subject = "{Name}: clean water",
+                         .MessageText =
+                             "Dear {Title} {Name},\nI write about {State}, district "
+                             "{District}.\n",
+                         .HideFrom = true,
+                         .MaxRecipients = 2,
+                         .Personalise = true};
+    request.Records.Add("<doe@senate.example>",
+                        {TRecordKind::Senate, {"OH", "D", "Doe, Jane", "doe@senate.example", "-"}});
+    request.Records.Add("kean@house.example",
+                        {TRecordKind::House, {"NJ", "7", "R", "Kean Jr., Tom", "-", "-"}});
+    struct : IDeliveryObserver {
+        void SendingTransaction(std::size_t number, std::size_t total,
+                                std::size_t recipients) override {
+            texts.push_back(SendingText(number, total, recipients));
+        }
+        void TransactionSent(std::size_t) override {}
+        std::vector<std::string> texts;
+    } progress;
+    EXPECT_EQ(DeliverMessage(smtp, msg, request, &progress).Transactions, 3u);
+    smtp.Disconnect();
+    EXPECT_EQ(progress.texts,
+              (std::vector<std::string>{"Sending transaction 1 of 3 (1 recipient)",
+                                        "Sending transaction 2 of 3 (1 recipient)",
+                                        "Sending transaction 3 of 3 (1 recipient)"}));
+
+    const std::string hidden = "email:          Jo <jo@home.example>\r\n\r\n";
+    struct Expected {
+        std::string rcpt, to, subject, body;
+    } expected[] = {
+        {"doe@senate.example", "<doe@senate.example>", "Jane Doe: clean water",
+         "Dear Senator Jane Doe,\r\nI write about Ohio, district .\r\n"},
+        {"typed@home.example", "typed@home.example", "Sir or Madam: clean water",
+         "Dear  Sir or Madam,\r\nI write about , district .\r\n"},
+        {"KEAN@house.example", "", "Tom Kean Jr.: clean water",
+         "Dear Representative Tom Kean Jr.,\r\nI write about New Jersey, district 7.\r\n"},
+    };
+    for (int n = 1; n <= 3; ++n) {
+        const Expected& e = expected[n - 1];
+        ASSERT_TRUE(server->Has(n));
+        EXPECT_EQ(server->Lines(n, "mail_from"), std::vector<std::string>{"mail_from <>"});
+        EXPECT_EQ(server->Lines(n, "rcpt"), std::vector<std::string>{"rcpt " + e.rcpt});
+        EXPECT_EQ(server->Lines(n, "header To:"),
+                  e.to.empty() ? std::vector<std::string>{}
+                               : std::vector<std::string>{"header To: " + e.to});
+        EXPECT_EQ(server->Lines(n, "header Subject:"),
+                  std::vector<std::string>{"header Subject: " + e.subject});
+        EXPECT_TRUE(server->Lines(n, "header From:").empty());
+        EXPECT_EQ(server->Part(n, 1), hidden + e.body);
+    }
+    EXPECT_FALSE(server->Has(4));
+}
+
 // The window's Cancel button: another thread cancels while the second of
 // three transactions waits for the server.
 TEST_F(SmtpIntegrationTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {

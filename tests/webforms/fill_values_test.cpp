@@ -5,6 +5,7 @@
 namespace {
 
 using qv::webforms::BuildFillValues;
+using qv::webforms::FillValuesFor;
 using qv::webforms::SplitName;
 using qv::webforms::TFillValues;
 using qv::webforms::TLetter;
@@ -92,6 +93,25 @@ TEST(BuildFillValuesTest, TheLetterKeepsItsTextWithLfLineBreaks) {
     EXPECT_EQ(values.at("subject"), std::vector<std::string>{"Clean water"});
     EXPECT_EQ(values.at("message"), std::vector<std::string>{"Dear Senator,\n\nThanks.\nJane\n"});
     EXPECT_EQ(BuildFillValues(TSettings{}, TLetter{"", " \r\n"}).count("message"), 0u);
+}
+
+TEST(BuildFillValuesTest, TheLetterGreetsEachOfficialByName) {
+    TSettings contact;
+    contact.City = "Dover";
+    const TFillValues values = BuildFillValues(
+        contact, TLetter{"{District}", "Dear {Title} {LastName},\r\nAs a voter in {State}"});
+    const qv::TOfficialRecord member{qv::TRecordKind::House,
+                                     {"DE", "AL", "D", "McBride, Sarah", "-", "-"}};
+
+    TFillValues personal = FillValuesFor(values, member);
+    EXPECT_EQ(personal.at("subject"), std::vector<std::string>{"at-large"});
+    EXPECT_EQ(personal.at("message"),
+              std::vector<std::string>{"Dear Representative McBride,\nAs a voter in Delaware"});
+    EXPECT_EQ(personal.at("city"), values.at("city"));
+
+    personal = FillValuesFor(values, qv::TOfficialRecord{});
+    EXPECT_EQ(personal.count("subject"), 0u);  // nothing left to fill in
+    EXPECT_EQ(personal.at("message"), std::vector<std::string>{"Dear  ,\nAs a voter in "});
 }
 
 }  // namespace

@@ -43,12 +43,6 @@ TEST(FormWalkTest, WalksThroughTheOfficialsAndRemembersEach) {
     EXPECT_FALSE(TFormWalk({}, marks).Active());
 }
 
-TEST(FormWalkTest, ListNamesInReadingOrder) {
-    EXPECT_EQ(ReadingOrderName("Doe, Jane"), "Jane Doe");
-    EXPECT_EQ(ReadingOrderName(" Leo XIV "), "Leo XIV");
-    EXPECT_EQ(ReadingOrderName("Doe, "), "Doe");
-}
-
 TEST(FillResultJsonTest, PrintsOneObjectWithEscapedTexts) {
     TFillResult result;
     result.Fields = {{"name", "Jane \"J\" Citizen"}, {"msg", "a\\b\nc\td\x01"}, {"city", "Zürich"}};

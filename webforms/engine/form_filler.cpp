@@ -146,17 +146,23 @@ void TFormWalker::Start(std::vector<TWalkStop> stops, const TFillValues& values)
     if (IsActive()) {
         walk_->Stop();
     }
-    filler_.SetValues(values);
+    values_ = values;
     walk_ = std::make_unique<TFormWalk>(std::move(stops), marks_);
     Open();
 }
 
 void TFormWalker::SetValues(const TFillValues& values) {
-    filler_.SetValues(values);
+    values_ = values;
+    if (IsActive()) {
+        filler_.SetValues(FillValuesFor(values_, walk_->Current().Official));
+    }
 }
 
 void TFormWalker::Open() {
     filler_.SetActive(IsActive());
+    if (IsActive()) {
+        filler_.SetValues(FillValuesFor(values_, walk_->Current().Official));
+    }
     emit Moved();
     if (IsActive()) {
         navigate_(QUrl::fromUserInput(QString::fromStdString(walk_->Current().Url)));

@@ -97,6 +97,7 @@ class TFormWalker : public QObject {
 
     // Starts a walk at the first of `stops` (a walk in progress is stopped
     // first) and opens that official's form; an empty list ends at once.
+    // Each official's form is filled with FillValuesFor(values, its record).
     void Start(std::vector<TWalkStop> stops, const TFillValues& values);
     // Changes the values for the fills still to come (the user edited the
     // contact details or the letter).
@@ -124,6 +125,7 @@ class TFormWalker : public QObject {
 
     TWalkMarks& marks_;
     TNavigate navigate_;
+    TFillValues values_;  // before the placeholders are read for an official
     TFormFiller filler_;
     std::unique_ptr<TFormWalk> walk_;
 };

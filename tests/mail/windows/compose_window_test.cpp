@@ -18,7 +18,9 @@
 #include <memory>
 
 #include "error_box.h"
+#include "lists/official_list.h"
 #include "mail/windows/attach_window.h"
+#include "mail/windows/review_window.h"
 #include "mail/windows/send_progress.h"
 #include "support/fake_dialogs.h"
 #include "support/settings_fixture.h"
@@ -356,6 +358,70 @@ TEST(AttachWindowPlacementTest, CentredOverTheComposeWindowWhileItFits) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(PlaceAttachWindow(row.Compose, attach, screen), row.Expected) << row.Compose.x();
+}
+
+// A letter with placeholders, from the review window to the server: each
+// official gets a letter of their own, and an address typed by hand is asked
+// about first.
+TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
+    SenateList.Reset(5);
+    SenateList.AppendRow({"OH", "D", "Doe, Jane", "doe@senate.example", "none"});
+    HouseList.Reset(6);
+    HouseList.AppendRow({"PR", "AL", "D", "Rivera, Luis", "rivera@house.example", "none"});
+    SenateSelected = {1};
+    HouseSelected = {1};
+    PresidentSelected = 0;
+    Settings.UseContact = false;
+    TfrmGroupEmail review(&Main, Dialogs);
+    review.SetAttachWindow(&Attach);
+    review.show();
+    review.BitBtn2->click();
+    TfrmSendMessage* frm = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* compose = qobject_cast<TfrmSendMessage*>(widget); compose && compose->isVisible())
+            frm = compose;
+    ASSERT_NE(frm, nullptr);
+    SmtpTestServer server;
+    frm->SMTP.SetPort(server.Port());
+    frm->txtSubject->setText("For {Title} {LastName}");
+    frm->Memo1->setPlainText("Dear {Title} {Name},\nPlease help {State}.");
+
+    frm->PageControl1->setCurrentWidget(frm->memPreview);
+    EXPECT_EQ(frm->memPreview->toPlainText(),
+              "For: <doe@senate.example>\nSubject: For Senator Doe\n\n"
+              "Dear Senator Jane Doe,\nPlease help Ohio.");
+    frm->txtTo->setText("me@home.example;" + frm->txtTo->text());
+    EXPECT_EQ(frm->memPreview->toPlainText(),
+              "For: me@home.example\nSubject: For  \n\nDear  Sir or Madam,\nPlease help .");
+
+    const QString question =
+        "One recipient was typed by hand rather than chosen from a list, so the letter to it has "
+        "no official's details: {Name} reads \"Sir or Madam\" and {LastName}, {Title}, {State} and "
+        "{District} are left empty.\n\nSend the message anyway?";
+    Send(frm);  // answered No
+    EXPECT_EQ(Dialogs.Questions, QStringList{question});
+    EXPECT_FALSE(server.Has(1));
+    Dialogs.QuestionAnswers = {true};
+    Send(frm);
+    ASSERT_EQ(Dialogs.Questions.size(), 3);
+    EXPECT_EQ(Dialogs.Questions[1], question);
+    const struct {
+        std::string Rcpt, Subject, Body;
+    } letters[] = {
+        {"me@home.example", "For  ", "Dear  Sir or Madam,\r\nPlease help .\r\n"},
+        {"doe@senate.example", "For Senator Doe",
+         "Dear Senator Jane Doe,\r\nPlease help Ohio.\r\n"},
+        {"rivera@house.example", "For Resident Commissioner Rivera",
+         "Dear Resident Commissioner Luis Rivera,\r\nPlease help Puerto Rico.\r\n"},
+    };
+    for (int n = 1; n <= 3; ++n) {
+        ASSERT_TRUE(server.Has(n));
+        EXPECT_EQ(server.Lines(n, "rcpt"), std::vector<std::string>{"rcpt " + letters[n - 1].Rcpt});
+        EXPECT_EQ(server.Lines(n, "header Subject:"),
+                  std::vector<std::string>{"header Subject: " + letters[n - 1].Subject});
+        EXPECT_EQ(server.Part(n, 1), letters[n - 1].Body);
+    }
+    EXPECT_FALSE(server.Has(4));
 }
 
 }  // namespace

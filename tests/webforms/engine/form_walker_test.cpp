@@ -41,7 +41,8 @@ class FormWalkerTest : public ::testing::Test {
     qvtest::HttpTestServer server{qvtest::SourcePath("tests/webforms/pages")};
     QWebEngineProfile profile;
     QWebEnginePage page{&profile};
-    TFillValues values = BuildFillValues(Contact(), {"Clean water", "Please act."});
+    TFillValues values =
+        BuildFillValues(Contact(), {"Clean water", "Please act, {Title} {LastName}."});
 
     std::string Url(const std::string& path) const { return server.Url(path); }
 
@@ -107,8 +108,10 @@ TEST_F(FormWalkerTest, WalksThreeOfficialsFillingEveryStep) {
                      [&] { captions.push_back(walker.Walk()->Caption()); });
     QObject::connect(&walker, &TFormWalker::Finished, [&] { ++finished; });
 
-    walker.Start({{"house/1", "Rep. Ann A", Url("/zip_step.html")},
-                  {"senate/2", "Sen. Bob B", Url("/labels_around.html")},
+    const qv::TOfficialRecord annA{qv::TRecordKind::House, {"VA", "4", "D", "A, Ann", "-", "-"}};
+    const qv::TOfficialRecord bobB{qv::TRecordKind::Senate, {"VA", "R", "B, Bob", "-", "-"}};
+    walker.Start({{"house/1", "Rep. Ann A", Url("/zip_step.html"), annA},
+                  {"senate/2", "Sen. Bob B", Url("/labels_around.html"), bobB},
                   {"senate/3", "Sen. Cy C", Url("/placeholders.html")}},
                  values);
     EXPECT_EQ(Field(NextFill(walker.Filler()), "zip"), "23219");
@@ -116,13 +119,14 @@ TEST_F(FormWalkerTest, WalksThreeOfficialsFillingEveryStep) {
     InPage("document.forms[0].submit()");
     TFillResult step2 = NextFill(walker.Filler());
     EXPECT_EQ(Field(step2, "fname"), "Jane");
-    EXPECT_EQ(Field(step2, "msg"), "Please act.");
+    EXPECT_EQ(Field(step2, "msg"), "Please act, Representative A.");
     EXPECT_EQ(Field(step2, "district"), "VA-04");
 
     walker.Next();
     TFillResult second = NextFill(walker.Filler());
     EXPECT_EQ(Field(second, "name"), "Jane Q. Citizen");
     EXPECT_EQ(Field(second, "subject"), "Clean water");
+    EXPECT_EQ(Field(second, "comments"), "Please act, Senator B.");
     // Fill Again keeps what the user typed over the fill and refills the rest.
     InPage("document.querySelector('[name=subject]').value = 'My own words';"
            "document.querySelector('[name=street]').value = '';");
