@@ -15,7 +15,8 @@ extern std::string ProgramDirectory;
 extern bool LowColourMode;
 
 // Which list the grid shows: 0 Senate, 1 House, 2 White House, 3 World
-// Leaders, 4 none (at start).
+// Leaders, 4 none (at start), 5 My Officials (a ZIP code's senators and
+// representatives).
 extern std::uint8_t CurrentView;
 
 constexpr std::uint8_t NoView = 4;

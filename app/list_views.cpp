@@ -123,6 +123,19 @@ const TViewLayout kLayouts[] = {
      {{""}, {""}, {"Country"}, {"Title"}, {"Name"}, {"email Address"}, {"Home Page"}}},
 };
 
+const TViewLayout kMyOfficialsLayout{"My Officials",
+                                     "ZIP Code:",
+                                     1,
+                                     {{""},
+                                      {"email"},
+                                      {"Chamber"},
+                                      {"St.", TColumnAlignment::Centre},
+                                      {"Dist.", TColumnAlignment::Centre},
+                                      {"Party", TColumnAlignment::Centre},
+                                      {"Name"},
+                                      {"email Address"},
+                                      {"Home Page"}}};
+
 bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
     return std::equal(text.begin(), text.end(), lower.begin(), lower.end(), [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == b;
@@ -132,7 +145,7 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
 }  // namespace
 
 const TViewLayout& ViewLayout(TListView view) {
-    return kLayouts[view];
+    return view == MyOfficialsView ? kMyOfficialsLayout : kLayouts[view];
 }
 
 const std::vector<TFilterItem>& StateItems() {

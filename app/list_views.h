@@ -13,12 +13,15 @@
 
 class TOfficialList;
 
-// The values of CurrentView.
+// The values of CurrentView (4 is none, NoView). My Officials shows the
+// senators and representatives of a ZIP code, rows of both the Senate and
+// the House list.
 enum TListView : std::uint8_t {
     SenateView = 0,
     HouseView = 1,
     WhiteHouseView = 2,
     WorldLeadersView = 3,
+    MyOfficialsView = 5,
 };
 
 enum class TColumnAlignment { Left, Centre };

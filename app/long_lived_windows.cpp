@@ -25,8 +25,12 @@ void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLive
     frmMain.ShowPartySelection = [&frmMain, &dialogs] {
         TfrmAdvancedSelect::Execute(&frmMain, dialogs, [&frmMain] { frmMain.FillGrid(); });
     };
+    if (windows.frmGroupEmail != nullptr)
+        windows.frmGroupEmail->SetWebForms([&frmMain] { return frmMain.CurrentListHasWebForms(); },
+                                           [&frmMain] { frmMain.ShowWebForms(); });
     TfrmAttach* attach = windows.frmAttach;
     windows.frmGroupEmail->SetSentRecords(&records);
+    frmMain.SetSentRecords(&records);
     frmMain.ComposeTo = [&frmMain, &dialogs, attach, &records](const QString& address) {
         OpenComposeWindowTo(&frmMain, dialogs, *attach, address, &records);
     };

@@ -27,9 +27,11 @@ struct TLongLivedWindows {
 TLongLivedWindows CreateLongLivedWindows(QWidget* mainWindow, IDialogs& dialogs);
 
 // Gives the main window's "Full Select..." command the party selection
-// window, its e-mail cells the compose window, and its "Sent Messages..."
-// command the record's window, whose "Send Again" opens a compose window.
-// Compose windows record their sends in `records`. `dialogs`, `records` and
-// the windows must outlive the main window's use of them.
+// window, its e-mail cells the compose window, the review window's warning
+// about an empty selection the way to the Web Forms window, and its "Sent
+// Messages..." command the record's window, whose "Send Again" opens a
+// compose window. Compose windows record their sends in `records`.
+// `dialogs`, `records` and the windows must outlive the main window's use of
+// them.
 void ConnectMessageWindows(TfrmMain& frmMain, IDialogs& dialogs, const TLongLivedWindows& windows,
                            qv::sent::TSentRecords& records);

@@ -20,19 +20,23 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 #include <algorithm>
 #include <exception>
 
 #include "app/app_state.h"
 #include "app/browser.h"
+#include "app/form_walk_bar.h"
 #include "app/pages.h"
 #include "app/pictures.h"
+#include "app/web_forms_window.h"
 #include "banner/advertisement.h"
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
 #include "controls/super_grid.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
+#include "lists/zip_districts.h"
 #include "settings/settings.h"
 #include "settings/windows/proxy_window.h"
 #include "update/http_client.h"
@@ -81,8 +85,11 @@ TfrmMain::TfrmMain(IDialogs& dialogs, TFirstRunRequest firstRunRequest,
     FormCreate();
 }
 
+// The windows and the bar that use the walk's marks go before the marks do.
 TfrmMain::~TfrmMain() {
     delete frmUpdate;
+    delete frmWebForms;
+    delete pnlFormWalk;
 }
 
 void TfrmMain::CreateControls(const TBrowserFactory& browser) {
@@ -162,6 +169,7 @@ void TfrmMain::CreateSideBar() {
     for (const char* caption :
          {"Senate", "House Of Representatives", "White House", "Senate Voting", "House Voting"})
         OutlookBar1->AddItem(government, caption, image++);
+    OutlookBar1->AddItem(government, "My Officials", kMyOfficialsPictureIndex);
     const int international = OutlookBar1->AddGroup("International", Size::Large);
     for (const char* caption : {"World Leaders", "World Parliaments"})
         OutlookBar1->AddItem(international, caption, image++);
@@ -218,6 +226,14 @@ void TfrmMain::CreateRightPane(const TBrowserFactory& browser) {
     pnlContent->addWidget(Panel6);
     pnlContent->addWidget(TreeView1);
     pnlContent->setCurrentWidget(WebBrowser1);
+    // Web forms are filled on the engine's page; a browser pane without one
+    // cannot walk through them.
+    if (auto* view = qobject_cast<QWebEngineView*>(WebBrowser1)) {
+        pnlFormWalk = new TFormWalkBar(*view->page(), formMarks_,
+                                       [this](const QUrl& url) { NavigateTo(url.toString()); },
+                                       pane);
+        layout->addWidget(pnlFormWalk);
+    }
     layout->addWidget(pnlContent, 1);
     Splitter1->addWidget(pane);
 }
@@ -271,6 +287,8 @@ void TfrmMain::CreateMenus() {
     connect(Open1, &QAction::triggered, this, &TfrmMain::Open1Click);
     OrderingInfo1 = file->addAction("&Ordering Info...");
     connect(OrderingInfo1, &QAction::triggered, this, &TfrmMain::OrderingInfo1Click);
+    WebForms1 = file->addAction("Write Through &Web Forms...");
+    connect(WebForms1, &QAction::triggered, this, &TfrmMain::ShowWebForms);
     SentMessages1 = file->addAction("&Sent Messages...");
     file->addSeparator();
     Close1 = file->addAction("&Close");
@@ -499,6 +517,8 @@ void TfrmMain::ListReloaded(qv::TUpdateList list) {
         case qv::TUpdateList::House:
         case qv::TUpdateList::Leaders:
             FillGrid();
+            if (frmWebForms)
+                frmWebForms->Reload();
             break;
         case qv::TUpdateList::Misc:
             break;

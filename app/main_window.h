@@ -2,14 +2,22 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <array>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "app/lifecycle.h"
 #include "app/list_views.h"
 #include "app/long_lived_windows.h"
+#include "app/my_officials.h"
 #include "app/placement.h"
+#include "mail/windows/composed_letter.h"
 #include "update/dates_file.h"
+#include "webforms/fill_values.h"
+#include "webforms/form_walk.h"
 
 class IBrowser;
 class IDialogs;
@@ -27,11 +35,17 @@ class QStatusBar;
 class QToolButton;
 class QTreeWidget;
 class TAdvertisement;
+class TFormWalkBar;
 class TSideBar;
 class TSuperGrid;
 class TfrmUpdate;
+class TfrmWebForms;
 namespace qv {
 class THttpClient;
+class TZipDistricts;
+}  // namespace qv
+namespace qv::sent {
+class TSentRecords;
 }
 
 // The display the main window opens on: bits per pixel and the size of the
@@ -62,7 +76,7 @@ using TBrowserFactory = std::function<TBrowserPane(QWidget* parent)>;
 // stores its placement in the settings file and ends the program, dropping
 // a first-run request still under way.
 // Lives on the user-interface thread for the whole run.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public IComposedLetterKeeper {
     Q_OBJECT
 
   public:
@@ -72,6 +86,8 @@ class TfrmMain : public QMainWindow {
         MultimediaGroup = 2,
         AdditionalLinksGroup = 3
     };
+    // The US Government group's last item, after "House Voting".
+    static constexpr int MyOfficialsItem = 5;
 
     // `dialogs` must outlive the window. `firstRunRequest` starts the
     // first-run request; it may be empty, which counts as a failed request.
@@ -121,6 +137,22 @@ class TfrmMain : public QMainWindow {
     // An e-mail cell clicked while the system's mail program is not used:
     // the compose window, shown with `address` in its To box.
     std::function<void(const QString& address)> ComposeTo;
+    // A compose window's subject and text as it was left or closed: the
+    // Web Forms window's letter, unless the user wrote another there.
+    void KeepComposedLetter(const QString& subject, const QString& text) override;
+
+    // File, "Write Through Web Forms...": the Web Forms window, created at
+    // the first call and kept; it comes to the front.
+    void ShowWebForms();
+    // Where the Web Forms window records its walks; null (as at first)
+    // records nothing. Must outlive the window.
+    void SetSentRecords(qv::sent::TSentRecords* records);
+    // Whether the list the grid shows has officials whose contact is a web
+    // form (in My Officials, the ZIP code's officials).
+    bool CurrentListHasWebForms() const;
+    // My Officials: looks up the ZIP code in txtZipCode and shows its
+    // officials, or says why it cannot.
+    void LookUpZip();
 
     // For each grid row 1, 2, ... of the Senate or House view, the position
     // of the record it shows; entry 0 stands for the title row.
@@ -158,12 +190,18 @@ class TfrmMain : public QMainWindow {
     QPushButton* Button1;  // "Select All"
     QPushButton* Button2;  // "Clear"
     QPushButton* Button3;  // "Full Select..."
+    QPushButton* Button4;  // "Web Forms...": the Web Forms window
+    QPushButton* Button5;  // "My Officials"
+    QLineEdit* txtZipCode;     // My Officials' ZIP code
+    QPushButton* btnZipLookUp;
+    QLabel* lblZipResult;      // the ZIP code's state and districts, or why none
     TSuperGrid* SuperGrid1;
     QTreeWidget* TreeView1;
     QStatusBar* StatusBar1;
 
     QAction* Open1;
     QAction* OrderingInfo1;
+    QAction* WebForms1;  // "Write Through Web Forms..."
     QAction* SentMessages1;  // the program's entry connects it to the record's window
     QAction* Close1;
     QAction* ConnectionSettings1;
@@ -179,6 +217,11 @@ class TfrmMain : public QMainWindow {
     QAction* GridColors2;
     // The current list update window; it deletes itself when closed.
     QPointer<TfrmUpdate> frmUpdate;
+    // The bar above the browser pane while a walk through web forms runs;
+    // null when the browser pane is no web engine (tests).
+    TFormWalkBar* pnlFormWalk = nullptr;
+    // Created with its first showing.
+    QPointer<TfrmWebForms> frmWebForms;
 
   protected:
     bool event(QEvent* event) override;
@@ -239,6 +282,15 @@ class TfrmMain : public QMainWindow {
     void SuperGrid1Click(int column, int row);
     void SuperGrid1MouseMove(QPoint position);
     void TreeView1DblClick();
+    std::span<int> ColumnWidths();
+
+    // My Officials (main_window_officials.cpp).
+    void ShowZipRow(bool shown);
+    void EnterMyOfficials();
+    void FillMyOfficials();
+    const qv::TZipDistricts* ZipTable();
+    std::vector<std::string> MyWebFormKeys() const;
+    void Button4Click();
 
     // The browser buttons 1 to 5; the list views and the tree turn them off.
     void EnableBrowserButtons(bool enabled);
@@ -273,4 +325,17 @@ class TfrmMain : public QMainWindow {
     // Set once the first page load has ended; until then a failed load
     // replaces the online start page by the local copy.
     bool startPageSettled_ = false;
+
+    // What became of each official's web form on the walks of this run.
+    qv::webforms::TWalkMarks formMarks_;
+    std::optional<qv::webforms::TLetter> composedLetter_;
+    qv::sent::TSentRecords* sentRecords_ = nullptr;
+    // The ZIP code table, read at its first use.
+    std::unique_ptr<qv::TZipDistricts> zipTable_;
+    // My Officials: the five digits looked up last (empty before a lookup or
+    // after one that failed), and the rows shown from it.
+    std::string myZip_;
+    std::vector<TMyOfficialRow> myRows_;
+    // My Officials' column widths for this run (no settings key keeps them).
+    std::array<int, 9> myWidths_{0, 40, 85, 35, 40, 45, 170, 220, 220};
 };

@@ -111,20 +111,47 @@ void TfrmMain::CreateListPanel() {
     connect(cbSName, &QComboBox::currentIndexChanged, this, &TfrmMain::cbSNameChange);
     connect(cbTerritory, &QComboBox::currentIndexChanged, this, &TfrmMain::cbTerritoryChange);
     connect(cbContinent, &QComboBox::currentIndexChanged, this, &TfrmMain::cbContinentChange);
+    txtZipCode = new QLineEdit(filterRow);
+    txtZipCode->setAccessibleName("ZIP code");
+    txtZipCode->setPlaceholderText("12345 or 12345-6789");
+    txtZipCode->setMaxLength(16);
+    txtZipCode->setFixedWidth(txtZipCode->fontMetrics().horizontalAdvance("12345-67890") + 16);
+    btnZipLookUp = new QPushButton("&Look Up", filterRow);
+    btnZipLookUp->setAutoDefault(false);
+    btnZipLookUp->setToolTip("Show the senators and representatives of this ZIP code");
+    row->addWidget(txtZipCode);
+    row->addWidget(btnZipLookUp);
+    connect(txtZipCode, &QLineEdit::returnPressed, this, &TfrmMain::LookUpZip);
+    connect(btnZipLookUp, &QPushButton::clicked, this, &TfrmMain::LookUpZip);
     row->addSpacing(12);
     Button1 = new QPushButton("&Select All", filterRow);
     Button2 = new QPushButton("&Clear", filterRow);
     Button3 = new QPushButton("F&ull Select...", filterRow);
     Button3->setToolTip("Full Selection Options");
-    for (QPushButton* button : {Button1, Button2, Button3}) {
+    Button4 = new QPushButton("&Web Forms...", filterRow);
+    Button4->setToolTip("Write Through Web Forms");
+    Button5 = new QPushButton("&My Officials", filterRow);
+    Button5->setToolTip("Your senators and representative from your ZIP code");
+    for (QPushButton* button : {Button1, Button2, Button3, Button4, Button5}) {
         button->setAutoDefault(false);
         row->addWidget(button);
     }
     connect(Button1, &QPushButton::clicked, this, &TfrmMain::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmMain::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TfrmMain::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TfrmMain::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, [this] {
+        OutlookBar1->ClickItem(UsGovernmentGroup, MyOfficialsItem);
+    });
     row->addStretch(1);
     layout->addWidget(filterRow);
+
+    lblZipResult = new QLabel(Panel6);
+    lblZipResult->setWordWrap(true);
+    lblZipResult->setContentsMargins(8, 0, 8, 4);
+    lblZipResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblZipResult);
+    ShowZipRow(false);
 
     SuperGrid1 = new TSuperGrid(Panel6);
     SuperGrid1->setAccessibleName("Officials");
@@ -180,6 +207,9 @@ void TfrmMain::OutlookBar1ItemClick(int group, int item) {
                 case 4:
                     NavigateTo(QString::fromStdString(HouseVotesPage()));
                     break;
+                case MyOfficialsItem:
+                    EnterMyOfficials();
+                    break;
             }
             break;
         case InternationalGroup:
@@ -204,8 +234,9 @@ void TfrmMain::ShowListPanel(bool leaders) {
     pnlContent->setCurrentWidget(Panel6);
     SuperGrid1->SetFixedCols(leaders ? 2 : 1);
     lblGroup->setText(leaders ? "Coun&try:" : "S&tate:");
-    for (QPushButton* button : {Button1, Button2, Button3})
+    for (QPushButton* button : {Button1, Button2, Button3, Button4, Button5})
         button->setVisible(!leaders);
+    ShowZipRow(false);
     if (leaders)
         ShowFilterBox(cbContinent);
 }
@@ -218,16 +249,20 @@ void TfrmMain::ShowFilterBox(QComboBox* box) {
         lastStateBox_ = box;
 }
 
+std::span<int> TfrmMain::ColumnWidths() {
+    return CurrentView == MyOfficialsView ? std::span<int>(myWidths_) : SavedWidths(CurrentView);
+}
+
 // Leaving a view keeps its column widths for the next time it is entered.
 void TfrmMain::StoreColumnWidths() {
-    const std::span<int> widths = SavedWidths(CurrentView);
+    const std::span<int> widths = ColumnWidths();
     for (int column = 1;
          column < static_cast<int>(widths.size()) && column < SuperGrid1->ColCount(); ++column)
         widths[column] = SuperGrid1->ColWidth(column);
 }
 
 void TfrmMain::SetColumnWidths() {
-    const std::span<int> widths = SavedWidths(CurrentView);
+    const std::span<int> widths = ColumnWidths();
     for (int column = 1;
          column < static_cast<int>(widths.size()) && column < SuperGrid1->ColCount(); ++column)
         SuperGrid1->SetColWidth(column, widths[column]);
@@ -330,6 +365,9 @@ void TfrmMain::FillGrid() {
         case WorldLeadersView:
             FillLeaders();
             break;
+        case MyOfficialsView:
+            FillMyOfficials();
+            break;
         default:
             break;
     }
@@ -392,6 +430,15 @@ void TfrmMain::SuperGrid1CheckBoxClick(int, int row, bool checked) {
         }
         case WhiteHouseView:
             PresidentSelected = flag;
+            break;
+        case MyOfficialsView:
+            if (row >= 1 && row <= static_cast<int>(myRows_.size())) {
+                const TMyOfficialRow& official = myRows_[static_cast<std::size_t>(row) - 1];
+                std::vector<std::uint8_t>& selected =
+                    official.Senate ? SenateSelected : HouseSelected;
+                if (official.Record < static_cast<int>(selected.size()))
+                    selected[static_cast<std::size_t>(official.Record)] = flag;
+            }
             break;
         default:
             break;

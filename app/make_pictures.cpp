@@ -352,6 +352,27 @@ int main(int argc, char* argv[]) {
                         p.restore();
                     }),
                folder, "sbparlia.jpg");
+    // My Officials: a map pin over the Capitol, officials found by place.
+    ok &= Save(Draw(32, 32, kSideBarGrey,
+                    [](QPainter& p) {
+                        p.save();
+                        p.translate(4, 8);
+                        p.scale(0.75, 0.75);
+                        Building(p, Qt::white, true);
+                        p.restore();
+                        QPainterPath pin;
+                        pin.moveTo(22, 19);
+                        pin.cubicTo(17, 12, 16, 10, 16, 7.5);
+                        pin.arcTo(QRectF(16, 1.5, 12, 12), 180, -180);
+                        pin.cubicTo(28, 10, 27, 12, 22, 19);
+                        p.setPen(QPen(QColor(120, 0, 0), 1));
+                        p.setBrush(QColor(210, 30, 30));
+                        p.drawPath(pin);
+                        p.setPen(Qt::NoPen);
+                        p.setBrush(Qt::white);
+                        p.drawEllipse(QRectF(19.5, 5, 5, 5));
+                    }),
+               folder, "sbmyzip.jpg");
     ok &= Save(Draw(16, 16, kSideBarGrey,
                     [](QPainter& p) {
                         p.setPen(Qt::NoPen);

@@ -11,11 +11,13 @@ inline constexpr const char* kLogoPicture = "qnlogo.jpg";
 inline constexpr const char* kIconPicture = "qnicon.jpg";
 inline constexpr const char* kBackgroundPicture = "qnbkgnd.jpg";
 
-// The side bar's large pictures, by item: Senate, House Of Representatives,
-// White House, Senate Voting, House Voting, World Leaders, World Parliaments.
-inline constexpr std::array<const char*, 7> kLargeSideBarPictures{
-    "sbsenate.jpg", "sbhouse.jpg", "sbwhite.jpg", "sbsvote.jpg",
-    "sbhvote.jpg",  "sbworld.jpg", "sbparlia.jpg"};
+// The side bar's large pictures: Senate, House Of Representatives, White
+// House, Senate Voting, House Voting, World Leaders, World Parliaments (the
+// items in their order), then My Officials.
+inline constexpr std::array<const char*, 8> kLargeSideBarPictures{
+    "sbsenate.jpg", "sbhouse.jpg",  "sbwhite.jpg",  "sbsvote.jpg",
+    "sbhvote.jpg",  "sbworld.jpg", "sbparlia.jpg", "sbmyzip.jpg"};
+inline constexpr int kMyOfficialsPictureIndex = 7;
 
 // The side bar's small pictures: 0 Multimedia links, 1 Additional Links.
 inline constexpr std::array<const char*, 2> kSmallSideBarPictures{"sbmedia.jpg", "sblink.jpg"};

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -23,6 +24,15 @@ void TQtDialogs::WarningAt(QWidget* parent, const QString& text, const QPoint& t
     // A window moved before it is shown keeps its place.
     box.move(topLeft);
     box.exec();
+}
+
+bool TQtDialogs::WarningWithAction(QWidget* parent, const QString& text, const QPoint& topLeft,
+                                   const QString& action) {
+    QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::Ok, parent);
+    QPushButton* choice = box.addButton(action, QMessageBox::ActionRole);
+    box.move(topLeft);
+    box.exec();
+    return box.clickedButton() == choice;
 }
 
 bool TQtDialogs::Question(QWidget* parent, const QString& text) {

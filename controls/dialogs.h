@@ -19,6 +19,10 @@ class IDialogs {
     virtual void Warning(QWidget* parent, const QString& text) = 0;
     // The same with the box's top-left corner at `topLeft` on the screen.
     virtual void WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) = 0;
+    // That warning with one more button, `action`, beside OK; true when the
+    // user chose `action`.
+    virtual bool WarningWithAction(QWidget* parent, const QString& text, const QPoint& topLeft,
+                                   const QString& action) = 0;
     // A question with Yes and No buttons; true when the user chose Yes.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
     // A question with OK and Cancel buttons; true when the user chose OK.
@@ -45,6 +49,8 @@ class TQtDialogs final : public IDialogs {
   public:
     void Warning(QWidget* parent, const QString& text) override;
     void WarningAt(QWidget* parent, const QString& text, const QPoint& topLeft) override;
+    bool WarningWithAction(QWidget* parent, const QString& text, const QPoint& topLeft,
+                           const QString& action) override;
     bool Question(QWidget* parent, const QString& text) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const QString& caption,

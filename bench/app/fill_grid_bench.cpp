@@ -25,6 +25,9 @@ class TQuietDialogs : public IDialogs {
   public:
     void Warning(QWidget*, const QString&) override {}
     void WarningAt(QWidget*, const QString&, const QPoint&) override {}
+    bool WarningWithAction(QWidget*, const QString&, const QPoint&, const QString&) override {
+        return false;
+    }
     bool Question(QWidget*, const QString&) override { return false; }
     bool Confirm(QWidget*, const QString&) override { return false; }
     std::optional<QString> OpenFile(QWidget*, const QString&, const QString&) override {

@@ -27,6 +27,8 @@
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
+#include "mail/windows/composed_letter.h"
+#include "mail/windows/contact_edits.h"
 #include "mail/windows/send_progress.h"
 #include "sent/mail_record.h"
 #include "sent/sent_records.h"
@@ -260,26 +262,17 @@ QWidget* TfrmSendMessage::CreateContactTab() {
     chkContact = new QCheckBox("&Include your contact information in email", tab);
     layout->addWidget(chkContact);
     auto* form = new QFormLayout;
-    txtName = new QLineEdit(tab);
-    txtAddr1 = new QLineEdit(tab);
-    txtAddr2 = new QLineEdit(tab);
-    txtCity = new QLineEdit(tab);
-    txtState = new QLineEdit(tab);
-    txtZip = new QLineEdit(tab);
-    txtHomeP = new QLineEdit(tab);
-    txtWorkP = new QLineEdit(tab);
-    txtFax = new QLineEdit(tab);
-    txtDist = new QLineEdit(tab);
-    const std::pair<const char*, QLineEdit*> fields[] = {
-        {"Name:", txtName},          {"Street Address:", txtAddr1},
-        {"Street Address Line 2:", txtAddr2}, {"City:", txtCity},
-        {"State:", txtState},        {"Zip Code:", txtZip},
-        {"Home Phone:", txtHomeP},   {"Work Phone:", txtWorkP},
-        {"Fax Number:", txtFax},     {"Congressional District:", txtDist}};
-    for (const auto& [caption, edit] : fields) {
-        edit->setAccessibleName(QString(caption).remove(':'));
-        form->addRow(caption, edit);
-    }
+    contactEdits_ = AddContactEdits(*form, tab);
+    txtName = contactEdits_.Name;
+    txtAddr1 = contactEdits_.Street1;
+    txtAddr2 = contactEdits_.Street2;
+    txtCity = contactEdits_.City;
+    txtState = contactEdits_.State;
+    txtZip = contactEdits_.Zip;
+    txtHomeP = contactEdits_.HomePhone;
+    txtWorkP = contactEdits_.WorkPhone;
+    txtFax = contactEdits_.Fax;
+    txtDist = contactEdits_.District;
     layout->addLayout(form);
     layout->addStretch(1);
     return tab;
@@ -327,16 +320,7 @@ void TfrmSendMessage::FormCreate() {
         move(mainWindow_->pos());
     chkContact->setChecked(Settings.UseContact);
     chkSendCopy->setChecked(Settings.SendCopy);
-    txtName->setText(Q(Settings.Name));
-    txtAddr1->setText(Q(Settings.Street1));
-    txtAddr2->setText(Q(Settings.Street2));
-    txtCity->setText(Q(Settings.City));
-    txtState->setText(Q(Settings.State));
-    txtZip->setText(Q(Settings.ZipCode));
-    txtHomeP->setText(Q(Settings.UHomeP));
-    txtWorkP->setText(Q(Settings.UWorkP));
-    txtFax->setText(Q(Settings.UFax));
-    txtDist->setText(Q(Settings.UDist));
+    ShowContactDetails(contactEdits_, Settings);
 }
 
 void TfrmSendMessage::showEvent(QShowEvent* event) {
@@ -375,16 +359,7 @@ bool TfrmSendMessage::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmSendMessage::StoreContactSettings() {
     Settings.UseContact = chkContact->isChecked();
-    Settings.Name = Text(txtName);
-    Settings.Street1 = Text(txtAddr1);
-    Settings.Street2 = Text(txtAddr2);
-    Settings.City = Text(txtCity);
-    Settings.State = Text(txtState);
-    Settings.ZipCode = Text(txtZip);
-    Settings.UHomeP = Text(txtHomeP);
-    Settings.UWorkP = Text(txtWorkP);
-    Settings.UFax = Text(txtFax);
-    Settings.UDist = Text(txtDist);
+    StoreContactDetails(contactEdits_, Settings);
 }
 
 void TfrmSendMessage::BitBtn1Click() {
@@ -559,8 +534,23 @@ void TfrmSendMessage::closeEvent(QCloseEvent* event) {
         return;
     }
     QMainWindow::closeEvent(event);
+    KeepLetter();
     if (mainWindow_ != nullptr)
         mainWindow_->activateWindow();
+}
+
+void TfrmSendMessage::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        KeepLetter();
+}
+
+void TfrmSendMessage::KeepLetter() {
+    auto* keeper = dynamic_cast<IComposedLetterKeeper*>(mainWindow_);
+    const QString subject = txtSubject->text();
+    const QString text = Memo1->toPlainText();
+    if (keeper != nullptr && !(subject.trimmed().isEmpty() && text.trimmed().isEmpty()))
+        keeper->KeepComposedLetter(subject, text);
 }
 
 void TfrmSendMessage::btnLoadMessageClick() {

@@ -10,6 +10,7 @@
 #include "mail/mail_message.h"
 #include "mail/salutation.h"
 #include "mail/smtp_client.h"
+#include "mail/windows/contact_edits.h"
 
 class IDialogs;
 class QAction;
@@ -115,6 +116,7 @@ class TfrmSendMessage : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -135,6 +137,9 @@ class TfrmSendMessage : public QMainWindow {
     // false when the user declines.
     bool TypedAddressesAccepted(const qv::TSendRequest& request);
     void UpdatePreview();
+    // Hands the subject and text to the main window if it keeps them
+    // (mail/windows/composed_letter.h).
+    void KeepLetter();
     void SendEnded(TWorkOutcome outcome, std::exception_ptr failure);
     void ReportRecordProblem(const QString& problem);
     void SaveCopy();
@@ -146,6 +151,7 @@ class TfrmSendMessage : public QMainWindow {
     IDialogs& dialogs_;
     TfrmAttach& attach_;
     QWidget* Panel1;  // holds the five header edits
+    TContactEdits contactEdits_;
     bool FShown = false;
     qv::sent::TSentRecords* records_ = nullptr;
     // The send action under way, from its network steps to its end.

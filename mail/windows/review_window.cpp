@@ -186,7 +186,16 @@ void TfrmGroupEmail::BitBtn2Click() {
         officials.Add(PresidentRecord.Email, qv::RecordFromPresident(PresidentRecord));
     }
     if (addresses.empty()) {
-        dialogs_.WarningAt(this, kNothingSelectedWarning, pos() + QPoint(25, 25));
+        const QPoint at = pos() + QPoint(25, 25);
+        if (hasWebForms_ && openWebForms_ && hasWebForms_()) {
+            const bool toForms = dialogs_.WarningWithAction(this, kNothingSelectedWarning, at,
+                                                            "Write Through Web Forms...");
+            accept();
+            if (toForms)
+                openWebForms_();
+            return;
+        }
+        dialogs_.WarningAt(this, kNothingSelectedWarning, at);
         accept();
         return;
     }

@@ -42,6 +42,14 @@ class TfrmGroupEmail : public QDialog {
     // Tells whether the main window's grid shows the House, so that the
     // House tab comes first.
     void SetHouseViewQuery(std::function<bool()> query) { houseViewShown_ = std::move(query); }
+    // When `hasWebForms` says that the main window's list has officials
+    // whose contact is a web form, the warning about an empty selection also
+    // offers "Write Through Web Forms...", which calls `open` once this
+    // window has closed. Either may be empty.
+    void SetWebForms(std::function<bool()> hasWebForms, std::function<void()> open) {
+        hasWebForms_ = std::move(hasWebForms);
+        openWebForms_ = std::move(open);
+    }
 
     // The send tool button: shows the window modally, or brings it to the
     // front when it is already showing.
@@ -80,4 +88,6 @@ class TfrmGroupEmail : public QDialog {
     // The position in its list of each grid row's official, row 1 first.
     std::vector<int> senatePositions_;
     std::vector<int> housePositions_;
+    std::function<bool()> hasWebForms_;
+    std::function<void()> openWebForms_;
 };

@@ -9,11 +9,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/web_forms_window.h"
 #include "banner/advertisement.h"
 #include "controls/side_bar.h"
 #include "lists/official_list.h"
@@ -55,7 +57,8 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     EXPECT_EQ(menus[1]->text(), "&Options");
     EXPECT_EQ(menus[2]->text(), "&Help");
     EXPECT_EQ(Captions(menus[0]->menu()),
-              (QStringList{"Quorvane Home Page", "Ordering Info...", "Sent Messages...", "Close"}));
+              (QStringList{"Quorvane Home Page", "Ordering Info...",
+                           "Write Through Web Forms...", "Sent Messages...", "Close"}));
     EXPECT_EQ(Captions(menus[1]->menu()),
               (QStringList{"Connection Settings...", "Grid Colors...", "Check For List Updates",
                            "Use external Email Program For Links"}));
@@ -79,7 +82,7 @@ TEST_F(MainWindowTest, MenusAndSideBarAsTheUserSeesThem) {
     };
     EXPECT_EQ(items(TfrmMain::UsGovernmentGroup),
               (QStringList{"Senate", "House Of Representatives", "White House", "Senate Voting",
-                           "House Voting"}));
+                           "House Voting", "My Officials"}));
     EXPECT_EQ(items(TfrmMain::InternationalGroup),
               (QStringList{"World Leaders", "World Parliaments"}));
     EXPECT_TRUE(items(TfrmMain::MultimediaGroup).isEmpty());
@@ -204,6 +207,22 @@ TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0]->txtTo->text(), "rep@house.example");
     EXPECT_TRUE(opened[0]->isVisible());
+
+    // The letter of a compose window that closes is the Web Forms window's.
+    opened[0]->txtSubject->setText("Clean water");
+    opened[0]->Memo1->setPlainText("Please act.");
+    opened[0]->BitBtn2Click();
+    // The review window's warning leads there too when the list has forms.
+    CurrentView = WhiteHouseView;
+    PresidentSelected = 0;
+    windows.frmGroupEmail->show();
+    Dialogs.ActionAnswers = {true};
+    windows.frmGroupEmail->BitBtn2Click();
+    EXPECT_EQ(Dialogs.WarningActions, QStringList{"Write Through Web Forms..."});
+    ASSERT_TRUE(frmMain->frmWebForms);
+    EXPECT_TRUE(frmMain->frmWebForms->isVisible());
+    EXPECT_EQ(frmMain->frmWebForms->txtSubject->text(), "Clean water");
+    EXPECT_EQ(frmMain->frmWebForms->Memo1->toPlainText(), "Please act.");
 }
 
 TEST_F(MainWindowTest, FirstActivationLoadsListsAndBuildsLinkGroupsOnce) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -17,7 +16,6 @@
 #include "support/fresh_start.h"
 #include "app/pages.h"
 #include "support/http_test_servers.h"
-#include "webforms/engine/browser_engine.h"
 
 namespace {
 
@@ -137,14 +135,5 @@ TEST_F(WebBrowserTest, NavigationsHistoryMailAddressesAndHoveredLinks) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrepareBrowserEngine();
-    QApplication application(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 
 #include "web_browser_test.moc"

@@ -21,6 +21,19 @@ class TFakeDialogs : public IDialogs {
         WarningPositions.append(topLeft);
     }
 
+    // Recorded as a warning; answered from ActionAnswers (no action when
+    // none is queued).
+    bool WarningWithAction(QWidget* parent, const QString& text, const QPoint& topLeft,
+                           const QString& action) override {
+        WarningAt(parent, text, topLeft);
+        WarningActions.append(action);
+        if (ActionAnswers.empty())
+            return false;
+        const bool answer = ActionAnswers.front();
+        ActionAnswers.pop_front();
+        return answer;
+    }
+
     bool Question(QWidget*, const QString& text) override {
         Questions.append(text);
         if (QuestionAnswers.empty())
@@ -60,6 +73,8 @@ class TFakeDialogs : public IDialogs {
 
     QStringList Warnings;
     QList<QPoint> WarningPositions;  // of the warnings placed by the caller
+    QStringList WarningActions;      // the extra buttons offered
+    std::deque<bool> ActionAnswers;
     QStringList Questions;
     std::deque<bool> QuestionAnswers;
     QStringList OpenAnswers;

@@ -147,6 +147,26 @@ TEST_F(ReviewWindowTest, PresidentAloneOrNothingTicked) {
                                             "representatives to email before composing message."});
     EXPECT_EQ(Dialogs.WarningPositions, QList<QPoint>{Review.pos() + QPoint(25, 25)});
     EXPECT_FALSE(Review.isVisible());
+
+    // With web forms in the main window's list the warning offers them; the
+    // text stays.
+    bool hasForms = false;
+    int opened = 0;
+    Review.SetWebForms([&] { return hasForms; }, [&] { ++opened; });
+    for (const bool choose : {false, true}) {
+        hasForms = true;
+        Dialogs.ActionAnswers = {choose};
+        Review.show();
+        Review.SuperGrid1->SetChecked(1, 1, false);
+        Review.chkPres->setChecked(false);
+        Review.BitBtn2->click();
+        EXPECT_FALSE(Review.isVisible());
+        EXPECT_EQ(opened, choose ? 1 : 0);
+    }
+    EXPECT_EQ(Dialogs.WarningActions,
+              (QStringList{"Write Through Web Forms...", "Write Through Web Forms..."}));
+    EXPECT_EQ(Dialogs.Warnings.last(), Dialogs.Warnings.first());
+    EXPECT_EQ(ComposeWindows().size(), 1);
 }
 
 TEST_F(ReviewWindowTest, SendButtonShowsTheWindowOrBringsItForward) {
