@@ -83,7 +83,7 @@ struct TConnectOptions {
     std::shared_ptr<TNetCancel> Cancel{};
 };
 
-struct TTlsOptions {
+struct TNetTlsOptions {
     // A PEM file of certificates trusted besides the system's store; empty
     // for the system's store alone.
     std::string CaFile{};
@@ -107,7 +107,7 @@ class INetConnector {
     // ETlsCaFileError or ETlsError, and whatever plain raises.
     virtual std::unique_ptr<INetStream> StartTls(std::unique_ptr<INetStream> plain,
                                                  const std::string& host,
-                                                 const TTlsOptions& options) = 0;
+                                                 const TNetTlsOptions& options) = 0;
 };
 
 // Non-blocking IPv4 TCP through POSIX sockets, with every wait under poll()
@@ -121,7 +121,7 @@ class TPosixConnector : public INetConnector {
                                      const TConnectOptions& options) override;
     std::unique_ptr<INetStream> StartTls(std::unique_ptr<INetStream> plain,
                                          const std::string& host,
-                                         const TTlsOptions& options) override;
+                                         const TNetTlsOptions& options) override;
 };
 
 // The name the local machine reports for itself, for the greeting.

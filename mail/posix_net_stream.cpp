@@ -248,7 +248,7 @@ std::unique_ptr<INetStream> TPosixConnector::Open(const std::string& host, int p
 
 std::unique_ptr<INetStream> TPosixConnector::StartTls(std::unique_ptr<INetStream> plain,
                                                       const std::string& host,
-                                                      const TTlsOptions& options) {
+                                                      const TNetTlsOptions& options) {
     return NegotiateTls(std::move(plain), host, options);
 }
 

@@ -272,7 +272,7 @@ void TNetClient::OpenSocket() {
 }
 
 void TNetClient::SecureSocket(const std::string& caFile) {
-    TTlsOptions options;
+    TNetTlsOptions options;
     options.CaFile = caFile;
     options.Timeout = ReplyTimeout();
     AttachSocket(Connector().StartTls(DetachSocket(), host_, options));
@@ -289,6 +289,19 @@ std::optional<TSmtpSecurity> SmtpSecurityFromInt(int value) {
         return std::nullopt;
     }
     return static_cast<TSmtpSecurity>(value);
+}
+
+int UsualSmtpPort(TSmtpSecurity security) {
+    switch (security) {
+        case TSmtpSecurity::None:
+            return 25;
+        case TSmtpSecurity::StartTlsIfOffered:
+        case TSmtpSecurity::StartTlsRequired:
+            return 587;
+        case TSmtpSecurity::Tls:
+            return 465;
+    }
+    return 25;
 }
 
 TSmtpClient::TSmtpClient(std::shared_ptr<INetConnector> connector)

@@ -185,6 +185,10 @@ enum class TSmtpSecurity {
 // The security for a settings value 0 to 3; nullopt for any other.
 std::optional<TSmtpSecurity> SmtpSecurityFromInt(int value);
 
+// The port servers usually listen on for security: 25 for plain text, 587
+// (submission) for STARTTLS, 465 for TLS from the start.
+int UsualSmtpPort(TSmtpSecurity security);
+
 // Everything the client needs to reach and log in to the user's server, as
 // the connection settings hold it.
 struct TSmtpAccount {

@@ -75,7 +75,7 @@ class TTlsStream : public INetStream {
 
     ~TTlsStream() override { Close(); }
 
-    void Negotiate(const TTlsOptions& options) {
+    void Negotiate(const TNetTlsOptions& options) {
         context_.reset(SSL_CTX_new(TLS_client_method()));
         if (!context_) {
             throw ETlsError(host_, QueuedReason("the TLS library cannot be set up"));
@@ -244,7 +244,7 @@ class TTlsStream : public INetStream {
 }  // namespace
 
 std::unique_ptr<INetStream> NegotiateTls(std::unique_ptr<INetStream> plain,
-                                         const std::string& host, const TTlsOptions& options) {
+                                         const std::string& host, const TNetTlsOptions& options) {
     auto stream = std::make_unique<TTlsStream>(std::move(plain), host);
     stream->Negotiate(options);
     return stream;

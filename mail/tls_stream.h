@@ -18,6 +18,6 @@ namespace qv {
 // when options.CaFile cannot be loaded, ETlsError for any other failure of the
 // negotiation, and whatever plain raises. On failure plain is closed.
 std::unique_ptr<INetStream> NegotiateTls(std::unique_ptr<INetStream> plain,
-                                         const std::string& host, const TTlsOptions& options);
+                                         const std::string& host, const TNetTlsOptions& options);
 
 }  // namespace qv

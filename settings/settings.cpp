@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <iterator>
+#include <limits>
 #include <optional>
 #include <variant>
 
@@ -70,6 +71,12 @@ using TField =
                  std::chrono::year_month_day TSettings::*, std::array<int, 5> TSettings::*,
                  std::array<int, 7> TSettings::*, std::array<int, 8> TSettings::*>;
 
+// The values an integer key accepts; a value outside reads as a malformed one.
+struct TRange {
+    int Min = std::numeric_limits<int>::min();
+    int Max = std::numeric_limits<int>::max();
+};
+
 struct TKey {
     std::string_view Section;
     std::string_view Name;      // as SaveSettings writes it
@@ -77,12 +84,13 @@ struct TKey {
     TField Field;
     std::string_view Default;  // the built-in default, as the file writes it
     int ReadStep;              // position in LoadSettings' order
+    TRange Range{};            // integer keys only
 };
 
 // A key whose name reads and writes the same.
 constexpr TKey Key(std::string_view section, std::string_view name, TField field,
-                   std::string_view builtin, int readStep) {
-    return {section, name, name, field, builtin, readStep};
+                   std::string_view builtin, int readStep, TRange range = {}) {
+    return {section, name, name, field, builtin, readStep, range};
 }
 
 constexpr std::string_view kProxy = "Proxy";
@@ -122,6 +130,10 @@ constexpr TKey kKeys[] = {
     {kMail, "UseRemoteEMail", "UseRemoteEmail", &S::UseRemoteEmail, "1", 24},
     Key(kMail, "Max Recipients", &S::MaxRecipients, "99", 23),
     Key(kMail, "Send Copy", &S::SendCopy, "0", 42),  // "Send me a copy"
+    // Added after the first release: a file without them reads as port 25
+    // without security, which is how mail went out before.
+    Key(kMail, "SMTP Port", &S::SMTPPort, "25", 43, {1, 65535}),
+    Key(kMail, "SMTP Security", &S::SMTPSecurity, "0", 44, {0, 3}),
     Key(kContact, "UseContact", &S::UseContact, "1", 25),
     Key(kContact, "Name", &S::Name, "", 26),
     Key(kContact, "Street1", &S::Street1, "", 27),
@@ -218,7 +230,12 @@ void ReadKey(const IniFile& ini, TSettings& s, const TKey& key) {
     std::visit(
         TOverloaded{
             [&](bool S::*f) { s.*f = ini.ReadBool(section, name, s.*f); },
-            [&](int S::*f) { s.*f = ini.ReadInteger(section, name, s.*f); },
+            [&](int S::*f) {
+                const int value = ini.ReadInteger(section, name, s.*f);
+                if (value >= key.Range.Min && value <= key.Range.Max) {
+                    s.*f = value;
+                }
+            },
             [&](std::string S::*f) { s.*f = ini.ReadString(section, name, s.*f); },
             [&](std::chrono::year_month_day S::*f) {
                 s.*f =

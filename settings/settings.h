@@ -63,6 +63,11 @@ struct TSettings {
     int MaxRecipients;
     bool UseRemoteEmail;  // read as "UseRemoteEmail", written as "UseRemoteEMail"
     bool SendCopy;        // "Send Copy": the compose window's "Send me a copy"
+    int SMTPPort;         // TCP port of SMTPServer, 1 to 65535
+    // How the session is protected: 0 plain text, 1 STARTTLS when the server
+    // offers it, 2 STARTTLS required, 3 TLS from the first byte. The password
+    // is kept in the desktop's keyring, never here.
+    int SMTPSecurity;
 
     // [Contact]
     bool UseContact;
@@ -114,7 +119,9 @@ std::string ReduceProxyUrl(std::string_view value);
 // Reads every key of the settings file into Settings, each with the field's
 // current value as default (the File Dates keys with "01/01/1990", a date that
 // does not convert giving today's date; a width list that is not exactly N
-// non-negative integers giving the key's built-in default list). A missing or
+// non-negative integers giving the key's built-in default list; an SMTP Port
+// or SMTP Security outside its range keeping the field's value, as a
+// malformed number does). A missing or
 // unreadable file reads as an empty one: every field keeps its value except
 // the File Dates, which become 1/1/1990. Then applies the Use Proxy invariant.
 void LoadSettings();

@@ -30,9 +30,12 @@ std::optional<int> SmallNumber(std::string_view text) {
 }  // namespace
 
 std::string FormatShortDate(std::chrono::year_month_day date) {
+    // The year keeps four digits below 1000 too: "1/1/99" would read back as
+    // 2099, not 99.
+    std::string year = std::to_string(static_cast<int>(date.year()));
+    year.insert(0, year.size() < 4 ? 4 - year.size() : 0, '0');
     return std::to_string(static_cast<unsigned>(date.month())) + "/" +
-           std::to_string(static_cast<unsigned>(date.day())) + "/" +
-           std::to_string(static_cast<int>(date.year()));
+           std::to_string(static_cast<unsigned>(date.day())) + "/" + year;
 }
 
 std::optional<std::chrono::year_month_day> ParseShortDate(std::string_view text) {

@@ -62,7 +62,7 @@ struct TUpdateServers {
     // An archive is installed only with a signature by one of these keys.
     std::vector<TPublicKey> TrustedKeys;
     // For https bases: certificate authorities trusted besides the system's.
-    TTlsOptions Tls;
+    THttpTlsOptions Tls;
 };
 
 // The built-in servers of update/servers.h and the built-in keys.

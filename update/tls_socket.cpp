@@ -22,7 +22,7 @@ QList<QSslCertificate> ReadCertificates(const std::vector<std::string>& pemFiles
     return certificates;
 }
 
-TSslEventSocket::TSslEventSocket(TTlsOptions options) : options_(std::move(options)) {}
+TSslEventSocket::TSslEventSocket(THttpTlsOptions options) : options_(std::move(options)) {}
 
 QTcpSocket* TSslEventSocket::CreateTransport() {
     auto* socket = new QSslSocket(this);
@@ -65,7 +65,7 @@ int TSslEventSocket::StartEncryption(const std::string& peerName) {
     return 0;
 }
 
-TSocketFactory SocketFactory(TTlsOptions options) {
+TSocketFactory SocketFactory(THttpTlsOptions options) {
     return
         [options = std::move(options)](const std::string& scheme) -> std::unique_ptr<IEventSocket> {
             if (scheme == "https") {

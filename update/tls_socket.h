@@ -16,18 +16,18 @@
 
 namespace qv {
 
-struct TTlsOptions {
+struct THttpTlsOptions {
     // Trusted besides the system's certificate authorities.
     QList<QSslCertificate> ExtraCaCertificates;
 };
 
-// The certificates of PEM files, for TTlsOptions. Raises std::runtime_error
+// The certificates of PEM files, for THttpTlsOptions. Raises std::runtime_error
 // naming a file that cannot be read or holds no certificate.
 QList<QSslCertificate> ReadCertificates(const std::vector<std::string>& pemFiles);
 
 class TSslEventSocket : public TEventSocket {
   public:
-    explicit TSslEventSocket(TTlsOptions options = {});
+    explicit TSslEventSocket(THttpTlsOptions options = {});
 
     int StartEncryption(const std::string& peerName) override;
     std::string EncryptionError() const override { return error_; }
@@ -36,11 +36,11 @@ class TSslEventSocket : public TEventSocket {
     QTcpSocket* CreateTransport() override;
 
   private:
-    TTlsOptions options_;
+    THttpTlsOptions options_;
     std::string error_;
 };
 
 // Makes a TSslEventSocket for "https" and a TEventSocket for anything else.
-TSocketFactory SocketFactory(TTlsOptions options = {});
+TSocketFactory SocketFactory(THttpTlsOptions options = {});
 
 }  // namespace qv

@@ -23,16 +23,17 @@
 #include <stdexcept>
 
 #include "controls/dialogs.h"
+#include "controls/send_progress.h"
 #include "controls/window_placement.h"
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/composed_letter.h"
 #include "mail/windows/contact_edits.h"
-#include "mail/windows/send_progress.h"
 #include "sent/mail_record.h"
 #include "sent/sent_records.h"
 #include "settings/settings.h"
+#include "settings/windows/mail_account.h"
 
 namespace {
 
@@ -153,6 +154,7 @@ struct TfrmSendMessage::TSendAction {
     explicit TSendAction(qv::sent::TSentStore* store) : Recording(store != nullptr), Record(store) {}
 
     bool Recording;  // the record is open
+    qv::TSmtpAccount Account;  // as the settings were when Send was pressed
 
     qv::TSendRequest Request;
     std::unique_ptr<TSendProgressReporter> Reporter;
@@ -372,8 +374,6 @@ void TfrmSendMessage::BitBtn1Click() {
     qv::TSendRequest request = RequestFromFields();
     if (!TypedAddressesAccepted(request))
         return;
-    SMTP.SetHost(Settings.SMTPServer);
-    SMTP.SetUserID(Settings.EmailUser);
     // Kept before any network activity, so that a failed send loses none of
     // it.
     StoreContactSettings();
@@ -385,17 +385,31 @@ void TfrmSendMessage::BitBtn1Click() {
     action_->Request = std::move(request);
     Memo2 = Q(qv::BuildMessageBody(action_->Request));
     action_->Reporter = std::make_unique<TSendProgressReporter>(*frmProgress);
+    action_->Account = SettingsMailAccount({});
+
+    ObtainMailPassword(this, dialogs_, [this](std::optional<std::string> password) {
+        if (!password) {
+            action_.reset();  // the user cancelled the question; nothing was sent
+            return;
+        }
+        action_->Account.Password = std::move(*password);
+        StartDelivery();
+    });
+}
+
+void TfrmSendMessage::StartDelivery() {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     action_->Record.Begin(
-        qv::sent::MailStartFor(action_->Request, Settings.SMTPServer,
+        qv::sent::MailStartFor(action_->Request, action_->Account.Host,
                                std::chrono::duration_cast<std::chrono::seconds>(now).count()));
     action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
         action_->Record, SMTP, action_->Reporter.get());
 
     TSendAction& action = *action_;
+    SMTP.SetAccount(action.Account);
     SMTP.ResetCancel();
     frmProgress->Start(
-        Q(qv::ConnectingText(Settings.SMTPServer)),
+        Q(qv::ConnectingText(action.Account.Host)),
         {[this, &action] {
              action.Result =
                  qv::DeliverMessage(SMTP, Msg, action.Request, action.Recorder.get());

@@ -56,12 +56,14 @@ class TfrmSendMessage : public QMainWindow {
     // Replaces the attachment list and its caption.
     void SetAttachments(const QStringList& paths);
 
-    // The send action: checks the settings, stores the contact details and
-    // starts the network steps, then returns; the rest follows when they
-    // end. A failure after the connection is raised from the event loop (to
+    // The send action: checks the settings, stores the contact details,
+    // finds the password (keyring, or the user where there is none) and
+    // starts the network steps with the account of the settings, then
+    // returns; the rest follows when they end. A failure after the
+    // connection is raised from the event loop (to
     // the application's error box) with the window left open.
     void BitBtn1Click();
-    // From the start of a send action's network steps until the action ends.
+    // From the press of "Send Message" until the action ends.
     bool Sending() const;
     void BitBtn2Click();
     void btnLoadMessageClick();
@@ -137,6 +139,7 @@ class TfrmSendMessage : public QMainWindow {
     // false when the user declines.
     bool TypedAddressesAccepted(const qv::TSendRequest& request);
     void UpdatePreview();
+    void StartDelivery();
     // Hands the subject and text to the main window if it keeps them
     // (mail/windows/composed_letter.h).
     void KeepLetter();

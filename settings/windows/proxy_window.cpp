@@ -1,21 +1,28 @@
 #include "settings/windows/proxy_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <optional>
 
 #include "controls/dialogs.h"
+#include "controls/send_progress.h"
 #include "controls/window_placement.h"
+#include "mail/delivery.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
+#include "settings/windows/mail_account.h"
 
 namespace {
 
@@ -37,6 +44,11 @@ const char* const kMaxRecipHelpText =
     "Enter the maximum number of recipients per email message your mail server allows.  "
     "Messages with more than this number of recipients will be split into multiple emails. "
     "The default setting of 99 recipients should work for most mail servers.";
+const char* const kPasswordKeptNote =
+    "The password is kept in your desktop's keyring, not in the settings file.";
+const char* const kReadingKeyringNote = "Reading the password from the keyring...";
+const char* const kTestFailed = "The connection test failed.";
+const char* const kTestSucceeded = "The connection test succeeded. The server offered:";
 const char* const kIntroText =
     "Enter your email settings below so Quorvane can send messages. In the proxy settings tab "
     "verify your proxy settings. Generally, proxies are only needed for non-dialup "
@@ -58,7 +70,7 @@ QLabel* HelpText(const QString& text, QWidget* parent) {
 
 // A label whose mnemonic moves the focus to `field`, which the screen reader
 // then announces by the label's text.
-QLabel* FieldLabel(const QString& text, QLineEdit* field, QWidget* parent) {
+QLabel* FieldLabel(const QString& text, QWidget* field, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(field);
     field->setAccessibleName(QString(text).remove('&').remove(':').trimmed());
@@ -75,7 +87,39 @@ std::optional<int> Number(const QLineEdit* field) {
     return ParseProfileInteger(field->text().trimmed().toStdString());
 }
 
+bool IsUsualSmtpPort(const QString& text) {
+    const std::optional<int> port = ParseProfileInteger(text.trimmed().toStdString());
+    return port && (*port == 25 || *port == 465 || *port == 587);
+}
+
+// What the connection test found, in a window of its own so that a long
+// list of extensions can be read, selected and copied.
+void ShowTestResult(QWidget* parent, IDialogs& dialogs, const QString& description) {
+    QDialog window(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowCloseButtonHint);
+    window.setWindowTitle("Test Connection");
+    auto* layout = new QVBoxLayout(&window);
+    auto* heading = new QLabel(kTestSucceeded, &window);
+    auto* text = new QPlainTextEdit(description, &window);
+    text->setReadOnly(true);
+    text->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    text->setAccessibleName("What the server offered");
+    text->setMinimumSize(380, 200);
+    auto* ok = new QPushButton("OK", &window);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &window, &QDialog::accept);
+    layout->addWidget(heading);
+    layout->addWidget(text, 1);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    dialogs.ShowModal(window);
+}
+
 }  // namespace
+
+QStringList SmtpSecurityChoices() {
+    return {"None (unencrypted)", "STARTTLS if offered", "STARTTLS, required",
+            "SSL/TLS from the start"};
+}
 
 bool IsMaxRecipientsKey(QChar typed) {
     const char16_t c = typed.unicode();
@@ -90,7 +134,6 @@ TfrmProxy::TfrmProxy(QWidget* mainWindow, IDialogs& dialogs)
       mainWindow_(mainWindow),
       dialogs_(dialogs) {
     setWindowTitle("Proxy Settings");
-    setFixedSize(ClientWidth, ClientHeight);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);
@@ -118,13 +161,31 @@ TfrmProxy::TfrmProxy(QWidget* mainWindow, IDialogs& dialogs)
     buttons->addSpacing(8);
     layout->addLayout(buttons);
 
+    // The design's size, unless the e-mail tab needs more height.
+    setFixedSize(ClientWidth, std::max(ClientHeight, layout->totalMinimumSize().height()));
+
+    frmProgress = new TfrmSendProgress(this);
+    frmProgress->setWindowTitle("Test Connection");
+
     connect(btnOK, &QPushButton::clicked, this, &TfrmProxy::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnTestConnection, &QPushButton::clicked, this, &TfrmProxy::btnTestConnectionClick);
     connect(chkUseProxy, &QCheckBox::toggled, this, &TfrmProxy::chkUseProxyClick);
     connect(chkAuthorize, &QCheckBox::toggled, this, &TfrmProxy::chkAuthorizeClick);
     txtMaxRecip->installEventFilter(this);
 
     FillFromSettings();
+    // Only a port the user types is theirs to keep; one filled in here may
+    // follow the security.
+    connect(txtSMTPPort, &QLineEdit::textEdited, this, [this] { portTyped_ = true; });
+    connect(cbSecurity, &QComboBox::currentIndexChanged, this, &TfrmProxy::cbSecurityChange);
+    ReadPassword();
+}
+
+// The progress window goes first: it stops and waits for a test that still
+// uses probe_.
+TfrmProxy::~TfrmProxy() {
+    delete frmProgress;
 }
 
 void TfrmProxy::Execute(QWidget* mainWindow, IDialogs& dialogs) {
@@ -145,6 +206,17 @@ QWidget* TfrmProxy::CreateEmailTab() {
     lblUserHelp = HelpText(kUserHelpText, tab);
     txtReplyTo = new QLineEdit(tab);
     lblReplyTo = FieldLabel("&Reply-To Address:", txtReplyTo, tab);
+    txtPassword = new QLineEdit(tab);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    lblPassword = FieldLabel("SMTP P&assword:", txtPassword, tab);
+    lblPasswordNote = HelpText(kReadingKeyringNote, tab);
+    cbSecurity = new QComboBox(tab);
+    cbSecurity->addItems(SmtpSecurityChoices());
+    lblSecurity = FieldLabel("Se&curity:", cbSecurity, tab);
+    txtSMTPPort = new QLineEdit(tab);
+    txtSMTPPort->setValidator(new QIntValidator(1, 65535, txtSMTPPort));
+    lblSMTPPort = FieldLabel("Por&t:", txtSMTPPort, tab);
+    btnTestConnection = new QPushButton("T&est Connection", tab);
     StackEmailTab();
     return tab;
 }
@@ -152,20 +224,36 @@ QWidget* TfrmProxy::CreateEmailTab() {
 void TfrmProxy::StackEmailTab() {
     const int textWidth = ClientWidth - 8 - 2 * kTabMargin;
     const int fieldWidth = ClientWidth - 8 - kFieldLeft - kTabMargin;
-    auto place = [&](QLabel* label, QLineEdit* field, int labelTop) {
+    auto place = [&](QLabel* label, QWidget* field, int labelTop, int width) {
         label->setGeometry(kTabMargin, labelTop, kFieldLeft - kTabMargin, label->sizeHint().height());
-        field->setGeometry(kFieldLeft, labelTop - 4, fieldWidth, field->sizeHint().height());
+        field->setGeometry(kFieldLeft, labelTop - 4, width, field->sizeHint().height());
     };
     auto wrap = [&](QLabel* text, int top) {
         text->setGeometry(kTabMargin, top, textWidth, text->heightForWidth(textWidth));
     };
     auto bottom = [](const QWidget* widget) { return widget->y() + widget->height(); };
 
-    place(lblSMTP, txtSMTP, kHeadingHeight + 12);
+    place(lblSMTP, txtSMTP, kHeadingHeight + 12, fieldWidth);
     wrap(lblSMTPHelp, bottom(txtSMTP) + 4);
-    place(lblUser, txtUser, bottom(lblSMTPHelp) + 9);
+    place(lblUser, txtUser, bottom(lblSMTPHelp) + 9, fieldWidth);
     wrap(lblUserHelp, bottom(txtUser) + 4);
-    place(lblReplyTo, txtReplyTo, bottom(lblUserHelp) + 9);
+    place(lblReplyTo, txtReplyTo, bottom(lblUserHelp) + 9, fieldWidth);
+
+    // The account's further fields follow at the same distances: each field
+    // 9 pixels below what is above it. The note keeps room for two lines,
+    // whichever text it shows.
+    place(lblPassword, txtPassword, bottom(txtReplyTo) + 13, fieldWidth);
+    wrap(lblPasswordNote, bottom(txtPassword) + 4);
+    lblPasswordNote->setText(kNoKeyringNote);
+    lblPasswordNote->setFixedHeight(lblPasswordNote->heightForWidth(textWidth));
+    lblPasswordNote->setText(kReadingKeyringNote);
+    place(lblSecurity, cbSecurity, bottom(lblPasswordNote) + 13, fieldWidth);
+    place(lblSMTPPort, txtSMTPPort, bottom(cbSecurity) + 13, 56);
+    const QSize button = btnTestConnection->sizeHint();
+    btnTestConnection->setGeometry(ClientWidth - 8 - kTabMargin - button.width(),
+                                   bottom(cbSecurity) + 9, button.width(), button.height());
+    auto* tab = txtSMTP->parentWidget();
+    tab->setMinimumHeight(bottom(btnTestConnection) + kTabMargin);
 }
 
 QWidget* TfrmProxy::CreateProxyTab() {
@@ -228,6 +316,9 @@ void TfrmProxy::FillFromSettings() {
     txtSMTP->setText(QString::fromStdString(Settings.SMTPServer));
     txtUser->setText(QString::fromStdString(Settings.EmailUser));
     txtReplyTo->setText(QString::fromStdString(Settings.ReplyTo));
+    cbSecurity->setCurrentIndex(static_cast<int>(
+        qv::SmtpSecurityFromInt(Settings.SMTPSecurity).value_or(qv::TSmtpSecurity::None)));
+    txtSMTPPort->setText(QString::number(Settings.SMTPPort));
     txtMaxRecip->setText(QString::number(Settings.MaxRecipients));
     if (!Settings.UseProxy) {
         txtProxyHost->setEnabled(false);
@@ -256,6 +347,94 @@ void TfrmProxy::chkAuthorizeClick(bool on) {
     txtProxyPassword->setEnabled(on);
 }
 
+void TfrmProxy::cbSecurityChange(int security) {
+    if (portTyped_)
+        return;
+    const QString port = txtSMTPPort->text().trimmed();
+    if (port.isEmpty() || IsUsualSmtpPort(port)) {
+        const auto chosen = qv::SmtpSecurityFromInt(security).value_or(qv::TSmtpSecurity::None);
+        txtSMTPPort->setText(QString::number(qv::UsualSmtpPort(chosen)));
+    }
+}
+
+// The field waits, disabled, until the keyring has answered; where there is
+// no keyring it still takes a password for the connection test.
+void TfrmProxy::ReadPassword() {
+    loadedKey_ = MailPasswordKey(Settings.EmailUser, Settings.SMTPServer);
+    if (Settings.EmailUser.empty() || Settings.SMTPServer.empty()) {
+        // No account yet, so nothing to read: a locked keyring is not asked
+        // to open for it.
+        passwordState_ = TPasswordState::Kept;
+        lblPasswordNote->setText(kPasswordKeptNote);
+        return;
+    }
+    txtPassword->setEnabled(false);
+    MailPasswordStore().Read(loadedKey_, this, [this](const TPasswordRead& read) {
+        txtPassword->setEnabled(true);
+        if (read.Status == TPasswordRead::TStatus::Unavailable) {
+            passwordState_ = TPasswordState::NoKeyring;
+            lblPasswordNote->setText(kNoKeyringNote);
+            FirstKeyringNotice();  // the note has told the user
+            return;
+        }
+        passwordState_ = TPasswordState::Kept;
+        lblPasswordNote->setText(kPasswordKeptNote);
+        loadedPassword_ = read.Password;
+        // What the user typed meanwhile stays.
+        if (txtPassword->text().isEmpty())
+            txtPassword->setText(QString::fromStdString(read.Password));
+    });
+}
+
+qv::TSmtpAccount TfrmProxy::AccountFromFields() const {
+    const qv::TSmtpSecurity security =
+        qv::SmtpSecurityFromInt(cbSecurity->currentIndex()).value_or(qv::TSmtpSecurity::None);
+    const std::optional<int> port = Number(txtSMTPPort);
+    return {.Host = Text(txtSMTP),
+            .Port = port && *port >= 1 && *port <= 65535 ? *port : qv::UsualSmtpPort(security),
+            .Security = security,
+            .User = Text(txtUser),
+            .Password = Text(txtPassword),
+            .CaFile = {}};
+}
+
+void TfrmProxy::btnTestConnectionClick() {
+    if (frmProgress->Busy())
+        return;
+    const qv::TSmtpAccount account = AccountFromFields();
+    probe_.SetAccount(account);
+    probe_.ResetCancel();
+    frmProgress->Start(
+        QString::fromStdString(qv::ConnectingText(account.Host)),
+        {[this] { probeResult_ = qv::ProbeSmtpServer(probe_); }, [this] { probe_.Cancel(); },
+         [](std::exception_ptr) { return QString("Connection test cancelled."); }},
+        [this](TWorkOutcome outcome, std::exception_ptr failure) { TestEnded(outcome, failure); });
+}
+
+void TfrmProxy::TestEnded(TWorkOutcome outcome, std::exception_ptr failure) {
+    if (outcome == TWorkOutcome::Cancelled)
+        return;
+    if (outcome == TWorkOutcome::Failed) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& error) {
+            dialogs_.Warning(
+                this, QString("%1\n\n%2").arg(kTestFailed, QString::fromLocal8Bit(error.what())));
+        }
+        return;
+    }
+    ShowTestResult(this, dialogs_,
+                   QString::fromStdString(qv::DescribeProbeResult(probeResult_))
+                       .replace("\r\n", "\n")
+                       .trimmed());
+}
+
+void TfrmProxy::SetKeyringBusy(bool busy) {
+    for (QWidget* control : {static_cast<QWidget*>(btnOK), static_cast<QWidget*>(btnCancel),
+                             static_cast<QWidget*>(btnTestConnection)})
+        control->setEnabled(!busy);
+}
+
 void TfrmProxy::showEvent(QShowEvent* event) {
     if (!shown_) {
         shown_ = true;
@@ -280,6 +459,36 @@ bool TfrmProxy::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmProxy::btnOKClick() {
+    if (!btnOK->isEnabled())
+        return;
+    const std::string key = MailPasswordKey(Text(txtUser), Text(txtSMTP));
+    const std::string password = Text(txtPassword);
+    // Nothing to keep or to forget: no keyring, or the same password for
+    // the same account, or no password before or now.
+    if (passwordState_ != TPasswordState::Kept ||
+        (password == loadedPassword_ && (key == loadedKey_ || password.empty()))) {
+        StoreSettings();
+        return;
+    }
+    SetKeyringBusy(true);
+    MailPasswordStore().Write(key, password, this, [this, key, password](const auto& failure) {
+        SetKeyringBusy(false);
+        if (failure) {
+            dialogs_.Warning(this, QString("The password could not be kept in the keyring: %1")
+                                       .arg(QString::fromStdString(*failure)));
+            return;
+        }
+        // The entry of the account as it was would hold a password no
+        // setting leads to any more.
+        if (key != loadedKey_ && !loadedPassword_.empty())
+            MailPasswordStore().Write(loadedKey_, {}, this, [](const auto&) {});
+        loadedKey_ = key;
+        loadedPassword_ = password;
+        StoreSettings();
+    });
+}
+
+void TfrmProxy::StoreSettings() {
     const TSettings before = Settings;
     Settings.ProxyHost = Text(txtProxyHost);
     Settings.ProxyPort = Number(txtProxyPort).value_or(8080);
@@ -292,6 +501,9 @@ void TfrmProxy::btnOKClick() {
     Settings.ReplyTo = Text(txtReplyTo);
     if (const std::optional<int> max = Number(txtMaxRecip))
         Settings.MaxRecipients = *max;
+    const qv::TSmtpAccount account = AccountFromFields();
+    Settings.SMTPSecurity = static_cast<int>(account.Security);
+    Settings.SMTPPort = account.Port;
     try {
         SaveSettings();
     } catch (const std::exception& error) {

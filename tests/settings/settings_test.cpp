@@ -54,6 +54,8 @@ const char kNewFile[] =
     "UseRemoteEMail=1\n"
     "Max Recipients=99\n"
     "Send Copy=0\n"
+    "SMTP Port=25\n"
+    "SMTP Security=0\n"
     "\n"
     "[Contact]\n"
     "UseContact=1\n"
@@ -155,6 +157,8 @@ TEST_F(SettingsStore, EveryFieldSurvivesASaveAndALoad) {
     s.ReplyTo = "Jane <jane@example.org>";
     s.MaxRecipients = 25;
     s.UseRemoteEmail = false;
+    s.SMTPPort = 587;
+    s.SMTPSecurity = 2;
     s.UseContact = false;
     s.Name = "Jane Q. Citizen";
     s.Street1 = "1 Main Street";
@@ -291,6 +295,37 @@ TEST_F(SettingsStore, MaxRecipientsInHexadecimalOrInLetters) {
     EXPECT_EQ(Settings.MaxRecipients, 32);
 }
 
+TEST_F(SettingsStore, MailPortAndSecurityReadWithinTheirRanges) {
+    // The [Mail] section as a release before these keys wrote it.
+    const std::string olderMail =
+        "[Mail]\nSMTP Server=smtp.example.org\nemail User=jane\nReplyTo=jane@example.org\n"
+        "UseRemoteEMail=0\nMax Recipients=50\n";
+    const struct {
+        std::string Extra;  // lines after the older section's keys
+        int Port, Security;
+    } rows[] = {
+        {"", 25, 0},
+        {"SMTP Port=587\nSMTP Security=1\n", 587, 1},
+        {"smtp port=0x1D1\nSMTP SECURITY=3\n", 465, 3},
+        {"SMTP Port=0\nSMTP Security=4\n", 25, 0},
+        {"SMTP Port=65536\nSMTP Security=-1\n", 25, 0},
+        {"SMTP Port=submission\nSMTP Security=tls\n", 25, 0},
+        {"SMTP Port=65535\nSMTP Security=2\n", 65535, 2},
+    };
+    for (const auto& row : rows) {
+        WriteFile(IniPath(), olderMail + row.Extra);
+        SetDefaultSettings();
+        LoadSettings();
+        EXPECT_EQ(Settings.SMTPPort, row.Port) << row.Extra;
+        EXPECT_EQ(Settings.SMTPSecurity, row.Security) << row.Extra;
+        // The older keys read as they always did.
+        EXPECT_EQ(Settings.SMTPServer, "smtp.example.org");
+        EXPECT_EQ(Settings.EmailUser, "jane");
+        EXPECT_FALSE(Settings.UseRemoteEmail);
+        EXPECT_EQ(Settings.MaxRecipients, 50);
+    }
+}
+
 TEST_F(SettingsStore, MissingKeysKeepTheFieldsCurrentValues) {
     WriteFile(IniPath(), "[Mail]\nReplyTo=me@example.org\n");
     Settings.SMTPServer = "kept.example.org";
@@ -375,6 +410,8 @@ TEST_F(SettingsStore, SaveReplacesKeysInPlaceAndAppendsNewOnesAtTheirSectionsEnd
               "ReplyTo=\n"
               "UseRemoteEMail=1\n"
               "Send Copy=0\n"
+              "SMTP Port=25\n"
+              "SMTP Security=0\n"
               "\n"
               "[Proxy]\n"
               "Use Proxy=0\n"

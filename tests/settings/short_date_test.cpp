@@ -16,6 +16,16 @@ TEST(ShortDate, FormatHasNoLeadingZerosAndAFourDigitYear) {
     EXPECT_EQ(FormatShortDate(Ymd(2000, 12, 31)), "12/31/2000");
 }
 
+TEST(ShortDate, AnEarlyYearReadsBackAsTheSameYear) {
+    SetTodaySource([] { return Ymd(2024, 3, 15); });
+    for (int y : {1, 50, 99, 100, 999}) {
+        const year_month_day date = Ymd(y, 6, 1);
+        EXPECT_EQ(ParseShortDate(FormatShortDate(date)), date) << FormatShortDate(date);
+    }
+    EXPECT_EQ(FormatShortDate(Ymd(99, 1, 2)), "1/2/0099");
+    SetTodaySource({});
+}
+
 TEST(ShortDate, ParseAcceptsTheFormatAndLeadingZeros) {
     EXPECT_EQ(ParseShortDate("9/20/1999"), Ymd(1999, 9, 20));
     EXPECT_EQ(ParseShortDate("01/01/1990"), Ymd(1990, 1, 1));

@@ -28,7 +28,7 @@ struct FakeNet {
     int opens = 0;
     bool open = false;
     TConnectOptions lastOptions;
-    TTlsOptions lastTlsOptions;
+    TNetTlsOptions lastTlsOptions;
 
     // Answering mode: replies are made from the commands written.
     bool answer = false;
@@ -154,7 +154,7 @@ class FakeConnector : public INetConnector {
 
     std::unique_ptr<INetStream> StartTls(std::unique_ptr<INetStream> plain,
                                          const std::string& host,
-                                         const TTlsOptions& options) override {
+                                         const TNetTlsOptions& options) override {
         net_->written += "<TLS " + host + ">";
         net_->lastTlsOptions = options;
         if (net_->tlsFailure) {

@@ -75,48 +75,61 @@ struct TestCertificate {
     bool Made = false;
 };
 
+// The path of a script in tests/mail.
+inline std::string TestScript(const std::string& name) {
+    return EnvOr("QV_SOURCE_DIR", QV_TEST_SOURCE_DIR) + std::string("/tests/mail/") + name;
+}
+
+// Starts a server program (args) whose first line of output is the port it
+// listens on; returns that port, or 0 when none came, and sets pid.
+inline int StartServerProcess(std::vector<std::string> args, pid_t& pid) {
+    int out[2];
+    if (::pipe(out) != 0) {
+        return 0;
+    }
+    pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        ExecChild(args);
+    }
+    ::close(out[1]);
+    int port = 0;
+    FILE* stream = ::fdopen(out[0], "r");
+    if (stream != nullptr) {
+        if (std::fscanf(stream, "%d", &port) != 1) {
+            port = 0;
+        }
+        std::fclose(stream);
+    }
+    return port;
+}
+
+inline void StopServerProcess(pid_t pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
 class SmtpTestServer {
   public:
     // refused: recipients answered with 550; options: further arguments of
     // smtp_server.py, such as {"--starttls", "--cert", C, "--key", K}.
     explicit SmtpTestServer(const std::vector<std::string>& refused = {},
                             const std::vector<std::string>& options = {}) {
-        std::string script =
-            EnvOr("QV_SOURCE_DIR", QV_TEST_SOURCE_DIR) + std::string("/tests/mail/smtp_server.py");
-        std::vector<std::string> args = {EnvOr("QV_PYTHON", "/usr/bin/python3"), script,
-                                         folder_.Path().string()};
+        std::vector<std::string> args = {EnvOr("QV_PYTHON", "/usr/bin/python3"),
+                                         TestScript("smtp_server.py"), folder_.Path().string()};
         for (const std::string& address : refused) {
             args.push_back("--refuse");
             args.push_back(address);
         }
         args.insert(args.end(), options.begin(), options.end());
-        int out[2];
-        if (::pipe(out) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::close(out[1]);
-            ExecChild(args);
-        }
-        ::close(out[1]);
-        FILE* port = ::fdopen(out[0], "r");
-        if (port != nullptr) {
-            if (std::fscanf(port, "%d", &port_) != 1) {
-                port_ = 0;
-            }
-            std::fclose(port);
-        }
+        port_ = StartServerProcess(args, pid_);
     }
 
-    ~SmtpTestServer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
+    ~SmtpTestServer() { StopServerProcess(pid_); }
 
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;
@@ -167,6 +180,26 @@ class SmtpTestServer {
     std::filesystem::path File(const std::string& name) const { return folder_.Path() / name; }
 
     TTempFolder folder_;
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+// faulty_smtp_server.py in one of its modes ("drop-after-greeting",
+// "drop-in-data", "drop-after-refusal", "stop-reading", "slow").
+class FaultySmtpServer {
+  public:
+    explicit FaultySmtpServer(const std::string& mode) {
+        port_ = StartServerProcess(
+            {EnvOr("QV_PYTHON", "/usr/bin/python3"), TestScript("faulty_smtp_server.py"), mode},
+            pid_);
+    }
+    ~FaultySmtpServer() { StopServerProcess(pid_); }
+    FaultySmtpServer(const FaultySmtpServer&) = delete;
+    FaultySmtpServer& operator=(const FaultySmtpServer&) = delete;
+
+    int Port() const { return port_; }
+
+  private:
     pid_t pid_ = -1;
     int port_ = 0;
 };

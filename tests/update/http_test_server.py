@@ -20,6 +20,12 @@ Special paths:
   .../qnnew.dat             200 with a short body, also for absolute paths
   /stall/NAME               NAME from the folder when it is qndates2.dat; any
                             other NAME is accepted and never answered
+  /drop-half/NAME           NAME from the folder; for an archive (any NAME but
+                            qndates2.dat and a signature, NAME.sig), the head
+                            with its whole length and half the body, then the
+                            connection closes
+  /truncated/NAME           as /drop-half/, but the archive's first half goes
+                            out as a complete response
 """
 import argparse
 import http.server
@@ -54,6 +60,20 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         with last_lock:
             previous = last_request
             last_request = head
+
+        fault = path.split("/")[1] if path.count("/") >= 2 else ""
+        name = path[len(fault) + 2:]
+        if fault in ("drop-half", "truncated") and name != "qndates2.dat" and not name.endswith(".sig"):
+            with open(name, "rb") as f:
+                data = f.read()
+            half = data[:len(data) // 2]
+            length = len(data) if fault == "drop-half" else len(half)
+            self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % length + half)
+            return
+        if fault in ("drop-half", "truncated"):
+            self.path = path[len(fault) + 1:]
+            super().do_GET()
+            return
 
         if path.startswith("/stall/"):
             if path != "/stall/qndates2.dat":

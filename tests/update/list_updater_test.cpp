@@ -67,7 +67,7 @@ class ListUpdaterTest : public ::testing::Test {
         LeaderList.Clear();
     }
 
-    void Make(const std::string& server, const std::string& mirror, TTlsOptions tls = {}) {
+    void Make(const std::string& server, const std::string& mirror, THttpTlsOptions tls = {}) {
         updater = std::make_unique<TListUpdater>(
             site.ProgramDir(), TUpdateServers{{server, mirror}, site.TrustedKeys(), tls}, settings,
             [this] { ++saves; });
@@ -366,7 +366,7 @@ TEST_F(ListUpdaterTest, PlainAndHttpsDirectlyAndThroughTinyproxy) {
     HttpTestServer plain(site.Server.path());
     HttpTestServer secure(site.Server.path(), &certificate);
     qvtest::TinyProxy proxy("alice", "secret");
-    const TTlsOptions tls{ReadCertificates({certificate.CertFile().toStdString()})};
+    const THttpTlsOptions tls{ReadCertificates({certificate.CertFile().toStdString()})};
     const std::pair<const HttpTestServer*, bool> rows[] = {
         {&plain, true}, {&secure, false}, {&secure, true}};
     for (const auto& [server, throughProxy] : rows) {
@@ -392,9 +392,10 @@ TEST_F(ListUpdaterTest, CertificateNotTrustedOrForAnotherNameFailsTheCheck) {
     qvtest::TestCertificate certificate;
     site.PublishDates(site.Server, kSameDates);
     HttpTestServer server(site.Server.path(), &certificate);
-    const TTlsOptions trusted{ReadCertificates({certificate.CertFile().toStdString()})};
+    const THttpTlsOptions trusted{ReadCertificates({certificate.CertFile().toStdString()})};
     const std::string byName = "https://localhost:" + std::to_string(server.Port()) + "/";
-    const std::pair<std::string, TTlsOptions> rows[] = {{server.Url("/"), {}}, {byName, trusted}};
+    const std::pair<std::string, THttpTlsOptions> rows[] = {{server.Url("/"), {}},
+                                                            {byName, trusted}};
     for (const auto& [base, tls] : rows) {
         SCOPED_TRACE(base);
         Make(base, base, tls);

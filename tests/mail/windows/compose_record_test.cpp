@@ -15,6 +15,7 @@
 #include "mail/windows/compose_window.h"
 #include "sent/sent_records.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_password_store.h"
 #include "support/settings_fixture.h"
 #include "support/smtp_test_server.h"
 
@@ -38,9 +39,9 @@ class ComposeRecordTest : public testing::SettingsFixture {
     // waits until the action has ended.
     QPointer<TfrmSendMessage> Send(TSentRecords& records, int port, const QString& to,
                                    bool copy = false) {
+        Settings.SMTPPort = port;
         QPointer<TfrmSendMessage> frm =
             OpenComposeWindow(&Main, Dialogs, Attach, to, {}, {}, &records);
-        frm->SMTP.SetPort(port);
         frm->txtSubject->setText("Hearing");
         frm->Memo1->setPlainText("Please vote no.");
         frm->chkSendCopy->setChecked(copy);
@@ -51,6 +52,7 @@ class ComposeRecordTest : public testing::SettingsFixture {
 
     QTemporaryDir Folder;
     TFakeDialogs Dialogs;
+    TFakePasswordStore Keyring;
     QWidget Main;
     TfrmAttach Attach{&Main, Dialogs};
 };

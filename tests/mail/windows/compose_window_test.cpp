@@ -6,29 +6,38 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 
+#include "controls/send_progress.h"
 #include "error_box.h"
 #include "lists/official_list.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/review_window.h"
-#include "mail/windows/send_progress.h"
+#include "settings/windows/password_window.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_password_store.h"
 #include "support/settings_fixture.h"
 #include "support/smtp_test_server.h"
 
 namespace {
 
 using qv::test::SmtpTestServer;
+using qv::test::TestCertificate;
 
 QString Addresses(int count, const QString& prefix = "to") {
     QStringList entries;
@@ -50,9 +59,9 @@ class ComposeWindowTest : public testing::SettingsFixture {
     // A window opened from the review window, set to send to `server`.
     TfrmSendMessage* Open(const QString& to, const QString& cc = {}, const QString& bcc = {},
                           const SmtpTestServer* server = nullptr) {
-        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc);
         if (server != nullptr)
-            frm->SMTP.SetPort(server->Port());
+            Settings.SMTPPort = server->Port();
+        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc);
         frm->txtSubject->setText("Hearing");
         frm->Memo1->setPlainText("Please vote no.\nThanks");
         return frm;
@@ -76,6 +85,7 @@ class ComposeWindowTest : public testing::SettingsFixture {
     }
 
     TFakeDialogs Dialogs;
+    TFakePasswordStore Keyring;
     QWidget Main;  // the compose windows go with it
     TfrmAttach Attach{&Main, Dialogs};
 };
@@ -241,8 +251,8 @@ TEST_F(ComposeWindowTest, SavedCopyAndLoadHoldOnlyTheMessageText) {
 }
 
 TEST_F(ComposeWindowTest, UnreachableServerKeepsTheWindowAndSavesTheDetails) {
+    Settings.SMTPPort = 1;  // nothing listens there
     TfrmSendMessage* frm = Open("<rep@example.org>");
-    frm->SMTP.SetPort(1);  // nothing listens there
     frm->txtZip->setText("12345");
     Send(frm);
     EXPECT_EQ(Dialogs.Warnings.last(),
@@ -263,6 +273,189 @@ TEST_F(ComposeWindowTest, RefusalAfterConnectingReachesTheErrorBoxAndKeepsTheWin
     EXPECT_TRUE(frm->isVisible());
     EXPECT_EQ(frm->txtTo->text(), "<good@example.org>;<bad@example.org>");
     EXPECT_TRUE(Dialogs.Questions.isEmpty());
+}
+
+// Servers that fail in the middle of a send action: each time the window
+// shows the failure as the compose window's rules say (the connection
+// warning, or the failure's own text in the error box), stays open with
+// everything the user wrote, keeps the contact details in the settings file,
+// and asks no success question. The reply time-out is short so that the two
+// silent cases end within seconds; the progress window keeps the program
+// answering meanwhile.
+TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
+    const QString connectWarning =
+        "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and "
+        "verify your Internet connection.";
+    const struct {
+        const char* mode;
+        QString warning;
+        QString errorBox;
+        bool waits;  // the action waits out the time-out, with the progress window up
+    } rows[] = {
+        {"drop-after-greeting", connectWarning, {}, false},
+        {"drop-in-data", {}, "Socket Error #10054\r\nConnection reset by peer.", false},
+        {"drop-after-refusal", {}, "550 5.1.1 Recipient address rejected", false},
+        {"stop-reading", {}, "Socket Error #10060\r\nConnection timed out.", true},
+        {"slow", connectWarning, {}, true},
+    };
+    // Large enough to fill the socket buffers of a server that stops reading.
+    QTemporaryDir folder;
+    const QString attachment = folder.filePath("report.txt");
+    QFile file(attachment);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(24 * 1024 * 1024, 'r'));
+    file.close();
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        qv::test::FaultySmtpServer server(row.mode);
+        ASSERT_NE(server.Port(), 0);
+        Settings.SMTPPort = server.Port();
+        TfrmSendMessage* frm = Open("<rep@example.org>", {}, "<sen@example.org>");
+        frm->SMTP.SetReplyTimeout(std::chrono::seconds(2));
+        frm->lbAttach = {attachment};
+        frm->txtZip->setText("12345");
+        Dialogs.Warnings.clear();
+        ErrorBoxTexts().clear();
+        int progressSeen = 0;
+        QTimer watch;
+        WhileProgressShows(watch, [&](TfrmSendProgress&) { ++progressSeen; });
+        Send(frm);
+        if (row.waits) {
+            EXPECT_GT(progressSeen, 10);
+        }
+        EXPECT_EQ(Dialogs.Warnings,
+                  row.warning.isEmpty() ? QStringList{} : QStringList{row.warning});
+        EXPECT_EQ(ErrorBoxTexts(),
+                  row.errorBox.isEmpty() ? QStringList{} : QStringList{row.errorBox});
+        EXPECT_TRUE(frm->isVisible());
+        EXPECT_EQ(frm->txtTo->text(), "<rep@example.org>");
+        EXPECT_EQ(frm->txtBCC->text(), "<sen@example.org>");
+        EXPECT_EQ(frm->txtSubject->text(), "Hearing");
+        EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
+        EXPECT_EQ(frm->lbAttach, QStringList{attachment});
+        EXPECT_NE(ReadFile(IniPath()).find("ZipCode=12345"), std::string::npos);
+        EXPECT_TRUE(Dialogs.Questions.isEmpty());
+        frm->close();
+    }
+}
+
+// The settings file cannot take the contact details (a folder stands in its
+// place): the action stops before the network with the settings' message in
+// the error box, sends nothing, and the window keeps what was written.
+TEST_F(ComposeWindowTest, UnwritableSettingsFileStopsTheSendAndKeepsTheMessage) {
+    SmtpTestServer server;
+    TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+    std::filesystem::remove(IniPath());
+    std::filesystem::create_directories(IniPath());
+    ErrorBoxTexts().clear();
+    QTest::mouseClick(frm->BitBtn1, Qt::LeftButton);  // a click's failure goes to the error box
+    EXPECT_EQ(ErrorBoxTexts(),
+              QStringList{QString::fromStdString("Unable to write to " + IniPath())});
+    EXPECT_FALSE(frm->Sending());
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
+    EXPECT_FALSE(server.Has(1));
+}
+
+// Servers that require a login over TLS with the certificates of a private
+// trust store: SSL_CERT_FILE stands for the system's store.
+class ComposeAccountTest : public ComposeWindowTest {
+  protected:
+    void SetUp() override {
+        ComposeWindowTest::SetUp();
+        local_.emplace(folder_.Path(), "localhost", "DNS:localhost,IP:127.0.0.1");
+        other_.emplace(folder_.Path(), "other.example", "DNS:other.example");
+        ASSERT_TRUE(local_->Made && other_->Made) << "openssl made no certificate";
+        const std::string store = (folder_.Path() / "store.pem").string();
+        std::ofstream(store) << qv::test::ReadFileBytes(local_->Cert)
+                             << qv::test::ReadFileBytes(other_->Cert);
+        ::setenv("SSL_CERT_FILE", store.c_str(), 1);
+        Settings.EmailUser = "jo";
+    }
+    void TearDown() override {
+        ::unsetenv("SSL_CERT_FILE");
+        ComposeWindowTest::TearDown();
+    }
+
+    TTempFolder folder_;
+    std::optional<TestCertificate> local_, other_;
+};
+
+TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring) {
+    const QString noKeyringWarning = QString(kNoKeyringWarning) +
+                                     "\n\nThe keyring reported: The name "
+                                     "org.freedesktop.secrets was not provided by any .service "
+                                     "files";
+    const struct {
+        const char* Name;
+        std::string Mode;  // of the server
+        bool OtherCertificate;
+        int Security;
+        std::optional<std::string> Kept;  // in the keyring; nullopt: no keyring
+        std::optional<QString> Typed;     // at the question; nullopt: cancelled
+        bool Delivered;
+        QStringList Warnings;
+        QStringList ErrorBox;
+        std::string Logins;
+    } rows[] = {
+        {"STARTTLS and AUTH", "--starttls", false, 2, "secret", {}, true, {}, {},
+         "PLAIN jo ok\n"},
+        {"TLS from the start", "--implicit-tls", false, 3, "secret", {}, true, {}, {},
+         "PLAIN jo ok\n"},
+        {"refused login", "--starttls", false, 2, "guess", {}, false, {},
+         {"535 5.7.8 Authentication credentials invalid"}, "PLAIN jo refused\n"},
+        {"certificate for another host", "--implicit-tls", true, 3, "secret", {}, false, {},
+         {"The certificate of 127.0.0.1 was not accepted: IP address mismatch."}, ""},
+        // The user is told once per run that no keyring is available, and
+        // asked at each send.
+        {"no keyring", "--starttls", false, 2, std::nullopt, "secret", true, {noKeyringWarning},
+         {}, "PLAIN jo ok\n"},
+        {"no keyring, asked again", "--starttls", false, 2, std::nullopt, "secret", true, {}, {},
+         "PLAIN jo ok\n"},
+        {"no keyring, question cancelled", "--starttls", false, 2, std::nullopt, std::nullopt,
+         false, {}, {}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const TestCertificate& certificate = row.OtherCertificate ? *other_ : *local_;
+        SmtpTestServer server({}, {"--auth", "jo:secret", row.Mode, "--cert", certificate.Cert,
+                                   "--key", certificate.Key});
+        ASSERT_GT(server.Port(), 0);
+        Settings.SMTPSecurity = row.Security;
+        Keyring.Available = row.Kept.has_value();
+        Keyring.Entries = {{"smtp://jo@127.0.0.1", row.Kept.value_or("")}};
+        if (row.Kept == std::nullopt) {
+            Dialogs.ModalAnswers.push_back([&row](QDialog& window) {
+                auto& ask = dynamic_cast<TfrmMailPassword&>(window);
+                EXPECT_EQ(ask.lblPrompt->text(), "&Password of jo on 127.0.0.1:");
+                if (!row.Typed)
+                    return int(QDialog::Rejected);
+                ask.txtPassword->setText(*row.Typed);
+                return int(QDialog::Accepted);
+            });
+        }
+        Dialogs.Warnings.clear();
+        Dialogs.ModalWindows.clear();
+        ErrorBoxTexts().clear();
+        TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+        QPointer<TfrmSendMessage> alive(frm);
+        Send(frm);
+        EXPECT_EQ(Dialogs.Warnings, row.Warnings);
+        EXPECT_EQ(ErrorBoxTexts(), row.ErrorBox);
+        EXPECT_EQ(Dialogs.ModalWindows,
+                  row.Kept ? QStringList{} : QStringList{"SMTP Password"});
+        EXPECT_EQ(server.Logins(), row.Logins);
+        EXPECT_EQ(server.Has(1), row.Delivered);
+        if (row.Delivered) {
+            EXPECT_EQ(server.Lines(1, "login"), std::vector<std::string>{"login jo"});
+            EXPECT_EQ(Dialogs.Questions.size(), 1);
+        } else {
+            EXPECT_FALSE(alive.isNull()) << "the window stays with its contents";
+        }
+        Dialogs.Questions.clear();
+        delete alive.data();
+    }
 }
 
 TEST_F(ComposeWindowTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
@@ -382,7 +575,7 @@ TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
             frm = compose;
     ASSERT_NE(frm, nullptr);
     SmtpTestServer server;
-    frm->SMTP.SetPort(server.Port());
+    Settings.SMTPPort = server.Port();
     frm->txtSubject->setText("For {Title} {LastName}");
     frm->Memo1->setPlainText("Dear {Title} {Name},\nPlease help {State}.");
 

@@ -4,15 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <cstdlib>
+#include <optional>
 
+#include "controls/send_progress.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_password_store.h"
 #include "support/settings_fixture.h"
+#include "support/smtp_test_server.h"
 
 namespace {
 
@@ -23,7 +31,11 @@ class ProxyWindowTest : public testing::SettingsFixture {
         Main.setGeometry(100, 80, 640, 480);
     }
 
+    // Lets the keyring's answer to the window's opening arrive.
+    static void Settle() { QApplication::processEvents(); }
+
     TFakeDialogs Dialogs;
+    TFakePasswordStore Keyring;
     QWidget Main;
 };
 
@@ -117,6 +129,8 @@ TEST_F(ProxyWindowTest, CancelChangesNothing) {
     EXPECT_EQ(frm.result(), QDialog::Rejected);
     EXPECT_TRUE(Settings == before);
     EXPECT_FALSE(std::filesystem::exists(IniPath()));
+    // Without a user name there is no account whose password could be read.
+    EXPECT_EQ(Keyring.Reads, 0);
 }
 
 TEST_F(ProxyWindowTest, MaximumTakesOnlyDigitsAndBlanks) {
@@ -141,12 +155,16 @@ TEST_F(ProxyWindowTest, FirstRunShowsTheIntroductionInATallerWindow) {
         TfrmProxy frm(&Main, Dialogs);
         frm.show();
         const int growth = firstRun ? TfrmProxy::FirstRunGrowth : 0;
-        EXPECT_EQ(frm.size(), QSize(312, 331 + growth));
+        // The design's size, taller by what the mail account's fields need.
+        TfrmProxy plain(&Main, Dialogs);
+        const int height = plain.height() + growth;
+        EXPECT_GE(plain.height(), 331);
+        EXPECT_EQ(frm.size(), QSize(312, height));
         EXPECT_EQ(frm.pnlIntro->height(), 1 + growth);
         // Centred over the main window's frame.
         const QRect main = Main.frameGeometry();
         EXPECT_EQ(frm.pos(), QPoint(main.x() + main.width() / 2 - 312 / 2,
-                                    main.y() + main.height() / 2 - (331 + growth) / 2));
+                                    main.y() + main.height() / 2 - height / 2));
     }
     EXPECT_EQ(CentreOnOwner(700, 400, 312, 1024), 700);  // would pass the screen's edge
 }
@@ -163,6 +181,189 @@ TEST_F(ProxyWindowTest, RefusedWriteWarnsAndKeepsWhatWasTyped) {
     EXPECT_EQ(Settings.SMTPServer, "");
     EXPECT_EQ(frm.txtSMTP->text(), "smtp.example.org");
     EXPECT_NE(frm.result(), QDialog::Accepted);
+}
+
+TEST_F(ProxyWindowTest, SecurityChoiceOffersTheUsualPortUnlessOneWasTyped) {
+    const struct {
+        int SavedPort, SavedSecurity;
+        QString Typed;  // into the port field before the choice; empty: nothing
+        int Chosen;
+        QString Port;
+    } rows[] = {
+        {25, 0, "", 1, "587"},    {25, 0, "", 2, "587"},  {25, 0, "", 3, "465"},
+        {465, 3, "", 0, "25"},    {587, 2, "", 3, "465"},
+        {2525, 1, "", 3, "2525"},  // a port of the user's own stays
+        {25, 0, "26", 3, "26"},    {25, 0, "25", 3, "25"},  // typed, even the usual one
+    };
+    for (const auto& row : rows) {
+        Settings.SMTPPort = row.SavedPort;
+        Settings.SMTPSecurity = row.SavedSecurity;
+        TfrmProxy frm(&Main, Dialogs);
+        EXPECT_EQ(frm.cbSecurity->currentIndex(), row.SavedSecurity);
+        EXPECT_EQ(frm.txtSMTPPort->text(), QString::number(row.SavedPort));
+        if (!row.Typed.isEmpty()) {
+            frm.txtSMTPPort->clear();
+            QTest::keyClicks(frm.txtSMTPPort, row.Typed);
+        }
+        frm.cbSecurity->setCurrentIndex(row.Chosen);
+        EXPECT_EQ(frm.txtSMTPPort->text(), row.Port) << row.SavedPort << " -> " << row.Chosen;
+    }
+    EXPECT_EQ(SmtpSecurityChoices().size(), 4);
+}
+
+TEST_F(ProxyWindowTest, OkKeepsTheAccountAndItsPasswordInTheKeyring) {
+    const std::string key = "smtp://jane@smtp.example.org";
+    const struct {
+        const char* Name;
+        bool Available;
+        std::optional<std::string> Kept;  // at opening
+        QString Server, Port, Password;   // as typed
+        int Security;
+        std::optional<std::string> WriteFailure;
+        std::map<std::string, std::string> Entries;  // afterwards
+        int StoredPort;
+        bool Accepted;
+    } rows[] = {
+        {"new password", true, std::nullopt, "smtp.example.org", "587", "secret", 1,
+         std::nullopt, {{key, "secret"}}, 587, true},
+        {"changed password", true, "old", "smtp.example.org", "465", "new", 3, std::nullopt,
+         {{key, "new"}}, 465, true},
+        {"emptied password", true, "old", "smtp.example.org", "25", "", 0, std::nullopt, {}, 25,
+         true},
+        {"other server: the old entry goes", true, "old", "mail.example.net", "", "old", 2,
+         std::nullopt, {{"smtp://jane@mail.example.net", "old"}}, 587, true},
+        {"no keyring: nothing kept", false, std::nullopt, "smtp.example.org", "70000", "secret",
+         3, std::nullopt, {}, 465, true},
+        {"keyring refuses", true, "old", "smtp.example.org", "587", "new", 2, "Access denied",
+         {{key, "old"}}, 25, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Settings = TSettings{};
+        Settings.SMTPServer = "smtp.example.org";
+        Settings.EmailUser = "jane";
+        Keyring.Available = row.Available;
+        Keyring.Entries.clear();
+        if (row.Kept)
+            Keyring.Entries[key] = *row.Kept;
+        Keyring.WriteFailure = row.WriteFailure;
+        Dialogs.Warnings.clear();
+        TfrmProxy frm(&Main, Dialogs);
+        EXPECT_FALSE(frm.txtPassword->isEnabled()) << "until the keyring has answered";
+        Settle();
+        EXPECT_TRUE(frm.txtPassword->isEnabled());
+        EXPECT_EQ(frm.txtPassword->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(frm.txtPassword->text().toStdString(), row.Kept.value_or(""));
+        EXPECT_EQ(frm.lblPasswordNote->text(),
+                  row.Available ? "The password is kept in your desktop's keyring, not in the "
+                                  "settings file."
+                                : kNoKeyringNote);
+        frm.txtSMTP->setText(row.Server);
+        frm.cbSecurity->setCurrentIndex(row.Security);
+        frm.txtSMTPPort->setText(row.Port);
+        frm.txtPassword->setText(row.Password);
+        frm.btnOK->click();
+        Settle();
+        Settle();
+        EXPECT_EQ(frm.result() == QDialog::Accepted, row.Accepted);
+        EXPECT_EQ(Keyring.Entries, row.Entries);
+        EXPECT_EQ(Settings.SMTPPort, row.StoredPort);
+        EXPECT_EQ(Settings.SMTPSecurity, row.Accepted ? row.Security : 0);
+        EXPECT_TRUE(frm.btnOK->isEnabled());
+        if (!row.Accepted) {
+            EXPECT_EQ(Dialogs.Warnings,
+                      QStringList{"The password could not be kept in the keyring: Access denied"});
+            EXPECT_EQ(Settings.SMTPServer, "smtp.example.org");
+            continue;
+        }
+        EXPECT_TRUE(Dialogs.Warnings.isEmpty());
+        const std::string file = ReadFile(IniPath());
+        EXPECT_NE(file.find("SMTP Port=" + std::to_string(row.StoredPort) + "\nSMTP Security=" +
+                            std::to_string(row.Security) + "\n"),
+                  std::string::npos)
+            << file;
+        EXPECT_EQ(file.find("secret"), std::string::npos) << "no password in the settings file";
+    }
+}
+
+// The connection test against a real server that requires STARTTLS and a
+// login, trusted through a private store in the system store's place.
+class ProxyConnectionTest : public ProxyWindowTest {
+  protected:
+    void SetUp() override {
+        ProxyWindowTest::SetUp();
+        local_.emplace(folder_.Path(), "localhost", "DNS:localhost,IP:127.0.0.1");
+        ASSERT_TRUE(local_->Made) << "openssl made no certificate";
+        ::setenv("SSL_CERT_FILE", local_->Cert.c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("SSL_CERT_FILE");
+        ProxyWindowTest::TearDown();
+    }
+
+    TTempFolder folder_;
+    std::optional<qv::test::TestCertificate> local_;
+};
+
+TEST_F(ProxyConnectionTest, TestConnectionReportsWhatTheServerOffered) {
+    qv::test::SmtpTestServer server(
+        {}, {"--auth", "jo:secret", "--starttls", "--cert", local_->Cert, "--key", local_->Key,
+             "--pipelining"});
+    ASSERT_GT(server.Port(), 0);
+    const struct {
+        const char* Name;
+        QString Password;
+        QStringList Warnings;
+        std::vector<QString> ResultLines;  // each found in the result window
+        std::string Logins;
+    } rows[] = {
+        {"STARTTLS and AUTH", "secret", {},
+         {"The connection test succeeded. The server offered:", "Server: 220 test.invalid",
+          "Encryption: TLSv1.3", "Certificate: CN=localhost", "Login: AUTH PLAIN",
+          "    PIPELINING", "    AUTH LOGIN PLAIN"},
+         "PLAIN jo ok\n"},
+        {"wrong password", "guess",
+         {"The connection test failed.\n\n535 5.7.8 Authentication credentials invalid"}, {},
+         "PLAIN jo refused\n"},
+    };
+    std::string logins;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Dialogs.Warnings.clear();
+        Dialogs.ModalWindows.clear();
+        TfrmProxy frm(&Main, Dialogs);
+        Settle();
+        frm.txtSMTP->setText("127.0.0.1");
+        frm.txtUser->setText("jo");
+        frm.txtPassword->setText(row.Password);
+        frm.cbSecurity->setCurrentIndex(2);
+        frm.txtSMTPPort->setText(QString::number(server.Port()));
+        QString shown;
+        Dialogs.ModalAnswers.push_back([&](QDialog& window) {
+            shown = window.findChild<QLabel*>()->text() + "\n" +
+                    window.findChild<QPlainTextEdit*>()->toPlainText();
+            return int(QDialog::Accepted);
+        });
+        frm.btnTestConnection->click();
+        EXPECT_TRUE(frm.frmProgress->isVisible());
+        EXPECT_EQ(frm.frmProgress->windowTitle(), "Test Connection");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !frm.frmProgress->Busy(); }, 30000));
+        EXPECT_EQ(frm.frmProgress->Steps().first(), "Connecting to 127.0.0.1...");
+        if (row.ResultLines.empty()) {
+            EXPECT_TRUE(Dialogs.ModalWindows.isEmpty());
+            EXPECT_EQ(Dialogs.Warnings, row.Warnings);
+        } else {
+            EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Test Connection"});
+            for (const QString& line : row.ResultLines)
+                EXPECT_TRUE(shown.contains(line)) << line.toStdString() << " in\n"
+                                                  << shown.toStdString();
+        }
+        Dialogs.ModalAnswers.clear();
+        logins += row.Logins;
+        EXPECT_EQ(server.Logins(), logins);
+        EXPECT_FALSE(std::filesystem::exists(IniPath())) << "a test saves nothing";
+    }
+    EXPECT_FALSE(server.Has(1));
 }
 
 }  // namespace

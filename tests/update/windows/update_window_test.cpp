@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 #include <memory>
 
 #include "app/app_state.h"
@@ -54,6 +57,8 @@ class UpdateWindowTest : public ::testing::Test {
                            {{server.Url("/"), "http://127.0.0.1:1/"}, site.TrustedKeys(), {}});
         return frmMain->frmUpdate;
     }
+
+    std::string IniPath() const { return Config.path().toStdString() + "/quorvane/quorvane.ini"; }
 
     // The window deletes itself once closed.
     bool WaitClosed() {
@@ -123,6 +128,96 @@ TEST_F(UpdateWindowTest, NothingNewerHidesTheAutomaticCheckAndAnswersTheManualOn
     EXPECT_TRUE(frmMain->isEnabled());
     w->btnOKclose->click();
     EXPECT_TRUE(WaitClosed());
+}
+
+// A download run that fails on both servers, each time in another way: the
+// window shows the updater's warning for the list, closes and gives the
+// main window back, and every list file, the settings file and the dates in
+// memory stay as they were; nothing of the run is left in the program folder
+// but what was there before.
+TEST_F(UpdateWindowTest, FaultsDuringARunLoseNothing) {
+    const std::string archive = [this] {
+        site.Publish(site.Mirror, "senate2.dat", qvtest::kNewSenate);
+        return qvtest::ReadFile(site.Mirror.filePath("senate2.dat"));
+    }();
+    const struct {
+        const char* fault;
+        const char* path;       // the servers' list directory
+        bool signedTruncation;  // the publisher signed a truncated archive
+        bool blockExpansion;    // a folder stands where the archive's entry goes
+        QString warning;        // the start of the one warning
+    } rows[] = {
+        {"server drops in the middle of the body", "/drop-half/", false, false,
+         "Error decompressing file: Senate\nThe signature of the Senate list did not verify."},
+        {"server sends half the archive", "/truncated/", false, false,
+         "Error decompressing file: Senate\nThe signature of the Senate list did not verify."},
+        {"truncated archive, signed", "/", true, false, "Error decompressing file: Senate"},
+        {"server stalls", "/stall/", false, false, "Error receiving list: "},
+        {"expansion cannot write its file", "/", false, true, "Error decompressing file: Senate"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fault);
+        site.PublishDates(site.Server, kSenateNewer);
+        if (row.signedTruncation) {
+            site.PublishBytes(site.Server, "senate2.dat", archive.substr(0, archive.size() / 2));
+        } else {
+            site.Publish(site.Server, "senate2.dat", qvtest::kNewSenate);
+        }
+        const QString blocker = site.Program.filePath("temp2.dat");
+        if (row.blockExpansion) {
+            ASSERT_TRUE(QDir().mkpath(blocker));
+            qvtest::WriteFile(blocker + "/keep.txt", "kept");
+        }
+        const QStringList programFiles = site.ProgramFiles();
+        const std::string settingsFile = qvtest::ReadFile(QString::fromStdString(IniPath()));
+        HttpTestServer server(site.Server.path());
+        ManualCheck = false;
+        frmMain->frmUpdate =
+            new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
+                           {{server.Url(row.path), server.Url(row.path)}, site.TrustedKeys(), {}});
+        TfrmUpdate* w = frmMain->frmUpdate;
+        w->Updater().SetIdleLimit(std::chrono::seconds(1));
+        ASSERT_TRUE(QTest::qWaitFor([w] { return w->btnOK->isVisible(); }, 30000));
+        Dialogs.Warnings.clear();
+        w->btnOK->click();
+        ASSERT_TRUE(WaitClosed());
+
+        ASSERT_EQ(Dialogs.Warnings.size(), 1);
+        EXPECT_TRUE(Dialogs.Warnings[0].startsWith(row.warning))
+            << Dialogs.Warnings[0].toStdString();
+        EXPECT_TRUE(frmMain->isEnabled());
+        EXPECT_EQ(site.ProgramFile("senate.dat"), list_files::Senate);
+        EXPECT_EQ(site.ProgramFile("house.dat"), list_files::House);
+        EXPECT_EQ(site.ProgramFile("legis.dat"), list_files::Legis);
+        EXPECT_EQ(site.ProgramFiles(), programFiles);
+        EXPECT_EQ(qvtest::ReadFile(QString::fromStdString(IniPath())), settingsFile);
+        EXPECT_EQ(Settings.Senate, TSettings{}.Senate);
+        if (row.blockExpansion) {
+            EXPECT_EQ(qvtest::ReadFile(blocker + "/keep.txt"), "kept");
+            QDir(blocker).removeRecursively();
+        }
+    }
+}
+
+// A run that installs its list but cannot write the settings file (a folder
+// stands in its place): the settings' message, the list in place, and the
+// folder with what it holds untouched.
+TEST_F(UpdateWindowTest, UnwritableSettingsFileAtTheEndOfARunIsShown) {
+    site.PublishDates(site.Server, kSenateNewer);
+    site.Publish(site.Server, "senate2.dat", qvtest::kNewSenate);
+    HttpTestServer server(site.Server.path());
+    TfrmUpdate* w = Open(server, false);
+    ASSERT_TRUE(QTest::qWaitFor([w] { return w->btnOK->isVisible(); }, 30000));
+    const QString ini = QString::fromStdString(IniPath());
+    ASSERT_TRUE(QFile::remove(ini));
+    ASSERT_TRUE(QDir().mkpath(ini));
+    qvtest::WriteFile(ini + "/keep.txt", "kept");
+    w->btnOK->click();
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(Dialogs.Warnings, QStringList{"Unable to write to " + ini});
+    EXPECT_TRUE(frmMain->isEnabled());
+    EXPECT_EQ(site.ProgramFile("senate.dat"), qvtest::kNewSenate);
+    EXPECT_EQ(qvtest::ReadFile(ini + "/keep.txt"), "kept");
 }
 
 TEST_F(UpdateWindowTest, ClosingTheProgramDuringADownloadEndsItAndRecordsNothing) {

@@ -10,7 +10,8 @@ class QLabel;
 class QPushButton;
 class QThread;
 
-// Network work of a send action, run off the user-interface thread.
+// Network work of a window (a send action, a connection test), run off the
+// user-interface thread.
 struct TBackgroundWork {
     // Runs on the worker thread; what it raises is handed to the end handler.
     std::function<void()> Work;
@@ -24,9 +25,10 @@ struct TBackgroundWork {
 
 enum class TWorkOutcome { Done, Failed, Cancelled };
 
-// The progress window of a send action: while the work runs on its worker
-// thread, this window is shown application-modal, so no window of the
-// program takes input, and names the current step; its Cancel button (or
+// The progress window of network work such as a send action (titled
+// "Sending Message"; other work sets its own title): while the work runs on
+// its worker thread, this window is shown application-modal, so no window of
+// the program takes input, and names the current step; its Cancel button (or
 // Escape) asks the work to stop and, once it has, the window says what was
 // done and waits for the user's OK. Nothing waits in a nested event loop: the
 // end handler runs from the event loop when all is over.

@@ -1,4 +1,4 @@
-#include "mail/windows/send_progress.h"
+#include "controls/send_progress.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
