@@ -34,11 +34,12 @@ set(CPACK_PACKAGE_VENDOR "Quorvane")
 set(CPACK_PACKAGE_CONTACT "Quorvane developers <developers@quorvane.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "write to elected officials and heads of state")
-set(CPACK_PACKAGE_DESCRIPTION "Quorvane ships lists of officials (the US Senate and \
-House, world leaders, world parliaments), lets the user tick recipients, write one \
-message with contact details and attachments, and delivers it through the user's \
-own SMTP server. Officials' pages and web contact forms open in a browser pane, and \
-an updater fetches newer lists.")
+# Wrapped by hand: the control file's extended description keeps its lines.
+set(CPACK_PACKAGE_DESCRIPTION "Quorvane ships lists of officials (the US Senate and House, world\n\
+leaders, world parliaments), lets the user tick recipients, write one\n\
+message with contact details and attachments, and delivers it through\n\
+the user's own SMTP server. Officials' pages and web contact forms open\n\
+in a browser pane, and an updater fetches newer lists.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -48,5 +49,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.quorvane.org/")
 # dpkg-shlibdeps declares the libraries, and through the browser engine's
 # library also the package of its helper process (libqt6webenginecore6-bin).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# What the libraries load at run time, which dpkg-shlibdeps cannot see: Qt's
+# platform plugins (only recommended by libqt6gui6, yet without them no
+# window opens) and libsecret, which the keyring library opens to reach the
+# desktop's Secret Service. They are added to the discovered list.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libsecret-1-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 include(CPack)
