@@ -7,6 +7,7 @@
 #include "lists/list_text.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
+#include "update/list_folders.h"
 
 namespace {
 
@@ -40,10 +41,11 @@ constexpr std::chrono::year_month_day FailedListDate{std::chrono::year{1999}, st
 
 void LoadStartupLists(const std::string& directory, TSettings& settings,
                       const std::function<void(const std::string& message)>& warn) {
+    const qv::TListFolders folders = qv::ListFolders(directory);
     for (const TStartupList& list : StartupLists) {
         int result = -1;
         try {
-            result = list.Load(directory + list.FileName);
+            result = list.Load(qv::ListFilePath(folders, list.FileName));
         } catch (const std::exception&) {
             result = -1;
         }

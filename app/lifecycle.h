@@ -12,10 +12,11 @@ class TOfficialList;
 
 // The main window's start-up and closing steps that need no window.
 
-// Reads the five list files from `directory` (ending in "/") in start-up
-// order: legis.dat, senate.dat, house.dat, leaders.dat, misc.dat. A file
-// that fails to load (any negative result, or an exception from its reader)
-// gets its "File Dates" entry in `settings` set to 1/1/1999, so that the next
+// Reads the five list files of the program's folder `directory` (ending in
+// "/"), each from where qv::ListFolders says, in start-up order: legis.dat,
+// senate.dat, house.dat, leaders.dat, misc.dat. A file that fails to load
+// (any negative result, or an exception from its reader) gets its "File
+// Dates" entry in `settings` set to 1/1/1999, so that the next
 // update check fetches it afresh, and its warning passed to `warn` before
 // the next file is read. The World Parliaments tree is cleared before it is
 // read.

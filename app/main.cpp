@@ -49,6 +49,8 @@ int main(int argc, char* argv[]) {
     TQtDialogs dialogs;
     TApplication application(argc, argv, dialogs);
     QApplication::setApplicationName("Quorvane");
+    // Desktops match the windows to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName("quorvane");
     if (!BrowserEngineAvailable()) {
         dialogs.Warning(nullptr, "Missing or Wrong Version of the Qt WebEngine Browser");
         return 1;

@@ -85,6 +85,40 @@ void Globe(QPainter& p, const QRectF& r) {
     p.drawEllipse(QRectF(r.left() + 12 * u, r.top() + 13 * u, 7 * u, 7 * u));
 }
 
+// The program's icon for the desktop's menus and task bar, as ProgramIcon
+// with rounded corners on a transparent ground, drawn at each size rather
+// than scaled from one picture.
+QImage Icon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kNavy);
+    p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    p.translate(16, 16);
+    p.scale(0.8, 0.8);
+    p.translate(-16, -14.5);
+    Building(p, kGold, true);
+    return image;
+}
+
+// The icon in the folders of the desktop's icon theme:
+// <folder>/icons/hicolor/NxN/apps/quorvane.png.
+bool SaveIcons(const QString& folder) {
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QDir(folder).filePath(QString("icons/hicolor/%1x%1/apps").arg(size));
+        const QString path = QDir(dir).filePath("quorvane.png");
+        if (!QDir().mkpath(dir) || !Icon(size).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 QImage Logo() {
     return Draw(164, 54, kNavy, [](QPainter& p) {
         QPainter::RenderHints hints = p.renderHints();
@@ -275,6 +309,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
+    if (!SaveIcons(folder))
+        return 1;
     bool ok = Save(Logo(), folder, "qnlogo.jpg");
     ok &= Save(Draw(32, 32, kSideBarGrey, [](QPainter& p) { Building(p, Qt::white, true); }),
                folder, "sbsenate.jpg");

@@ -1,5 +1,5 @@
-// Takes the README's screenshots of the main window with the shipped lists
-// and pages: qv_take_screenshots <folder>. Runs under an X server (the script
+// Takes the README's screenshots of the program's windows with the shipped
+// lists and pages: qv_take_screenshots <folder>. Runs under an X server (the script
 // scripts/screenshots.sh starts one) with a settings folder of its own, and
 // opens the local start page so that the pictures do not depend on the
 // network.
@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -30,6 +31,9 @@
 #include "controls/dialogs.h"
 #include "controls/side_bar.h"
 #include "controls/super_grid.h"
+#include "mail/salutation.h"
+#include "mail/windows/attach_window.h"
+#include "mail/windows/compose_window.h"
 #include "settings/settings.h"
 #include "webforms/fill_values.h"
 #include "webforms/engine/browser_engine.h"
@@ -40,7 +44,8 @@ namespace {
 // made-up citizen's contact details.
 const char* const SettingsText =
     "[Main]\r\nStatus=0\r\nLeft=0\r\nTop=0\r\nWidth=1000\r\nHeight=640\r\nOutBar Width=150\r\n"
-    "[Mail]\r\nReplyTo=jane.citizen@example.org\r\n"
+    "[Mail]\r\nSMTP Server=smtp.example.org\r\nemail User=jane.citizen@example.org\r\n"
+    "ReplyTo=jane.citizen@example.org\r\nSMTP Port=587\r\nSMTP Security=2\r\n"
     "[Contact]\r\nName=Jane Q. Citizen\r\nStreet1=100 Main Street\r\nCity=Columbus\r\n"
     "State=OH\r\nZipCode=43201\r\nUHomeP=614-555-0134\r\n";
 
@@ -155,6 +160,44 @@ int main(int argc, char* argv[]) {
     // My Officials from the contact details' ZIP code.
     frmMain.OutlookBar1->ClickItem(TfrmMain::UsGovernmentGroup, TfrmMain::MyOfficialsItem);
     ok = ok && Shoot(frmMain, folder.filePath("my-officials.png"));
+
+    // The compose window as the review window hands it three officials, with
+    // a letter that greets each by name: the text, then the first letter on
+    // the Preview tab. The officials are made up, as the form's office below.
+    TfrmAttach attach(&frmMain, dialogs);
+    qv::TRecipientRecords officials;
+    const struct {
+        const char* Address;
+        qv::TOfficialRecord Record;
+    } recipients[] = {
+        {"<senator.example@example.org>",
+         {qv::TRecordKind::Senate, {"OH", "D", "Example, Jane", "senator.example@example.org", "none"}}},
+        {"<senator.sample@example.org>",
+         {qv::TRecordKind::Senate, {"OH", "R", "Sample, John", "senator.sample@example.org", "none"}}},
+        {"<rep.placeholder@example.org>",
+         {qv::TRecordKind::House,
+          {"OH", "3", "D", "Placeholder, Pat", "rep.placeholder@example.org", "none"}}},
+    };
+    QStringList bcc;
+    for (const auto& recipient : recipients) {
+        officials.Add(recipient.Address, recipient.Record);
+        bcc << recipient.Address;
+    }
+    TfrmSendMessage* compose =
+        OpenComposeWindow(&frmMain, dialogs, attach, {}, {}, bcc.join(';'), nullptr, officials);
+    compose->move(frmMain.pos() + QPoint(120, 30));
+    compose->txtSubject->setText("Clean water for {State}");
+    compose->Memo1->setPlainText(
+        "Dear {Title} {LastName},\n\nI live in Columbus and write to ask for your support for "
+        "clean water funding in the next budget. The Scioto River runs through our "
+        "neighbourhood, and the tests of the last two summers are attached.\n\n"
+        "Sincerely,\nJane Q. Citizen");
+    compose->SetAttachments({"/home/jane/Documents/scioto-water-tests.pdf"});
+    compose->txtBCC->setCursorPosition(0);  // the start of the field, as typed
+    ok = ok && Shoot(*compose, folder.filePath("compose.png"));
+    compose->PageControl1->setCurrentWidget(compose->memPreview);
+    ok = ok && Shoot(*compose, folder.filePath("compose-preview.png"));
+    compose->close();
 
     // The Web Forms window with those officials ticked, and a letter.
     frmMain.Button4->click();

@@ -1,14 +1,10 @@
 #include "settings/settings.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
 #include <iterator>
 #include <limits>
 #include <optional>
 #include <variant>
-#include <vector>
 
 #include "base/trim.h"
 #include "settings/environment.h"
@@ -32,31 +28,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
         }
     }
     return true;
-}
-
-void MakeDirectories(const std::string& dir) {
-    for (std::size_t pos = 1; pos <= dir.size(); ++pos) {
-        if (pos == dir.size() || dir[pos] == '/') {
-            std::string part = dir.substr(0, pos);
-            if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-                return;  // the write that follows reports the failure
-            }
-        }
-    }
-}
-
-std::string HomeDirectory() {
-    if (auto home = GetEnvironmentValue("HOME"); home && !home->empty()) {
-        return *home;
-    }
-    std::vector<char> buf(16384);
-    passwd pw{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found &&
-        found->pw_dir) {
-        return found->pw_dir;
-    }
-    return ".";
 }
 
 // "socks5://host:1080" and the like: a URL whose scheme is neither http nor
@@ -335,18 +306,8 @@ TSettings::TSettings() {
 TSettings Settings;
 
 std::string SettingsFilePath() {
-    std::string base;
-    if (auto xdg = GetEnvironmentValue("XDG_CONFIG_HOME");
-        xdg && !xdg->empty() && xdg->front() == '/') {
-        base = *xdg;
-    } else {
-        base = HomeDirectory() + "/.config";
-    }
-    while (base.size() > 1 && base.back() == '/') {
-        base.pop_back();
-    }
-    std::string dir = (base == "/" ? "" : base) + "/quorvane";
-    MakeDirectories(dir);
+    const std::string dir = ProgramUserFolder("XDG_CONFIG_HOME", ".config");
+    MakeUserFolders(dir);
     return dir + "/quorvane.ini";
 }
 

@@ -9,6 +9,8 @@
 #include "compress/archive_errors.h"
 #include "lists/official_list.h"
 #include "lists/parliament_tree.h"
+#include "settings/environment.h"
+#include "update/list_folders.h"
 #include "update/servers.h"
 
 namespace qv {
@@ -69,7 +71,7 @@ TUpdateServers DefaultUpdateServers() {
 TListUpdater::TListUpdater(std::string programDirectory, TUpdateServers servers,
                            TSettings& settings, std::function<void()> saveSettings, QObject* parent)
     : QObject(parent),
-      dir_(std::move(programDirectory)),
+      dir_(ListFolders(programDirectory).Install),
       servers_(std::move(servers)),
       settings_(settings),
       saveSettings_(std::move(saveSettings)),
@@ -273,6 +275,8 @@ void TListUpdater::StartDownload() {
     }
     runPosition_ = 0;
     step_ = TStep::Downloading;
+    // The user's data folder may not exist yet; a failure shows at the first write.
+    MakeUserFolders(dir_);
     NextList();
 }
 

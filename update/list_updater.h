@@ -17,9 +17,12 @@
 // missing or bad signature fails the list like a failed expansion, and the
 // final warning then says that the signature did not verify.
 //
-// Files in the program folder while a run works: "temp.dat", the archive
-// being downloaded (left in place after a completed run), and the expanded
-// entry "temp2.dat". A run that fails or is aborted removes both.
+// The lists are installed into the program's folder, or, where the user
+// cannot write it, into the user's data folder (ListFolders in
+// update/list_folders.h), created when the run starts. Files there while a
+// run works: "temp.dat", the archive being downloaded (left in place after a
+// completed run), and the expanded entry "temp2.dat". A run that fails or is
+// aborted removes both.
 //
 // Threading and lifetime: lives on the user-interface thread, whose event
 // loop drives the HTTP client; nothing here blocks on the network or runs a
@@ -99,9 +102,10 @@ class TListUpdater : public QObject {
   public:
     using TTextEvent = std::function<void(const std::string& text)>;
 
-    // `programDirectory` ends in "/": the list files, "temp.dat" and
-    // "temp2.dat" live there. `saveSettings` writes `settings` to the
-    // settings file and may raise (ESettingsWriteError).
+    // `programDirectory` ends in "/": the program's folder, whose lists are
+    // updated there or in the user's data folder (see above). `saveSettings`
+    // writes `settings` to the settings file and may raise
+    // (ESettingsWriteError).
     TListUpdater(std::string programDirectory, TUpdateServers servers,
                  TSettings& settings = Settings, std::function<void()> saveSettings = SaveSettings,
                  QObject* parent = nullptr);
