@@ -156,6 +156,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent, kFixedDialog) {
     connect(lblLink, &QLabel::linkActivated, this, [this] { lblLinkClick(); });
     layout->addWidget(lblLink, 6, 1);
     layout->setRowStretch(7, 1);
+    // The link stands above the OK button, so Tab reaches it first.
+    setTabOrder(lblLink, btnOK);
     setFixedSize(400, 270);
 }
 

@@ -1,17 +1,25 @@
 #include "controls/side_bar.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <QStyledItemDelegate>
 #include <QToolBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
 constexpr int AddressRole = Qt::UserRole + 1;
 // Room for a large picture and two lines of caption under it.
 constexpr int LargeCellHeight = 76;
+// What a group header keeps beside its caption: the style elides the caption
+// to the header's width less 30 pixels for its contents, 4 before the
+// caption and 8 after it, and the header's border and padding (1 pixel each
+// a side). The header's size hint counts only part of it.
+constexpr int HeaderCaptionMargin = 30 + 4 + 8 + 2 * 2 + 2;
 
 // Large items take the list's whole width, so that the picture and the
 // caption under it are centred.
@@ -97,6 +105,27 @@ int TSideBar::AddGroup(const QString& caption, TIconSize iconSize) {
     auto* list = new TSideBarList(iconSize, Groups);
     const int group = Groups->addItem(list, caption);
     Groups->setItemToolTip(group, caption);
+    // The bar is never narrower than its headers' captions, which the design
+    // width fits only at the design's font. The headers take the focus, so
+    // that Tab reaches every group and Space opens it; Tab goes from each
+    // header to its group's list and on to the next header, as they stand on
+    // the screen. The headers are the tool box's buttons, one per group in
+    // group order.
+    const QList<QAbstractButton*> headers = Groups->findChildren<QAbstractButton*>();
+    QWidget* previous = nullptr;
+    for (int each = 0; each < headers.size() && each < Groups->count(); ++each) {
+        QAbstractButton* header = headers[each];
+        const int captionWidth =
+            header->fontMetrics().horizontalAdvance(header->text()) + HeaderCaptionMargin;
+        setMinimumWidth(std::clamp(captionWidth, minimumWidth(), MaxWidth));
+        header->setFocusPolicy(Qt::StrongFocus);
+        if (previous != nullptr)
+            setTabOrder(previous, header);
+        setTabOrder(header, Groups->widget(each));
+        previous = Groups->widget(each);
+    }
+    for (QScrollArea* frame : Groups->findChildren<QScrollArea*>())
+        frame->setFocusPolicy(Qt::NoFocus);
     GroupSizes.append(iconSize);
     connect(list, &QListWidget::itemClicked, this, [this, list, group](QListWidgetItem* item) {
         emit ItemClicked(group, list->row(item));

@@ -14,7 +14,8 @@ class QListWidget;
 // the bar's large or small image list and an address; clicking one (or
 // pressing Enter or Space on it) raises ItemClicked and leaves nothing
 // highlighted. Items can be appended while the program runs. The bar keeps
-// itself between MinWidth and MaxWidth pixels wide; the window that holds it
+// itself between MinWidth (more where a group header's caption needs it) and
+// MaxWidth pixels wide; the window that holds it
 // puts it beside a splitter. GUI thread only; Qt parent ownership.
 class TSideBar : public QWidget {
     Q_OBJECT

@@ -34,6 +34,7 @@
 #include "sent/sent_records.h"
 #include "settings/settings.h"
 #include "settings/windows/mail_account.h"
+#include "settings/windows/proxy_window.h"
 
 namespace {
 
@@ -46,6 +47,8 @@ const char* const kConnectFailedWarning =
 const char* const kSentQuestion =
     "Message was sent successfully. Would you like to save a copy of the message?";
 const char* const kCloseQuestion = "Close window without sending message?";
+// The way from the warning above to the settings it asks for.
+const char* const kOpenSettingsAction = "Connection Settings...";
 const char* const kHideFromText =
     "Hides from field in message header to prevent email autoresponders from filling up your "
     "mailbox when mailing multiple representatives. Will include reply-to address in body of "
@@ -184,6 +187,9 @@ void TfrmSendMessage::CreateControls() {
     PageControl1->addTab(CreateOptionsTab(), "O&ptions");
     memPreview = new QPlainTextEdit;
     memPreview->setReadOnly(true);
+    // Read-only, yet reachable from the keyboard, so that a screen reader
+    // can read the letter out.
+    memPreview->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     memPreview->setTabChangesFocus(true);
     memPreview->setAccessibleName("Preview");
     PageControl1->addTab(memPreview, "Pre&view");
@@ -195,6 +201,10 @@ void TfrmSendMessage::CreateControls() {
     Panel16->setFrameShape(QFrame::StyledPanel);
     Panel16->setAccessibleName("Attachments");
     Panel16->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    // Long paths must not widen the window past the screen: the caption gives
+    // way, and its tip lists the paths whole.
+    Panel16->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Panel16->setToolTip("No attachments");
     attachments->addWidget(attachLabel);
     attachments->addWidget(Panel16, 1);
     layout->addLayout(attachments);
@@ -316,13 +326,24 @@ void TfrmSendMessage::CreateMenus() {
 void TfrmSendMessage::FormCreate() {
     FShown = false;
     if (MailSettingsMissing())
-        dialogs_.Warning(mainWindow_, kNotConfiguredWarning);
+        WarnNotConfigured(mainWindow_);
     txtFrom->setText(Q(Settings.ReplyTo));
     if (mainWindow_ != nullptr)
         move(mainWindow_->pos());
     chkContact->setChecked(Settings.UseContact);
     chkSendCopy->setChecked(Settings.SendCopy);
     ShowContactDetails(contactEdits_, Settings);
+}
+
+// A new user meets this first: the warning offers the settings it asks for.
+// The send action still ends here; the user sends again once they are made.
+void TfrmSendMessage::WarnNotConfigured(QWidget* parent) {
+    const QPoint at = (parent != nullptr ? parent->pos() : pos()) + QPoint(25, 25);
+    if (!dialogs_.WarningWithAction(parent, kNotConfiguredWarning, at, kOpenSettingsAction))
+        return;
+    TfrmProxy::Execute(mainWindow_ != nullptr ? mainWindow_ : this, dialogs_);
+    if (txtFrom->text().isEmpty())
+        txtFrom->setText(Q(Settings.ReplyTo));
 }
 
 void TfrmSendMessage::showEvent(QShowEvent* event) {
@@ -368,7 +389,7 @@ void TfrmSendMessage::BitBtn1Click() {
     if (Sending())
         return;
     if (MailSettingsMissing()) {
-        dialogs_.Warning(this, kNotConfiguredWarning);
+        WarnNotConfigured(this);
         return;
     }
     qv::TSendRequest request = RequestFromFields();
@@ -616,6 +637,7 @@ void TfrmSendMessage::SetAttachments(const QStringList& paths) {
     for (const QString& path : lbAttach)
         caption += path + "  ";
     Panel16->setText(caption);
+    Panel16->setToolTip(lbAttach.isEmpty() ? QString("No attachments") : lbAttach.join('\n'));
 }
 
 TfrmSendMessage* OpenComposeWindow(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach,

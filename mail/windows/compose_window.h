@@ -132,6 +132,9 @@ class TfrmSendMessage : public QMainWindow {
     void FormShow();
     void FormResize();
 
+    // Shows the warning that the mail settings are missing over `parent`,
+    // and the connection settings window if the user asks for it.
+    void WarnNotConfigured(QWidget* parent);
     void StoreContactSettings();
     // The send action's request from the fields as they stand.
     qv::TSendRequest RequestFromFields() const;

@@ -21,6 +21,7 @@
 namespace {
 
 constexpr int kTickColumnWidth = 32;
+constexpr int kNameColumn = 2;
 const QColor kSilver(192, 192, 192);
 const char* const kNothingSelectedWarning =
     "No representatives selected. Please select representatives to email before composing "
@@ -170,6 +171,10 @@ void TfrmGroupEmail::FormShow() {
     const int representatives =
         Fill(*SuperGrid3, HouseList, HouseSelected, {h.Name, h.State, h.Party, h.District, h.Email},
              housePositions_);
+    // The names are what the user checks here; their column takes their
+    // width rather than the grid's default.
+    for (TSuperGrid* grid : {SuperGrid1, SuperGrid3})
+        grid->resizeColumnToContents(kNameColumn);
     chkPres->setChecked(PresidentSelected == 1);
     chkBCC->setChecked(qv::BccByDefault(senators, representatives));
 }

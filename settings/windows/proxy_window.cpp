@@ -28,6 +28,7 @@ namespace {
 
 constexpr int kTabMargin = 8;
 constexpr int kFieldLeft = 112;
+constexpr int kLabelGap = 4;  // between a label's text and its field
 constexpr int kHeadingHeight = 24;
 
 const char* const kSMTPHelpText =
@@ -205,6 +206,12 @@ QWidget* TfrmProxy::CreateEmailTab() {
     lblUser = FieldLabel("SMTP &Username:", txtUser, tab);
     lblUserHelp = HelpText(kUserHelpText, tab);
     txtReplyTo = new QLineEdit(tab);
+    // What a new user fills in is shown in the empty fields, as examples.
+    txtSMTP->setPlaceholderText("smtp.example.com");
+    txtReplyTo->setPlaceholderText("you@example.com");
+    txtReplyTo->setToolTip(
+        "Your e-mail address: messages go out from it and officials reply to it");
+    txtReplyTo->setAccessibleDescription(txtReplyTo->toolTip());
     lblReplyTo = FieldLabel("&Reply-To Address:", txtReplyTo, tab);
     txtPassword = new QLineEdit(tab);
     txtPassword->setEchoMode(QLineEdit::Password);
@@ -222,11 +229,17 @@ QWidget* TfrmProxy::CreateEmailTab() {
 }
 
 void TfrmProxy::StackEmailTab() {
+    // The fields start where the design put them, or further right where the
+    // font's labels need more room than the design's font did.
+    int fieldLeft = kFieldLeft;
+    for (const QLabel* label :
+         {lblSMTP, lblUser, lblReplyTo, lblPassword, lblSecurity, lblSMTPPort})
+        fieldLeft = std::max(fieldLeft, kTabMargin + label->sizeHint().width() + kLabelGap);
     const int textWidth = ClientWidth - 8 - 2 * kTabMargin;
-    const int fieldWidth = ClientWidth - 8 - kFieldLeft - kTabMargin;
+    const int fieldWidth = ClientWidth - 8 - fieldLeft - kTabMargin;
     auto place = [&](QLabel* label, QWidget* field, int labelTop, int width) {
-        label->setGeometry(kTabMargin, labelTop, kFieldLeft - kTabMargin, label->sizeHint().height());
-        field->setGeometry(kFieldLeft, labelTop - 4, width, field->sizeHint().height());
+        label->setGeometry(kTabMargin, labelTop, fieldLeft - kTabMargin, label->sizeHint().height());
+        field->setGeometry(fieldLeft, labelTop - 4, width, field->sizeHint().height());
     };
     auto wrap = [&](QLabel* text, int top) {
         text->setGeometry(kTabMargin, top, textWidth, text->heightForWidth(textWidth));

@@ -216,6 +216,7 @@ TEST_F(MainWindowTest, MessageWindowsAreConnectedToTheirCommands) {
     CurrentView = WhiteHouseView;
     PresidentSelected = 0;
     windows.frmGroupEmail->show();
+    Dialogs.WarningActions.clear();  // the compose window's, without mail settings
     Dialogs.ActionAnswers = {true};
     windows.frmGroupEmail->BitBtn2Click();
     EXPECT_EQ(Dialogs.WarningActions, QStringList{"Write Through Web Forms..."});

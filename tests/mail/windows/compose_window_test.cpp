@@ -29,6 +29,7 @@
 #include "mail/windows/attach_window.h"
 #include "mail/windows/review_window.h"
 #include "settings/windows/password_window.h"
+#include "settings/windows/proxy_window.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_password_store.h"
 #include "support/settings_fixture.h"
@@ -115,6 +116,38 @@ TEST_F(ComposeWindowTest, CreationWarnsOnlyWithoutServerOrUser) {
                                      "finished."));
         }
     }
+}
+
+// The warning's button leads to the connection settings; what is typed
+// there is what the window sends with.
+TEST_F(ComposeWindowTest, NotConfiguredWarningLeadsToTheConnectionSettings) {
+    Settings.SMTPServer.clear();
+    Settings.EmailUser.clear();
+    Settings.ReplyTo.clear();
+    Dialogs.ActionAnswers = {true};
+    Dialogs.ModalAnswers.push_back([](QDialog& window) {
+        auto* settings = dynamic_cast<TfrmProxy*>(&window);
+        EXPECT_NE(settings, nullptr);
+        if (settings == nullptr)
+            return 0;
+        settings->txtSMTP->setText("127.0.0.1");
+        settings->txtUser->setText("jane");
+        settings->txtReplyTo->setText("jane@example.org");
+        settings->btnOK->click();
+        return window.result();
+    });
+    TfrmSendMessage* frm = Open("<a@example.org>");
+    EXPECT_EQ(Dialogs.WarningActions, QStringList{"Connection Settings..."});
+    EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Proxy Settings"});
+    EXPECT_EQ(Settings.SMTPServer, "127.0.0.1");
+    EXPECT_EQ(frm->txtFrom->text(), "jane@example.org");
+
+    // Declined on a send, the warning leaves everything as it was.
+    Settings.SMTPServer.clear();
+    frm->BitBtn1Click();
+    EXPECT_EQ(Dialogs.Warnings.size(), 2);
+    EXPECT_EQ(Dialogs.ModalWindows.size(), 1);
+    EXPECT_FALSE(frm->Sending());
 }
 
 TEST_F(ComposeWindowTest, FirstShowingHidesTheSenderAboveTenEntries) {
