@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
-#include <exception>
 
 #include "app/app_state.h"
+#include "app/application.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
 #include "app/pictures.h"
@@ -15,26 +15,6 @@
 #include "webforms/engine/browser_engine.h"
 
 namespace {
-
-// Shows an exception that no window caught in the general error box instead
-// of ending the program.
-class TApplication : public QApplication {
-  public:
-    TApplication(int& argc, char** argv, IDialogs& dialogs)
-        : QApplication(argc, argv), Dialogs(dialogs) {}
-
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            Dialogs.Warning(nullptr, QString::fromLocal8Bit(error.what()));
-        }
-        return false;
-    }
-
-  private:
-    IDialogs& Dialogs;
-};
 
 // The list update window, created once here, starts the automatic update
 // check; it stays hidden unless the server has newer lists.

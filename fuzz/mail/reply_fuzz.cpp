@@ -77,7 +77,8 @@ class TFuzzConnector : public qv::INetConnector {
     }
 
     std::unique_ptr<qv::INetStream> StartTls(std::unique_ptr<qv::INetStream> plain,
-                                             const std::string&, const qv::TNetTlsOptions&) override {
+                                             const std::string&,
+                                             const qv::TNetTlsOptions&) override {
         QV_FUZZ_CHECK(plain != nullptr && server_.Open && plain->Tls() == nullptr);
         return std::make_unique<TFuzzStream>(server_, std::move(plain));
     }

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/application.h"
 #include "app/long_lived_windows.h"
 #include "app/main_window.h"
 #include "app/small_windows.h"
@@ -53,6 +54,7 @@
 #include "settings/windows/mail_account.h"
 #include "settings/windows/password_window.h"
 #include "settings/windows/proxy_window.h"
+#include "support/answering_proxy.h"
 #include "support/fake_browser.h"
 #include "support/smtp_test_server.h"
 #include "update/first_run.h"
@@ -72,22 +74,7 @@ const char* const kSenate =
 // The user's proxy: answers every request, the update check's dates file with
 // the dates of a fresh installation (so nothing is offered), anything else
 // with a short page.
-const char* const kProxyScript = R"(
-import http.server
-class Handler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        body = (b"5/1/1999\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n"
-                if self.path.endswith("/qndates2.dat") else b"no news")
-        self.send_response(200)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-    def log_message(self, *args):
-        pass
-server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
-print(server.server_address[1], flush=True)
-server.serve_forever()
-)";
+const char* const kFreshDates = "5/1/1999\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n";
 
 QString ScreenshotDir() {
     return qEnvironmentVariable("QV_SCREENSHOT_DIR", QDir::currentPath());
@@ -244,7 +231,8 @@ class EndToEndTest : public testing::Test {
         ProgramDirectory = Program.path().toStdString() + "/";
         LowColourMode = false;
 
-        Proxy.start(qEnvironmentVariable("QV_PYTHON", "/usr/bin/python3"), {"-c", kProxyScript});
+        Proxy.start(qEnvironmentVariable("QV_PYTHON", "/usr/bin/python3"),
+                    {"-c", qv::test::kAnsweringProxyScript, kFreshDates});
         ASSERT_TRUE(Proxy.waitForStarted(10000));
         while (!Proxy.canReadLine() && Proxy.waitForReadyRead(10000)) {
         }
@@ -372,13 +360,14 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         // the user is told so and asked for the password; left empty, the
         // message goes without a login. Then the progress window and the
         // success question.
-        Modals.Expect({"10-no-keyring",
-                       [](QWidget* w) {
-                           auto* box = qobject_cast<QMessageBox*>(w);
-                           return box != nullptr && box->text().startsWith(kNoKeyringWarning);
-                       },
-                       [](QWidget* w) { Click(static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)); },
-                       true});
+        Modals.Expect(
+            {"10-no-keyring",
+             [](QWidget* w) {
+                 auto* box = qobject_cast<QMessageBox*>(w);
+                 return box != nullptr && box->text().startsWith(kNoKeyringWarning);
+             },
+             [](QWidget* w) { Click(static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)); },
+             true});
         Modals.Expect({"11-password", IsA<TfrmMailPassword>(),
                        [](QWidget* w) { Click(static_cast<TfrmMailPassword*>(w)->btnOK); }, true});
         Modals.Expect({"12-sending", IsA<TfrmSendProgress>(), [](QWidget*) {}, true});
@@ -449,26 +438,6 @@ TEST_F(EndToEndTest, FirstStartOneMessageThenTheNextStart) {
         EXPECT_TRUE(Modals.Unexpected().isEmpty()) << Modals.Unexpected().join('|').toStdString();
     }
 }
-
-// The program's application object: an exception out of an event handler
-// goes to the general error box, a real message box the script must expect.
-class TApplication : public QApplication {
-  public:
-    TApplication(int& argc, char** argv, IDialogs& dialogs)
-        : QApplication(argc, argv), dialogs_(dialogs) {}
-
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            dialogs_.Warning(nullptr, QString::fromLocal8Bit(error.what()));
-        }
-        return false;
-    }
-
-  private:
-    IDialogs& dialogs_;
-};
 
 }  // namespace
 

@@ -21,29 +21,12 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "settings/settings.h"
+#include "support/answering_proxy.h"
 #include "support/fake_dialogs.h"
 #include "support/fresh_start.h"
 #include "update/first_run.h"
 
 namespace {
-
-// Answers every request with a short body and prints its request line.
-const char* const ProxyScript = R"(
-import http.server, sys
-class Handler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        print(self.requestline, flush=True)
-        body = b"no news"
-        self.send_response(200)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-    def log_message(self, *args):
-        pass
-server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
-print(server.server_address[1], flush=True)
-server.serve_forever()
-)";
 
 class FirstRunRequestTest : public FreshStartTest {
   protected:
@@ -55,7 +38,8 @@ class FirstRunRequestTest : public FreshStartTest {
     }
 
     int StartProxy() {
-        Proxy.start(qEnvironmentVariable("QV_PYTHON", "/usr/bin/python3"), {"-c", ProxyScript});
+        Proxy.start(qEnvironmentVariable("QV_PYTHON", "/usr/bin/python3"),
+                    {"-c", qv::test::kAnsweringProxyScript});
         if (!Proxy.waitForStarted(10000))
             return 0;
         return ReadLine().toInt();
