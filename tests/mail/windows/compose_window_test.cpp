@@ -22,12 +22,13 @@
 #include <memory>
 #include <optional>
 
+#include "compose_windows.h"
 #include "controls/send_progress.h"
 #include "error_box.h"
 #include "lists/official_list.h"
-#include "sent/sent_records.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/review_window.h"
+#include "sent/sent_records.h"
 #include "settings/windows/password_window.h"
 #include "settings/windows/proxy_window.h"
 #include "support/fake_dialogs.h"
@@ -280,11 +281,10 @@ TEST_F(ComposeWindowTest, SavedCopyAndLoadHoldOnlyTheMessageText) {
 }
 
 // Servers that cannot be reached or fail in the middle of a send action:
-// each time the window
-// shows the failure as the compose window's rules say (the connection
-// warning, or the failure's own text in the error box), stays open with
-// everything the user wrote, keeps the contact details in the settings file,
-// and asks no success question. The reply time-out is short so that the two
+// each time the window shows the failure as the compose window's rules say
+// (the connection warning, or the failure's own text in the error box),
+// stays open with everything the user wrote, keeps the contact details in
+// the settings file, and asks no success question. The reply time-out is short so that the two
 // silent cases end within seconds; the progress window keeps the program
 // answering meanwhile.
 TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
@@ -604,11 +604,8 @@ TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
     review.SetAttachWindow(&Attach);
     review.show();
     review.BitBtn2->click();
-    TfrmSendMessage* frm = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* compose = qobject_cast<TfrmSendMessage*>(widget); compose && compose->isVisible())
-            frm = compose;
-    ASSERT_NE(frm, nullptr);
+    ASSERT_EQ(VisibleComposeWindows().size(), 1);
+    TfrmSendMessage* frm = VisibleComposeWindows()[0];
     SmtpTestServer server;
     Settings.SMTPPort = server.Port();
     frm->txtSubject->setText("For {Title} {LastName}");
