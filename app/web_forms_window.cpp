@@ -1,7 +1,6 @@
 #include "app/web_forms_window.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +22,7 @@
 #include "lists/list_text.h"
 #include "lists/official_list.h"
 #include "mail/windows/contact_edits.h"
+#include "mail/windows/letter_file.h"
 #include "sent/send_record.h"
 #include "sent/sent_records.h"
 #include "settings/settings.h"
@@ -256,22 +256,11 @@ void TfrmWebForms::btnLoadLetterClick() {
     const std::optional<QString> path = dialogs_.OpenFile(this, "Load Letter", kTextFilter);
     if (!path)
         return;
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
+    const std::optional<QByteArray> bytes = ReadLetterFile(this, dialogs_, *path, kMaxLetterBytes);
+    if (!bytes)
         return;
-    }
-    if (file.size() > kMaxLetterBytes) {
-        dialogs_.Warning(this, QString("%1 is too large for a letter.").arg(*path));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
-        return;
-    }
     // Letters saved by older programs are often Windows-1252, as list files are.
-    Memo1->setPlainText(Text(DisplayText(std::string_view(bytes.constData(), bytes.size()))));
+    Memo1->setPlainText(Text(DisplayText(std::string_view(bytes->constData(), bytes->size()))));
 }
 
 TLetter TfrmWebForms::Letter() const {

@@ -213,6 +213,21 @@ void TListUpdater::RequestDone() {
 
 // ---- The check ------------------------------------------------------------
 
+bool TListUpdater::StartTextRequest(std::size_t maxBytes, TStep step) {
+    textBuffer_ = std::make_unique<TBoundedTextBuffer>(maxBytes);
+    textStream_ = std::make_unique<std::ostream>(textBuffer_.get());
+    HttpClient1->ResponseStream = textStream_.get();
+    return StartRequest(step);
+}
+
+std::string TListUpdater::TakeText() {
+    HttpClient1->ResponseStream = nullptr;
+    std::string text = textBuffer_ ? textBuffer_->Text() : std::string();
+    textStream_.reset();
+    textBuffer_.reset();
+    return text;
+}
+
 void TListUpdater::StartCheck() {
     if (Busy()) {
         return;
@@ -220,20 +235,14 @@ void TListUpdater::StartCheck() {
     aborted_ = false;
     SetUpProxy();
     HttpClient1->URL = servers_.Base[0] + kDatesFileName;
-    textBuffer_ = std::make_unique<TBoundedTextBuffer>(kMaxDatesFileSize);
-    textStream_ = std::make_unique<std::ostream>(textBuffer_.get());
-    HttpClient1->ResponseStream = textStream_.get();
-    if (!StartRequest(TStep::Checking)) {
+    if (!StartTextRequest(kMaxDatesFileSize, TStep::Checking)) {
         CheckDone();
     }
 }
 
 void TListUpdater::CheckDone() {
     step_ = TStep::Idle;
-    HttpClient1->ResponseStream = nullptr;
-    const std::string text = textBuffer_ ? textBuffer_->Text() : std::string();
-    textStream_.reset();
-    textBuffer_.reset();
+    const std::string text = TakeText();
     if (failed_) {
         SetStatus("Failed: " + std::to_string(failedStatus_) + " " + failedReason_);
         if (OnCheckDone) {
@@ -339,20 +348,14 @@ void TListUpdater::ArchiveReceived() {
     SetStatus("Received " + std::to_string(HttpClient1->ReceivedBytes()) + " bytes");
 
     HttpClient1->URL += kSignatureSuffix;
-    textBuffer_ = std::make_unique<TBoundedTextBuffer>(kMaxSignatureFileSize);
-    textStream_ = std::make_unique<std::ostream>(textBuffer_.get());
-    HttpClient1->ResponseStream = textStream_.get();
-    if (!StartRequest(TStep::FetchingSignature)) {
+    if (!StartTextRequest(kMaxSignatureFileSize, TStep::FetchingSignature)) {
         SignatureReceived();
     }
 }
 
 // A signature that cannot be fetched counts as one that does not verify.
 void TListUpdater::SignatureReceived() {
-    HttpClient1->ResponseStream = nullptr;
-    const std::string signature = textBuffer_ ? textBuffer_->Text() : std::string();
-    textStream_.reset();
-    textBuffer_.reset();
+    const std::string signature = TakeText();
     if (aborted_) {
         EndRun(TRunOutcome::Aborted);
         return;

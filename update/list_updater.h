@@ -152,6 +152,11 @@ class TListUpdater : public QObject {
 
     void SetUpProxy();
     bool StartRequest(TStep step);
+    // Fetches HttpClient1->URL into a text buffer of at most maxBytes (the
+    // dates file, a signature); TakeText hands the text over once the request
+    // has ended and drops the buffer. False: the request did not start.
+    bool StartTextRequest(std::size_t maxBytes, TStep step);
+    std::string TakeText();
     void RequestDone();
     void DocData();
     void IdleTimeout();

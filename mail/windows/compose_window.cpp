@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -30,6 +29,7 @@
 #include "mail/windows/attach_window.h"
 #include "mail/windows/composed_letter.h"
 #include "mail/windows/contact_edits.h"
+#include "mail/windows/letter_file.h"
 #include "sent/mail_record.h"
 #include "sent/sent_records.h"
 #include "settings/settings.h"
@@ -132,10 +132,7 @@ QPoint PlaceAttachWindow(const QRect& compose, const QSize& attach, const QSize&
 }
 
 TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAttach& attach)
-    : QMainWindow(nullptr),
-      mainWindow_(mainWindow),
-      dialogs_(dialogs),
-      attach_(attach) {
+    : QMainWindow(nullptr), mainWindow_(mainWindow), dialogs_(dialogs), attach_(attach) {
     // No parent widget, so the window gets a taskbar entry of its own; it
     // still goes with the main window.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -154,9 +151,10 @@ TfrmSendMessage::TfrmSendMessage(QWidget* mainWindow, IDialogs& dialogs, TfrmAtt
 }
 
 struct TfrmSendMessage::TSendAction {
-    explicit TSendAction(qv::sent::TSentStore* store) : Recording(store != nullptr), Record(store) {}
+    explicit TSendAction(qv::sent::TSentStore* store)
+        : Recording(store != nullptr), Record(store) {}
 
-    bool Recording;  // the record is open
+    bool Recording;            // the record is open
     qv::TSmtpAccount Account;  // as the settings were when Send was pressed
 
     qv::TSendRequest Request;
@@ -260,7 +258,8 @@ QWidget* TfrmSendMessage::CreateHeader() {
         label->setFixedHeight(kHeaderRowHeight);
         labels->addWidget(label);
         edit->setAccessibleName(QString(caption).remove('&').remove(':'));
-        edit->move(0, row++ * kHeaderRowHeight + (kHeaderRowHeight - edit->sizeHint().height()) / 2);
+        edit->move(0,
+                   row++ * kHeaderRowHeight + (kHeaderRowHeight - edit->sizeHint().height()) / 2);
         edit->installEventFilter(this);
     }
     Panel1->setMinimumHeight(row * kHeaderRowHeight);
@@ -423,8 +422,8 @@ void TfrmSendMessage::StartDelivery() {
     action_->Record.Begin(
         qv::sent::MailStartFor(action_->Request, action_->Account.Host,
                                std::chrono::duration_cast<std::chrono::seconds>(now).count()));
-    action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(
-        action_->Record, SMTP, action_->Reporter.get());
+    action_->Recorder = std::make_unique<qv::sent::TRecordingObserver>(action_->Record, SMTP,
+                                                                       action_->Reporter.get());
 
     TSendAction& action = *action_;
     SMTP.SetAccount(action.Account);
@@ -432,8 +431,7 @@ void TfrmSendMessage::StartDelivery() {
     frmProgress->Start(
         Q(qv::ConnectingText(action.Account.Host)),
         {[this, &action] {
-             action.Result =
-                 qv::DeliverMessage(SMTP, Msg, action.Request, action.Recorder.get());
+             action.Result = qv::DeliverMessage(SMTP, Msg, action.Request, action.Recorder.get());
          },
          [this] { SMTP.Cancel(); },
          [&action](std::exception_ptr failure) {
@@ -541,7 +539,8 @@ void TfrmSendMessage::ReportRecordProblem(const QString& problem) {
 void TfrmSendMessage::SaveCopy() {
     // Asked again after a refused write, so the user can pick another place.
     for (;;) {
-        const std::optional<QString> path = dialogs_.SaveFile(this, "Save Message", kTextFilter, {});
+        const std::optional<QString> path =
+            dialogs_.SaveFile(this, "Save Message", kTextFilter, {});
         if (!path)
             return;
         try {
@@ -592,17 +591,9 @@ void TfrmSendMessage::btnLoadMessageClick() {
     const std::optional<QString> path = dialogs_.OpenFile(this, "Load Message", kTextFilter);
     if (!path)
         return;
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
-        return;
-    }
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        dialogs_.Warning(this, QString("Unable to read %1").arg(*path));
-        return;
-    }
-    Memo1->setPlainText(QString::fromUtf8(text));
+    const std::optional<QByteArray> text = ReadLetterFile(this, dialogs_, *path);
+    if (text)
+        Memo1->setPlainText(QString::fromUtf8(*text));
 }
 
 void TfrmSendMessage::btnSaveMessageClick() {
@@ -624,8 +615,8 @@ void TfrmSendMessage::SaveMemoTo(const QString& chosen) {
 void TfrmSendMessage::AddAttachment1Click() {
     attach_.ListBox1->clear();
     attach_.btnRemove->setEnabled(!lbAttach.isEmpty());
-    attach_.move(PlaceAttachWindow(frameGeometry(), attach_.frameGeometry().size(),
-                                  ScreenExtent(*this)));
+    attach_.move(
+        PlaceAttachWindow(frameGeometry(), attach_.frameGeometry().size(), ScreenExtent(*this)));
     attach_.ListBox1->addItems(lbAttach);
     dialogs_.ShowModal(attach_);
     SetAttachments(attach_.Paths());

@@ -13,19 +13,14 @@
 #include <QTimer>
 #include <functional>
 
-#include "support/fresh_start.h"
 #include "app/pages.h"
+#include "support/fresh_start.h"
 #include "support/http_test_servers.h"
 
 namespace {
 
-// Runs the event loop until `done` holds or 20 seconds have passed.
-bool WaitFor(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(20000);
-    while (!done() && !deadline.hasExpired())
-        QTest::qWait(20);
-    return done();
-}
+// The engine loads pages in its own processes: long waits.
+constexpr int kLoadWait = 20000;
 
 // Takes the addresses QDesktopServices is asked to open for "mailto:".
 class TMailProgram : public QObject {
@@ -61,14 +56,15 @@ TEST_F(WebBrowserTest, OfflineStartEndsOnTheShippedStartPageAndLaterFailuresStay
     // The start page, from a product server that refuses the connection.
     frmMain.NavigateTo(
         QString("http://127.0.0.1:%1/qnweb/qnindex120.htm").arg(qvtest::FreeLoopbackPort()));
-    ASSERT_TRUE(WaitFor([&] { return status() == "Done"; })) << status().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status() == "Done"; }, kLoadWait))
+        << status().toStdString();
     const QString local = QString::fromStdString(LocalPage("qnindex.htm"));
     EXPECT_EQ(frmMain.txtURL->text(), local);
 
     // A page that is not there fails, and stays as the engine shows it.
     const QString missing = QString::fromStdString(server.Url("/missing.htm"));
     frmMain.NavigateTo(missing);
-    ASSERT_TRUE(WaitFor([&] { return status().startsWith("Unable to load"); }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status().startsWith("Unable to load"); }, kLoadWait))
         << status().toStdString();
     QTest::qWait(300);
     EXPECT_EQ(status(), "Unable to load " + missing + ": HTTP error 404");
@@ -101,7 +97,7 @@ TEST_F(WebBrowserTest, NavigationsHistoryMailAddressesAndHoveredLinks) {
     browser.OnBeforeNavigate = [&](const QString& address) { navigations.append(address); };
     browser.OnStatusTextChange = [&](const QString& text) { statuses.append(text); };
     const auto done = [&](int loads) {
-        return WaitFor([&] { return statuses.count("Done") == loads; });
+        return QTest::qWaitFor([&] { return statuses.count("Done") == loads; }, kLoadWait);
     };
 
     // Back and forward with an empty history do nothing.
@@ -124,9 +120,9 @@ TEST_F(WebBrowserTest, NavigationsHistoryMailAddressesAndHoveredLinks) {
     QWidget* surface = browser.focusProxy();
     ASSERT_NE(surface, nullptr);
     QTest::mouseMove(surface, {50, 50});
-    ASSERT_TRUE(WaitFor([&] { return statuses.contains(next); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statuses.contains(next); }, kLoadWait));
     QTest::mouseClick(surface, Qt::LeftButton, {}, {50, 150});
-    ASSERT_TRUE(WaitFor([&] { return mail.Opened.size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mail.Opened.size() == 2; }, kLoadWait));
     QTest::qWait(300);
     EXPECT_EQ(mail.Opened, (QStringList{"mailto:president@whitehouse.example",
                                         "mailto:senator@senate.example"}));

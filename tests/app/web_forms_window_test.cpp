@@ -28,16 +28,8 @@
 
 namespace {
 
-using qv::webforms::TFormWalk;
-using qv::webforms::TLetter;
-using qv::webforms::TWalkMarks;
-
-bool WaitFor(const std::function<bool()>& done, int milliseconds = 30000) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!done() && !deadline.hasExpired())
-        QTest::qWait(20);
-    return done();
-}
+// The engine loads pages in its own processes: long waits.
+constexpr int kLoadWait = 30000;
 
 class WebFormsWindowTest : public FreshStartTest {
   protected:
@@ -67,14 +59,18 @@ class WebFormsWindowTest : public FreshStartTest {
         Start().reset();  // past the first run
     }
 
+    static TBrowserFactory Engine() {
+        return [](QWidget* parent) {
+            auto* browser = new TWebBrowser(parent);
+            return TBrowserPane{browser, browser};
+        };
+    }
+
     qvtest::HttpTestServer server{qvtest::SourcePath("tests/webforms/pages")};
 };
 
 TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
-    TfrmMain frmMain(Dialogs, {}, [](QWidget* parent) {
-        auto* browser = new TWebBrowser(parent);
-        return TBrowserPane{browser, browser};
-    });
+    TfrmMain frmMain(Dialogs, {}, Engine());
     qv::sent::TSentRecords records(QDir(Config.path()).filePath("sent.sqlite").toStdString());
     frmMain.SetSentRecords(&records);
     frmMain.resize(1000, 700);
@@ -82,7 +78,8 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
     frmMain.FormActivate();
     // The start page settles first, so that its fallback cannot come between.
     frmMain.NavigateTo(QString::fromStdString(LocalPage("qnindex.htm")));
-    ASSERT_TRUE(WaitFor([&] { return frmMain.StatusBar1->currentMessage() == "Done"; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return frmMain.StatusBar1->currentMessage() == "Done"; }, kLoadWait));
 
     QFile letterFile(QDir(Program.path()).filePath("letter.txt"));
     ASSERT_TRUE(letterFile.open(QIODevice::WriteOnly));
@@ -93,19 +90,6 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
     ASSERT_TRUE(frmMain.frmWebForms);
     TfrmWebForms& window = *frmMain.frmWebForms;
     ASSERT_TRUE(window.isVisible());
-    QString from;
-    TLetter started;
-    QStringList moves;
-    QObject::connect(&window, &TfrmWebForms::WalkStarted,
-                     [&](const QString& address, const TLetter& letter) {
-                         from = address;
-                         started = letter;
-                     });
-    QObject::connect(&window, &TfrmWebForms::WalkMoved,
-                     [&](const TFormWalk& walk, const TWalkMarks&) {
-                         moves.append(QString::fromStdString(walk.Caption()));
-                     });
-
     // Virginia's officials with forms, all ticked; the mailbox is not listed.
     // The President's form makes the fifth.
     window.cbState->setCurrentIndex(window.cbState->findText("Virginia"));
@@ -127,7 +111,7 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
 
     TFormWalkBar& bar = *frmMain.pnlFormWalk;
     const auto filled = [&] {
-        return WaitFor([&] { return bar.lblFill->text().startsWith("Filled"); });
+        return QTest::qWaitFor([&] { return bar.lblFill->text().startsWith("Filled"); }, kLoadWait);
     };
     const auto result = [&](int row) { return window.SuperGrid1->Cell(6, row); };
 
@@ -159,18 +143,12 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
     EXPECT_EQ(result(1), "Done");
     EXPECT_EQ(result(2), "Done");
     EXPECT_EQ(result(3), "Stopped");
-    EXPECT_EQ(moves, (QStringList{"1 of 3: Sen. Ann Doe", "2 of 3: Sen. Bob Roe",
-                                  "3 of 3: Rep. Cy Coe", ""}));
-    EXPECT_EQ(from, "ann@example.org");
-    EXPECT_EQ(started.Subject, "Clean water");
-
-    // Sent Messages has the letter and each official's outcome.
+    // Sent Messages has the walk; how each step is recorded: SentStoreTest.
     const qv::sent::TSentMessage sent = records.Store()->Read(records.Store()->Search("").at(0).Id);
     EXPECT_EQ(sent.Kind, qv::sent::TMessageKind::WebForms);
     EXPECT_EQ(sent.Fields.Subject, "Clean water");
+    EXPECT_EQ(sent.Fields.From, "ann@example.org");
     ASSERT_EQ(sent.Officials.size(), 3u);
-    EXPECT_EQ(sent.Officials[1].Name, "Sen. Bob Roe");
-    EXPECT_EQ(sent.Officials[1].Outcome, qv::sent::TFormOutcome::Filled);
     EXPECT_EQ(sent.Officials[2].Outcome, qv::sent::TFormOutcome::Stopped);
 
     // The contact details were kept as the compose window keeps them.
@@ -181,10 +159,7 @@ TEST_F(WebFormsWindowTest, WalksThroughThreeOfficialsWithNextAndStop) {
 }
 
 TEST_F(WebFormsWindowTest, StartNeedsATickAndAsksBeforeAnEmptyLetter) {
-    TfrmMain frmMain(Dialogs, {}, [](QWidget* parent) {
-        auto* browser = new TWebBrowser(parent);
-        return TBrowserPane{browser, browser};
-    });
+    TfrmMain frmMain(Dialogs, {}, Engine());
     frmMain.KeepComposedLetter(" From compose ", "Composed text");
     frmMain.FormActivate();
     frmMain.ShowWebForms();

@@ -368,6 +368,8 @@ TEST_F(SmtpClientTest, ReceiveBufferFollowsLongLinesAndShrinksBack) {
 
 // The session as the account asks for it, byte for byte. "{h}" stands for
 // the local host name; "<TLS host>" marks where TLS was put over the stream.
+// A server without STARTTLS and TLS from the start are the rows of
+// smtp_tls_test, against a real server.
 TEST_F(SmtpClientTest, EachSecurityAndLoginGivesItsDialogue) {
     struct Row {
         const char* name;
@@ -394,14 +396,6 @@ TEST_F(SmtpClientTest, EachSecurityAndLoginGivesItsDialogue) {
          "EHLO {h}\r\nSTARTTLS\r\n<TLS mail.example.org>EHLO {h}\r\nAUTH PLAIN AGpvAHB3\r\n", ""},
         {"STARTTLS not offered and not required: plain session", TSmtpSecurity::StartTlsIfOffered,
          "", {"250 mail"}, "EHLO {h}\r\n", ""},
-        {"STARTTLS not offered: the password is not sent", TSmtpSecurity::StartTlsIfOffered, "pw",
-         {"250-mail", "250 AUTH PLAIN"}, "EHLO {h}\r\nQuit\r\n",
-         "ESmtpAuthNeedsTls: The SMTP server does not offer encryption, so the password was not "
-         "sent. Choose no security in the connection settings to send it unencrypted."},
-        {"STARTTLS required but not offered", TSmtpSecurity::StartTlsRequired, "", {"250 mail"},
-         "EHLO {h}\r\nQuit\r\n",
-         "ESmtpStartTlsMissing: The SMTP server does not offer STARTTLS, which the connection "
-         "settings require. Nothing was sent."},
         {"EHLO refused: Helo instead", TSmtpSecurity::StartTlsIfOffered, "",
          {"500 5.5.1 Command unrecognized", "250 hello"}, "EHLO {h}\r\nHelo {h}\r\n", ""},
         {"AUTH offered without a mechanism we speak", TSmtpSecurity::None, "pw",
@@ -415,8 +409,6 @@ TEST_F(SmtpClientTest, EachSecurityAndLoginGivesItsDialogue) {
         {"refused AUTH carries the server's line", TSmtpSecurity::None, "pw",
          {"250-mail", "250 AUTH PLAIN", refusedAuth.c_str()},
          "EHLO {h}\r\nAUTH PLAIN AGpvAHB3\r\nQuit\r\n", "ESmtpAuthRefused: " + refusedAuth},
-        {"TLS from the start", TSmtpSecurity::Tls, "", {"250 mail"},
-         "<TLS mail.example.org>EHLO {h}\r\n", ""},
         {"refused certificate: nothing after the negotiation", TSmtpSecurity::StartTlsRequired,
          "pw", {"250-mail", "250 STARTTLS", "220 go ahead"},
          "EHLO {h}\r\nSTARTTLS\r\n<TLS mail.example.org>",
@@ -605,11 +597,6 @@ TEST(PosixSocketTest, RefusedConnectionAndSilentServer) {
     }
 }
 
-}  // namespace
-}  // namespace qv
-
-namespace qv {
-namespace {
 
 // A loopback listener on a free port, closed on destruction.
 class Listener {

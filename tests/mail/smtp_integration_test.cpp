@@ -2,11 +2,8 @@
 // messages are parsed by Python's email package.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
-#include <future>
 #include <random>
-#include <thread>
 
 #include "mail/delivery.h"
 #include "mail/net_errors.h"
@@ -249,58 +246,6 @@ TEST_F(SmtpIntegrationTest, PersonalLettersGoOutOneRecipientAtATime) {
         EXPECT_EQ(server->Part(n, 1), hidden + e.body);
     }
     EXPECT_FALSE(server->Has(4));
-}
-
-// The window's Cancel button: another thread cancels while the second of
-// three transactions waits for the server.
-TEST_F(SmtpIntegrationTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
-    server = std::make_unique<SmtpTestServer>(std::vector<std::string>{},
-                                              std::vector<std::string>{"--stall-after", "1"});
-    ASSERT_GT(server->Port(), 0);
-    smtp.SetHost("127.0.0.1");
-    smtp.SetPort(server->Port());
-
-    struct Progress : IDeliveryObserver {
-        void Connecting(const std::string& host) override { texts.push_back(ConnectingText(host)); }
-        void SendingTransaction(std::size_t number, std::size_t total,
-                                std::size_t recipients) override {
-            texts.push_back(SendingText(number, total, recipients));
-        }
-        void TransactionSent(std::size_t) override { firstSent.set_value(); }
-        std::vector<std::string> texts;
-        std::promise<void> firstSent;
-    } progress;
-    std::thread canceller([this, sent = progress.firstSent.get_future()] {
-        sent.wait();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        smtp.Cancel();
-    });
-
-    TMailMessage msg;
-    TSendRequest request{.From = "jo@home.example",
-                         .To = "<a@x.example>;<b@x.example>;<c@x.example>;<d@x.example>;"
-                               "<e@x.example>",
-                         .MessageText = "Body",
-                         .MaxRecipients = 2};
-    auto start = std::chrono::steady_clock::now();
-    try {
-        DeliverMessage(smtp, msg, request, &progress);
-        FAIL() << "not cancelled";
-    } catch (const ESendCancelled& e) {
-        EXPECT_STREQ(e.what(), "Sending was cancelled.");
-        EXPECT_EQ(e.Sent(), 1u);
-        EXPECT_EQ(e.Total(), 3u);
-    }
-    canceller.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
-    EXPECT_FALSE(smtp.Connected());
-    EXPECT_EQ(progress.texts, (std::vector<std::string>{"Connecting to 127.0.0.1...",
-                                                        "Sending transaction 1 of 3 (2 recipients)",
-                                                        "Sending transaction 2 of 3 (2 recipients)"}));
-    EXPECT_TRUE(server->Has(1));
-    EXPECT_FALSE(server->Has(2));
-    EXPECT_EQ(server->Lines(1, "rcpt"),
-              (std::vector<std::string>{"rcpt a@x.example", "rcpt b@x.example"}));
 }
 
 }  // namespace

@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <string>
 
 #include "support/list_files.h"
+#include "support/qvtool_process.h"
 #include "update/dates_file.h"
 #include "update/list_signature.h"
 
@@ -29,22 +28,9 @@ inline const char* const kNewSenate =
 inline const char* const kNewLeaders =
     "6 2\r\n1,France,President,Someone,none,none\r\n2,Chile,President,Other,none,none\r\n";
 
-inline std::string ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
-}
-
-inline void WriteFile(const QString& path, const std::string& data) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(data.data(), static_cast<qint64>(data.size()));
-}
-
 inline void Qvtool(const QStringList& args) {
-    QProcess tool;
-    tool.start(QVTOOL_PATH, args);
-    ASSERT_TRUE(tool.waitForFinished(60000));
-    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const ToolRun run = RunTool(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
 }
 
 class UpdateSite {

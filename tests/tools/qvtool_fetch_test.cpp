@@ -2,45 +2,26 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <string>
 
 #include "support/http_test_servers.h"
+#include "support/qvtool_process.h"
 
 namespace {
 
 using qvtest::HttpTestServer;
+using qvtest::ReadFile;
 using qvtest::TinyProxy;
-
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
+using qvtest::ToolRun;
+using qvtest::WriteFile;
 
 ToolRun Qvtool(const QStringList& args) {
-    QProcess process;
-    process.start(QVTOOL_PATH, QStringList{"fetch"} + args);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+    return qvtest::RunTool(QStringList{"fetch"} + args);
 }
 
 QString Url(const HttpTestServer& server, const std::string& path) {
     return QString::fromStdString(server.Url(path));
-}
-
-std::string ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
-}
-
-void WriteFile(const QString& path, const std::string& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.data(), static_cast<qint64>(text.size()));
 }
 
 class QvtoolFetchTest : public ::testing::Test {

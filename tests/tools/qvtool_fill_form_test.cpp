@@ -7,38 +7,24 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "support/http_test_servers.h"
+#include "support/qvtool_process.h"
 
 namespace {
 
 using qvtest::HttpTestServer;
 
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
+using qvtest::ToolRun;
+using qvtest::WriteFile;
 
-ToolRun FillForm(const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QVTOOL_PATH, QStringList{"fill-form"} + args);
-    process.closeWriteChannel();
-    process.waitForFinished(90000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
-void WriteFile(const QString& path, const std::string& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.data(), static_cast<qint64>(text.size()));
+ToolRun FillForm(const QStringList& args,
+                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    return qvtest::RunTool(QStringList{"fill-form"} + args, env);
 }
 
 using Fields = std::map<std::string, std::string>;

@@ -277,100 +277,73 @@ constexpr const char* kHouse =
     "PR,AL,D,\"Hernández, Pablo\",https://pr.example,https://pr.example\r\n"
     "WY,AL,R,\"Oz, Ola\",https://oz.example,https://oz.example\r\n";
 
-struct TZipCase {
-    const char* Zip;
-    const char* Out;       // qvtool's standard output; empty when not found
-    const char* Sentence;  // or the lookup's error message
-};
+constexpr const char* kOhio11 =
+    "44101: OH-11\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\nrepresentative OH-11: Nu, Ned\n";
+constexpr const char* kWyoming =
+    "82001: WY-AL\nsenator WY: Ha, Hal\nsenator WY: Ie, Ida\nrepresentative WY-AL: Oz, Ola\n";
 
-void PrintTo(const TZipCase& c, std::ostream* os) {
-    *os << '"' << c.Zip << '"';
-}
-
-class ZipLookupTest : public testing::TestWithParam<TZipCase> {
-  protected:
-    static void SetUpTestSuite() {
-        folder_ = new TTempFolder;
-        folder_->Write("zccd.csv", kZipTable);
-        folder_->Write("senate.dat", kSenate);
-        folder_->Write("house.dat", kHouse);
-    }
-    static void TearDownTestSuite() { delete folder_; }
-    static TTempFolder* folder_;
-};
-
-TTempFolder* ZipLookupTest::folder_ = nullptr;
-
-TEST_P(ZipLookupTest, ThroughTheLookupAndTheCommand) {
-    const TZipCase& c = GetParam();
-    const TResult result =
-        Qvtool(*folder_, "lists find-zip " + Quoted(c.Zip) + " --dir " + Quoted(folder_->Path("")));
-    const bool found = *c.Out != '\0';
-    EXPECT_EQ(result.exitCode, found ? 0 : 1);
-    EXPECT_EQ(result.out, c.Out);
-    EXPECT_EQ(result.err, found ? "" : std::string("ZIP code not found: ") + c.Zip + "\n");
-
-    const TZipDistricts table = TZipDistricts::Load(folder_->Path("zccd.csv"));
+TEST(ZipLookupTest, ThroughTheLookupAndTheCommand) {
+    const TTempFolder folder;
+    const TZipDistricts table = TZipDistricts::Load(folder.Write("zccd.csv", kZipTable));
     TOfficialList senate, house;
-    ASSERT_EQ(LoadOfficialList(folder_->Path("senate.dat"), senate, nullptr), 0);
-    ASSERT_EQ(LoadOfficialList(folder_->Path("house.dat"), house, nullptr), 0);
-    try {
-        const TZipOfficials officials = FindZipOfficials(table, c.Zip, senate, house);
-        EXPECT_TRUE(found);
-        EXPECT_EQ(DistrictSentence(officials.Districts), c.Sentence);
-        std::string codes = officials.Zip + ":";
-        for (const TDistrict& district : officials.Districts) {
-            codes += (codes.back() == ':' ? " " : ", ") + DistrictCode(district);
+    ASSERT_EQ(LoadOfficialList(folder.Write("senate.dat", kSenate), senate, nullptr), 0);
+    ASSERT_EQ(LoadOfficialList(folder.Write("house.dat", kHouse), house, nullptr), 0);
+    const struct {
+        const char* Zip;
+        const char* Out;       // qvtool's standard output; empty when not found
+        const char* Sentence;  // or the lookup's error message
+    } cases[] = {
+        {"44101", kOhio11, "This ZIP code lies in Ohio's 11th district."},
+        {"43004",
+         "43004: OH-3, OH-15\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
+         "representative OH-3: Mo, Max\nrepresentative OH-15: Vacant\n",
+         "This ZIP code lies in Ohio's 3rd and 15th districts; your street address decides which."},
+        // The House list has no record for these districts.
+        {"45011", "45011: OH-1, OH-2, OH-13\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n",
+         "This ZIP code lies in Ohio's 1st, 2nd and 13th districts; your street address "
+         "decides which."},
+        {"82001", kWyoming, "This ZIP code lies in Wyoming's at-large district."},
+        {"20001", "20001: DC-AL\nrepresentative DC-AL: Ka, Kim\n",
+         "This ZIP code lies in the District of Columbia's at-large district."},
+        {"00601", "00601: PR-AL\nrepresentative PR-AL: Hernández, Pablo\n",
+         "This ZIP code lies in Puerto Rico's at-large district."},
+        {"30165",
+         "30165: AL-3, GA-14\nsenator AL: Ay, Ann\nsenator AL: Be, Bo\n"
+         "senator GA: Ce, Cy\nsenator GA: De, Di\n"
+         "representative AL-3: Jo, Jan\nrepresentative GA-14: Lu, Lee\n",
+         "This ZIP code lies in Alabama's 3rd district and Georgia's 14th district; "
+         "your street address decides which."},
+        {"44101-1234", kOhio11, "This ZIP code lies in Ohio's 11th district."},
+        {" 820011234 ", kWyoming, "This ZIP code lies in Wyoming's at-large district."},
+        {"99999", "", "ZIP code not found: 99999"},
+        {"4410", "", "Not a ZIP code: 4410"},
+        {"44101-12", "", "Not a ZIP code: 44101-12"},
+        {"4410l", "", "Not a ZIP code: 4410l"},
+        {"", "", "Not a ZIP code: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.Zip + "\"");
+        const TResult result =
+            Qvtool(folder, "lists find-zip " + Quoted(c.Zip) + " --dir " + Quoted(folder.Path("")));
+        const bool found = *c.Out != '\0';
+        EXPECT_EQ(result.exitCode, found ? 0 : 1);
+        EXPECT_EQ(result.out, c.Out);
+        EXPECT_EQ(result.err, found ? "" : std::string("ZIP code not found: ") + c.Zip + "\n");
+        try {
+            const TZipOfficials officials = FindZipOfficials(table, c.Zip, senate, house);
+            EXPECT_TRUE(found);
+            EXPECT_EQ(DistrictSentence(officials.Districts), c.Sentence);
+            std::string codes = officials.Zip + ":";
+            for (const TDistrict& district : officials.Districts) {
+                codes += (codes.back() == ':' ? " " : ", ") + DistrictCode(district);
+            }
+            EXPECT_EQ(codes, std::string(c.Out).substr(0, std::string(c.Out).find('\n')));
+        } catch (const EZipLookupError& e) {
+            EXPECT_FALSE(found);
+            EXPECT_STREQ(e.what(), c.Sentence);
         }
-        EXPECT_EQ(codes, std::string(c.Out).substr(0, std::string(c.Out).find('\n')));
-    } catch (const EZipLookupError& e) {
-        EXPECT_FALSE(found);
-        EXPECT_STREQ(e.what(), c.Sentence);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Zips, ZipLookupTest,
-    testing::Values(
-        TZipCase{"44101",
-                 "44101: OH-11\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
-                 "representative OH-11: Nu, Ned\n",
-                 "This ZIP code lies in Ohio's 11th district."},
-        TZipCase{"43004",
-                 "43004: OH-3, OH-15\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
-                 "representative OH-3: Mo, Max\nrepresentative OH-15: Vacant\n",
-                 "This ZIP code lies in Ohio's 3rd and 15th districts; your street address "
-                 "decides which."},
-        // The House list has no record for these districts.
-        TZipCase{"45011", "45011: OH-1, OH-2, OH-13\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n",
-                 "This ZIP code lies in Ohio's 1st, 2nd and 13th districts; your street address "
-                 "decides which."},
-        TZipCase{"82001",
-                 "82001: WY-AL\nsenator WY: Ha, Hal\nsenator WY: Ie, Ida\n"
-                 "representative WY-AL: Oz, Ola\n",
-                 "This ZIP code lies in Wyoming's at-large district."},
-        TZipCase{"20001", "20001: DC-AL\nrepresentative DC-AL: Ka, Kim\n",
-                 "This ZIP code lies in the District of Columbia's at-large district."},
-        TZipCase{"00601", "00601: PR-AL\nrepresentative PR-AL: Hernández, Pablo\n",
-                 "This ZIP code lies in Puerto Rico's at-large district."},
-        TZipCase{"30165",
-                 "30165: AL-3, GA-14\nsenator AL: Ay, Ann\nsenator AL: Be, Bo\n"
-                 "senator GA: Ce, Cy\nsenator GA: De, Di\n"
-                 "representative AL-3: Jo, Jan\nrepresentative GA-14: Lu, Lee\n",
-                 "This ZIP code lies in Alabama's 3rd district and Georgia's 14th district; "
-                 "your street address decides which."},
-        TZipCase{"44101-1234",
-                 "44101: OH-11\nsenator OH: Ef, Flo\nsenator OH: Ge, Gus\n"
-                 "representative OH-11: Nu, Ned\n",
-                 "This ZIP code lies in Ohio's 11th district."},
-        TZipCase{" 820011234 ",
-                 "82001: WY-AL\nsenator WY: Ha, Hal\nsenator WY: Ie, Ida\n"
-                 "representative WY-AL: Oz, Ola\n",
-                 "This ZIP code lies in Wyoming's at-large district."},
-        TZipCase{"99999", "", "ZIP code not found: 99999"},
-        TZipCase{"4410", "", "Not a ZIP code: 4410"},
-        TZipCase{"44101-12", "", "Not a ZIP code: 44101-12"},
-        TZipCase{"4410l", "", "Not a ZIP code: 4410l"}, TZipCase{"", "", "Not a ZIP code: "}));
 
 TEST(QvtoolFindZipTest, DefaultFolderIsQvtoolsOwnAndMissingListsFail) {
     const TTempFolder folder;

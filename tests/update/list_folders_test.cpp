@@ -65,7 +65,7 @@ struct TDataHomeRow {
     const char* Expected;
 };
 
-TEST(ListFoldersTest, TheUsersFolderFollowsXdgDataHome) {
+TEST(ListFoldersTest, TheUsersFolderFollowsXdgDataHomeUnlessTheProgramsIsWritable) {
     const TDataHomeRow rows[] = {
         {"/data", "/data/quorvane/"},
         {"/data//", "/data/quorvane/"},
@@ -89,9 +89,7 @@ TEST(ListFoldersTest, TheUsersFolderFollowsXdgDataHome) {
         EXPECT_EQ(folders.Read[1], "/nonexistent/quorvane/");
     }
     SetEnvironmentLookup({});
-}
-
-TEST(ListFoldersTest, AWritableProgramFolderKeepsEverything) {
+    // A writable folder keeps everything.
     TTempFolder program;
     const qv::TListFolders folders = qv::ListFolders(program.Folder());
     EXPECT_EQ(folders.Install, program.Folder());

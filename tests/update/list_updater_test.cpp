@@ -124,33 +124,24 @@ class ListUpdaterTest : public ::testing::Test {
     std::unique_ptr<TListUpdater> updater;
 };
 
-TEST_F(ListUpdaterTest, CheckOffersOnlyNewerListsAndReadsAnUnterminatedLastLine) {
-    // Senate newer, Misc newer on an unterminated line, the rest equal.
-    site.PublishDates(site.Server, "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/18/2000");
-    HttpTestServer server(site.Server.path());
-    Make(server.Url("/"), "http://127.0.0.1:1/");
-    EXPECT_EQ(Check(), TCheckOutcome::Done);
-    EXPECT_EQ(updater->MemoLines(),
-              (Strings{kUpdatesAvailableLine, "Senate List", "Misc. Leader List"}));
-    EXPECT_TRUE(warnings.empty());
-    EXPECT_EQ(updater->Status(), "");
-    EXPECT_EQ(ServerDate[static_cast<std::size_t>(TUpdateList::Misc)], Ymd(2000, 7, 18));
-}
-
-TEST_F(ListUpdaterTest, FailedOrEmptyCheckOffersNothing) {
+TEST_F(ListUpdaterTest, CheckOffersOnlyNewerListsAndNothingWhenItFails) {
     HttpTestServer server(site.Server.path());
     struct Row {
         std::string base;
         const char* dates;  // nullptr: no dates file
         TCheckOutcome outcome;
         std::string status;
+        Strings memo;
     };
     const Row rows[] = {
-        {server.Url("/"), nullptr, TCheckOutcome::Failed, "Failed: 404 File not found"},
+        {server.Url("/"), nullptr, TCheckOutcome::Failed, "Failed: 404 File not found", {}},
         {"http://127.0.0.1:" + std::to_string(qvtest::FreeLoopbackPort()) + "/", kSameDates,
-         TCheckOutcome::Failed, "Failed: 404 Connection refused (Error #10061)"},
-        {server.Url("/"), "", TCheckOutcome::Empty, "start"},
-        {server.Url("/"), kSameDates, TCheckOutcome::Done, ""},
+         TCheckOutcome::Failed, "Failed: 404 Connection refused (Error #10061)", {}},
+        {server.Url("/"), "", TCheckOutcome::Empty, "start", {}},
+        {server.Url("/"), kSameDates, TCheckOutcome::Done, "", {}},
+        // Senate newer, Misc newer on an unterminated line, the rest equal.
+        {server.Url("/"), "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/18/2000",
+         TCheckOutcome::Done, "", {kUpdatesAvailableLine, "Senate List", "Misc. Leader List"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.status);
@@ -161,9 +152,14 @@ TEST_F(ListUpdaterTest, FailedOrEmptyCheckOffersNothing) {
         statuses = {"start"};
         Make(row.base, server.Url("/"));
         EXPECT_EQ(Check(), row.outcome);
-        EXPECT_FALSE(updater->AnyUpdate());
+        EXPECT_EQ(updater->AnyUpdate(), !row.memo.empty());
+        if (!row.memo.empty()) {
+            EXPECT_EQ(updater->MemoLines(), row.memo);
+        }
         EXPECT_EQ(statuses.back(), row.status);
+        EXPECT_TRUE(warnings.empty());
     }
+    EXPECT_EQ(ServerDate[static_cast<std::size_t>(TUpdateList::Misc)], Ymd(2000, 7, 18));
 }
 
 TEST_F(ListUpdaterTest, RunInstallsReloadsDatesAndSaves) {
@@ -201,7 +197,9 @@ TEST_F(ListUpdaterTest, RunInstallsReloadsDatesAndSaves) {
                            "temp.dat"}));
 }
 
-TEST_F(ListUpdaterTest, OnceTheMirrorServesItServesTheRestOfTheRun) {
+// The update server fails a list in one way or another; the mirror serves it
+// and, once it has, the rest of the run.
+TEST_F(ListUpdaterTest, MirrorServesWhatTheUpdateServerCannotAndTheRestOfTheRun) {
     site.PublishDates(site.Server,
                       "5/1/2001\r\n1/1/2002\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
     // The update server lacks the Senate archive and has a House archive
@@ -210,32 +208,35 @@ TEST_F(ListUpdaterTest, OnceTheMirrorServesItServesTheRestOfTheRun) {
     const std::string newHouse = std::string(list_files::House) + "AK,1,D,Two,none,none\r\n";
     site.Publish(site.Mirror, "senate2.dat", kNewSenate);
     site.Publish(site.Mirror, "house2.dat", newHouse);
-    HttpTestServer server(site.Server.path());
     HttpTestServer mirror(site.Mirror.path());
-    Make(server, mirror);
-    ASSERT_EQ(Check(), TCheckOutcome::Done);
-    EXPECT_EQ(Run(), TRunOutcome::Completed);
-    EXPECT_EQ(updater->ServerIndex(), 1u);
-    EXPECT_TRUE(Saw("Failed : 404 File not found"));
-    EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
-    EXPECT_EQ(site.ProgramFile("house.dat"), newHouse);
-    EXPECT_TRUE(warnings.empty());
-}
-
-TEST_F(ListUpdaterTest, UpdateServerDownAfterTheCheckAndTheMirrorUp) {
-    site.PublishDates(site.Server,
-                      "5/1/2001\r\n9/20/1999\r\n1/1/2002\r\n6/1/1999\r\n7/17/2000\r\n");
-    site.Publish(site.Mirror, "senate2.dat", kNewSenate);
-    site.Publish(site.Mirror, "leaders2.dat", kNewLeaders);
-    auto server = std::make_unique<HttpTestServer>(site.Server.path());
-    HttpTestServer mirror(site.Mirror.path());
-    Make(*server, mirror);
-    ASSERT_EQ(Check(), TCheckOutcome::Done);
-    server.reset();
-    EXPECT_EQ(Run(), TRunOutcome::Completed);
-    EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
-    EXPECT_EQ(site.ProgramFile("leaders.dat"), kNewLeaders);
-    EXPECT_EQ(saves, 1);
+    const struct {
+        const char* path;
+        bool downAfterCheck;
+        std::string status;
+    } rows[] = {
+        {"/", false, "Failed : 404 File not found"},
+        {"/", true, "Failed : 404 Connection refused (Error #10061)"},
+        {"/stall/", false, "Failed : 404 Connection timed out (Error #10060)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.status);
+        list_files::WriteAll(site.Program.path());
+        settings = TSettings{};
+        statuses.clear();
+        auto server = std::make_unique<HttpTestServer>(site.Server.path());
+        Make(server->Url(row.path), mirror.Url("/"));
+        updater->SetIdleLimit(std::chrono::milliseconds(300));
+        ASSERT_EQ(Check(), TCheckOutcome::Done);
+        if (row.downAfterCheck) {
+            server.reset();
+        }
+        EXPECT_EQ(Run(), TRunOutcome::Completed);
+        EXPECT_EQ(updater->ServerIndex(), 1u);
+        EXPECT_TRUE(Saw(row.status));
+        EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
+        EXPECT_EQ(site.ProgramFile("house.dat"), newHouse);
+        EXPECT_TRUE(warnings.empty());
+    }
 }
 
 TEST_F(ListUpdaterTest, ArchiveWithoutTheListEntryWarnsAndStillDatesTheUnchangedList) {
@@ -344,21 +345,7 @@ TEST_F(ListUpdaterTest, AbortDuringADownloadRecordsNothing) {
     ExpectNothingInstalled();
 }
 
-TEST_F(ListUpdaterTest, SilentServerTimesOutAndTheMirrorServes) {
-    site.PublishDates(site.Server,
-                      "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
-    site.Publish(site.Mirror, "senate2.dat", kNewSenate);
-    HttpTestServer server(site.Server.path());
-    HttpTestServer mirror(site.Mirror.path());
-    Make(server.Url("/stall/"), mirror.Url("/"));
-    updater->SetIdleLimit(std::chrono::milliseconds(300));
-    ASSERT_EQ(Check(), TCheckOutcome::Done);
-    EXPECT_EQ(Run(), TRunOutcome::Completed);
-    EXPECT_TRUE(Saw("Failed : 404 Connection timed out (Error #10060)"));
-    EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
-}
-
-TEST_F(ListUpdaterTest, PlainAndHttpsDirectlyAndThroughTinyproxy) {
+TEST_F(ListUpdaterTest, PlainAndHttpsDirectlyAndThroughTinyproxyWithATrustedCertificateOnly) {
     qvtest::TestCertificate certificate;
     site.PublishDates(site.Server,
                       "5/1/2001\r\n9/20/1999\r\n8/29/1999\r\n6/1/1999\r\n7/17/2000\r\n");
@@ -366,42 +353,39 @@ TEST_F(ListUpdaterTest, PlainAndHttpsDirectlyAndThroughTinyproxy) {
     HttpTestServer plain(site.Server.path());
     HttpTestServer secure(site.Server.path(), &certificate);
     qvtest::TinyProxy proxy("alice", "secret");
-    const THttpTlsOptions tls{ReadCertificates({certificate.CertFile().toStdString()})};
-    const std::pair<const HttpTestServer*, bool> rows[] = {
-        {&plain, true}, {&secure, false}, {&secure, true}};
-    for (const auto& [server, throughProxy] : rows) {
-        SCOPED_TRACE(server->Url("/") + (throughProxy ? " through the proxy" : ""));
+    const THttpTlsOptions trusted{ReadCertificates({certificate.CertFile().toStdString()})};
+    const std::string byName = "https://localhost:" + std::to_string(secure.Port()) + "/";
+    const struct {
+        std::string base;
+        std::optional<bool> proxyCredentials;  // nullopt: no proxy
+        THttpTlsOptions tls;
+        std::string failure;  // the start of the check's status; empty: installs
+    } rows[] = {
+        {plain.Url("/"), true, trusted, ""},
+        {secure.Url("/"), std::nullopt, trusted, ""},
+        {secure.Url("/"), true, trusted, ""},
+        // The proxy's refusal of the tunnel is the check's failure.
+        {secure.Url("/"), false, trusted, "Failed: 407 Proxy Authentication Required"},
+        {secure.Url("/"), std::nullopt, {}, "Failed: 404 Secure connection failed: "},
+        {byName, std::nullopt, trusted, "Failed: 404 Secure connection failed: "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.base + (row.proxyCredentials ? " through the proxy" : "") + row.failure);
+        list_files::WriteAll(site.Program.path());
         settings = TSettings{};
-        if (throughProxy) {
-            UseProxy(proxy.Port(), true);
+        if (row.proxyCredentials) {
+            UseProxy(proxy.Port(), *row.proxyCredentials);
         }
-        Make(server->Url("/"), "https://127.0.0.1:1/", tls);
+        Make(row.base, row.base, row.tls);
+        if (!row.failure.empty()) {
+            EXPECT_EQ(Check(), TCheckOutcome::Failed);
+            EXPECT_EQ(updater->Status().rfind(row.failure, 0), 0u) << updater->Status();
+            continue;
+        }
         ASSERT_EQ(Check(), TCheckOutcome::Done);
         EXPECT_EQ(Run(), TRunOutcome::Completed);
         EXPECT_EQ(settings.Senate, Ymd(2001, 5, 1));
         EXPECT_EQ(site.ProgramFile("senate.dat"), kNewSenate);
-    }
-    // The proxy's refusal of the tunnel is the check's failure.
-    UseProxy(proxy.Port(), false);
-    Make(secure.Url("/"), "https://127.0.0.1:1/", tls);
-    EXPECT_EQ(Check(), TCheckOutcome::Failed);
-    EXPECT_EQ(updater->Status(), "Failed: 407 Proxy Authentication Required");
-}
-
-TEST_F(ListUpdaterTest, CertificateNotTrustedOrForAnotherNameFailsTheCheck) {
-    qvtest::TestCertificate certificate;
-    site.PublishDates(site.Server, kSameDates);
-    HttpTestServer server(site.Server.path(), &certificate);
-    const THttpTlsOptions trusted{ReadCertificates({certificate.CertFile().toStdString()})};
-    const std::string byName = "https://localhost:" + std::to_string(server.Port()) + "/";
-    const std::pair<std::string, THttpTlsOptions> rows[] = {{server.Url("/"), {}},
-                                                            {byName, trusted}};
-    for (const auto& [base, tls] : rows) {
-        SCOPED_TRACE(base);
-        Make(base, base, tls);
-        EXPECT_EQ(Check(), TCheckOutcome::Failed);
-        EXPECT_EQ(updater->Status().rfind("Failed: 404 Secure connection failed: ", 0), 0u)
-            << updater->Status();
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "controls/dialogs.h"
+#include "controls/window_placement.h"
 
 bool ManualCheck = false;
 
@@ -23,16 +24,11 @@ constexpr int ClientHeight = 192;
 const char* const CheckingCaption = "Checking server for list updates...";
 const char* const OfferCaption = "Would you like to update these lists now?";
 
-int PlaceOnAxis(int mainStart, int mainLength, int length, int screenLength) {
-    const int centred = mainStart + mainLength / 2 - length / 2;
-    return mainStart + mainLength / 2 + length / 2 < screenLength ? centred : mainStart;
-}
-
 }  // namespace
 
 QPoint PlaceOverMainWindow(const QRect& mainWindow, const QSize& window, const QSize& screen) {
-    return {PlaceOnAxis(mainWindow.left(), mainWindow.width(), window.width(), screen.width()),
-            PlaceOnAxis(mainWindow.top(), mainWindow.height(), window.height(), screen.height())};
+    return {CentreOnOwner(mainWindow.left(), mainWindow.width(), window.width(), screen.width()),
+            CentreOnOwner(mainWindow.top(), mainWindow.height(), window.height(), screen.height())};
 }
 
 TfrmUpdate::TfrmUpdate(QWidget* mainWindow, IDialogs& dialogs, std::string programDirectory,

@@ -19,15 +19,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 
+#include "compose_windows.h"
 #include "controls/send_progress.h"
 #include "error_box.h"
 #include "lists/official_list.h"
 #include "mail/windows/attach_window.h"
 #include "mail/windows/review_window.h"
+#include "sent/sent_records.h"
 #include "settings/windows/password_window.h"
 #include "settings/windows/proxy_window.h"
 #include "support/fake_dialogs.h"
@@ -57,12 +58,14 @@ class ComposeWindowTest : public testing::SettingsFixture {
         Main.move(40, 30);
     }
 
-    // A window opened from the review window, set to send to `server`.
+    // A window opened from the review window, set to send to `server` and
+    // to keep its sends in `records`.
     TfrmSendMessage* Open(const QString& to, const QString& cc = {}, const QString& bcc = {},
-                          const SmtpTestServer* server = nullptr) {
+                          const SmtpTestServer* server = nullptr,
+                          qv::sent::TSentRecords* records = nullptr) {
         if (server != nullptr)
             Settings.SMTPPort = server->Port();
-        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc);
+        TfrmSendMessage* frm = OpenComposeWindow(&Main, Dialogs, Attach, to, cc, bcc, records);
         frm->txtSubject->setText("Hearing");
         frm->Memo1->setPlainText("Please vote no.\nThanks");
         return frm;
@@ -114,6 +117,8 @@ TEST_F(ComposeWindowTest, CreationWarnsOnlyWithoutServerOrUser) {
                       QStringList(2, "Warning: Mail settings are not configured.\n"
                                      "Will not be able to send message until settings are "
                                      "finished."));
+            EXPECT_FALSE(frm->Sending());  // declined: no settings window, no send
+            EXPECT_TRUE(Dialogs.ModalWindows.isEmpty());
         }
     }
 }
@@ -141,13 +146,6 @@ TEST_F(ComposeWindowTest, NotConfiguredWarningLeadsToTheConnectionSettings) {
     EXPECT_EQ(Dialogs.ModalWindows, QStringList{"Proxy Settings"});
     EXPECT_EQ(Settings.SMTPServer, "127.0.0.1");
     EXPECT_EQ(frm->txtFrom->text(), "jane@example.org");
-
-    // Declined on a send, the warning leaves everything as it was.
-    Settings.SMTPServer.clear();
-    frm->BitBtn1Click();
-    EXPECT_EQ(Dialogs.Warnings.size(), 2);
-    EXPECT_EQ(Dialogs.ModalWindows.size(), 1);
-    EXPECT_FALSE(frm->Sending());
 }
 
 TEST_F(ComposeWindowTest, FirstShowingHidesTheSenderAboveTenEntries) {
@@ -237,7 +235,6 @@ TEST_F(ComposeWindowTest, RecipientsSplitAtTheMaximum) {
         {5, 2, 2, {2}, {2}, true},               // t + c + b = M - 1
         {5, 2, 3, {2}, {3}, false},              // = M: split sending, no question
         {99, 250, 0, {99, 99, 52}, {0, 0, 0}, false},
-        {99, 1, 200, {1, 0, 0}, {98, 99, 3}, false},
     };
     for (const auto& row : rows) {
         SmtpTestServer server;
@@ -283,36 +280,11 @@ TEST_F(ComposeWindowTest, SavedCopyAndLoadHoldOnlyTheMessageText) {
     EXPECT_TRUE(QFile::exists(folder.filePath("second.txt")));
 }
 
-TEST_F(ComposeWindowTest, UnreachableServerKeepsTheWindowAndSavesTheDetails) {
-    Settings.SMTPPort = 1;  // nothing listens there
-    TfrmSendMessage* frm = Open("<rep@example.org>");
-    frm->txtZip->setText("12345");
-    Send(frm);
-    EXPECT_EQ(Dialogs.Warnings.last(),
-              "Unable to connect to SMTP server.  Check your SMTP server setting in Quorvane and "
-              "verify your Internet connection.");
-    EXPECT_TRUE(frm->isVisible());
-    EXPECT_EQ(frm->Memo1->toPlainText(), "Please vote no.\nThanks");
-    EXPECT_NE(ReadFile(IniPath()).find("ZipCode=12345"), std::string::npos);
-}
-
-TEST_F(ComposeWindowTest, RefusalAfterConnectingReachesTheErrorBoxAndKeepsTheWindow) {
-    SmtpTestServer server({"bad@example.org"});
-    TfrmSendMessage* frm = Open("<good@example.org>;<bad@example.org>", {}, {}, &server);
-    ErrorBoxTexts().clear();
-    Send(frm);
-    EXPECT_EQ(ErrorBoxTexts(),
-              QStringList{"550 5.1.1 <bad@example.org>: Recipient address rejected"});
-    EXPECT_TRUE(frm->isVisible());
-    EXPECT_EQ(frm->txtTo->text(), "<good@example.org>;<bad@example.org>");
-    EXPECT_TRUE(Dialogs.Questions.isEmpty());
-}
-
-// Servers that fail in the middle of a send action: each time the window
-// shows the failure as the compose window's rules say (the connection
-// warning, or the failure's own text in the error box), stays open with
-// everything the user wrote, keeps the contact details in the settings file,
-// and asks no success question. The reply time-out is short so that the two
+// Servers that cannot be reached or fail in the middle of a send action:
+// each time the window shows the failure as the compose window's rules say
+// (the connection warning, or the failure's own text in the error box),
+// stays open with everything the user wrote, keeps the contact details in
+// the settings file, and asks no success question. The reply time-out is short so that the two
 // silent cases end within seconds; the progress window keeps the program
 // answering meanwhile.
 TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
@@ -325,6 +297,7 @@ TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
         QString errorBox;
         bool waits;  // the action waits out the time-out, with the progress window up
     } rows[] = {
+        {"unreachable", connectWarning, {}, false},  // nothing listens
         {"drop-after-greeting", connectWarning, {}, false},
         {"drop-in-data", {}, "Socket Error #10054\r\nConnection reset by peer.", false},
         {"drop-after-refusal", {}, "550 5.1.1 Recipient address rejected", false},
@@ -341,9 +314,13 @@ TEST_F(ComposeWindowTest, ServerFaultsLoseNothing) {
 
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
-        qv::test::FaultySmtpServer server(row.mode);
-        ASSERT_NE(server.Port(), 0);
-        Settings.SMTPPort = server.Port();
+        std::optional<qv::test::FaultySmtpServer> server;
+        Settings.SMTPPort = 1;
+        if (std::string(row.mode) != "unreachable") {
+            server.emplace(row.mode);
+            ASSERT_NE(server->Port(), 0);
+            Settings.SMTPPort = server->Port();
+        }
         TfrmSendMessage* frm = Open("<rep@example.org>", {}, "<sen@example.org>");
         frm->SMTP.SetReplyTimeout(std::chrono::seconds(2));
         frm->lbAttach = {attachment};
@@ -391,19 +368,16 @@ TEST_F(ComposeWindowTest, UnwritableSettingsFileStopsTheSendAndKeepsTheMessage) 
     EXPECT_FALSE(server.Has(1));
 }
 
-// Servers that require a login over TLS with the certificates of a private
-// trust store: SSL_CERT_FILE stands for the system's store.
+// Servers that require a login over TLS with a certificate of a private
+// trust store: SSL_CERT_FILE stands for the system's store. Refused logins
+// and certificates are the client's own tests (smtp_tls_test).
 class ComposeAccountTest : public ComposeWindowTest {
   protected:
     void SetUp() override {
         ComposeWindowTest::SetUp();
         local_.emplace(folder_.Path(), "localhost", "DNS:localhost,IP:127.0.0.1");
-        other_.emplace(folder_.Path(), "other.example", "DNS:other.example");
-        ASSERT_TRUE(local_->Made && other_->Made) << "openssl made no certificate";
-        const std::string store = (folder_.Path() / "store.pem").string();
-        std::ofstream(store) << qv::test::ReadFileBytes(local_->Cert)
-                             << qv::test::ReadFileBytes(other_->Cert);
-        ::setenv("SSL_CERT_FILE", store.c_str(), 1);
+        ASSERT_TRUE(local_->Made) << "openssl made no certificate";
+        ::setenv("SSL_CERT_FILE", local_->Cert.c_str(), 1);
         Settings.EmailUser = "jo";
     }
     void TearDown() override {
@@ -412,7 +386,7 @@ class ComposeAccountTest : public ComposeWindowTest {
     }
 
     TTempFolder folder_;
-    std::optional<TestCertificate> local_, other_;
+    std::optional<TestCertificate> local_;
 };
 
 TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring) {
@@ -423,37 +397,24 @@ TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring
     const struct {
         const char* Name;
         std::string Mode;  // of the server
-        bool OtherCertificate;
         int Security;
         std::optional<std::string> Kept;  // in the keyring; nullopt: no keyring
         std::optional<QString> Typed;     // at the question; nullopt: cancelled
         bool Delivered;
         QStringList Warnings;
-        QStringList ErrorBox;
-        std::string Logins;
     } rows[] = {
-        {"STARTTLS and AUTH", "--starttls", false, 2, "secret", {}, true, {}, {},
-         "PLAIN jo ok\n"},
-        {"TLS from the start", "--implicit-tls", false, 3, "secret", {}, true, {}, {},
-         "PLAIN jo ok\n"},
-        {"refused login", "--starttls", false, 2, "guess", {}, false, {},
-         {"535 5.7.8 Authentication credentials invalid"}, "PLAIN jo refused\n"},
-        {"certificate for another host", "--implicit-tls", true, 3, "secret", {}, false, {},
-         {"The certificate of 127.0.0.1 was not accepted: IP address mismatch."}, ""},
+        {"STARTTLS and AUTH", "--starttls", 2, "secret", {}, true, {}},
+        {"TLS from the start", "--implicit-tls", 3, "secret", {}, true, {}},
         // The user is told once per run that no keyring is available, and
         // asked at each send.
-        {"no keyring", "--starttls", false, 2, std::nullopt, "secret", true, {noKeyringWarning},
-         {}, "PLAIN jo ok\n"},
-        {"no keyring, asked again", "--starttls", false, 2, std::nullopt, "secret", true, {}, {},
-         "PLAIN jo ok\n"},
-        {"no keyring, question cancelled", "--starttls", false, 2, std::nullopt, std::nullopt,
-         false, {}, {}, ""},
+        {"no keyring", "--starttls", 2, std::nullopt, "secret", true, {noKeyringWarning}},
+        {"no keyring, asked again", "--starttls", 2, std::nullopt, "secret", true, {}},
+        {"no keyring, question cancelled", "--starttls", 2, std::nullopt, std::nullopt, false, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        const TestCertificate& certificate = row.OtherCertificate ? *other_ : *local_;
-        SmtpTestServer server({}, {"--auth", "jo:secret", row.Mode, "--cert", certificate.Cert,
-                                   "--key", certificate.Key});
+        SmtpTestServer server({}, {"--auth", "jo:secret", row.Mode, "--cert", local_->Cert,
+                                   "--key", local_->Key});
         ASSERT_GT(server.Port(), 0);
         Settings.SMTPSecurity = row.Security;
         Keyring.Available = row.Kept.has_value();
@@ -475,10 +436,10 @@ TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring
         QPointer<TfrmSendMessage> alive(frm);
         Send(frm);
         EXPECT_EQ(Dialogs.Warnings, row.Warnings);
-        EXPECT_EQ(ErrorBoxTexts(), row.ErrorBox);
+        EXPECT_TRUE(ErrorBoxTexts().isEmpty());
         EXPECT_EQ(Dialogs.ModalWindows,
                   row.Kept ? QStringList{} : QStringList{"SMTP Password"});
-        EXPECT_EQ(server.Logins(), row.Logins);
+        EXPECT_EQ(server.Logins(), row.Delivered ? "PLAIN jo ok\n" : "");
         EXPECT_EQ(server.Has(1), row.Delivered);
         if (row.Delivered) {
             EXPECT_EQ(server.Lines(1, "login"), std::vector<std::string>{"login jo"});
@@ -491,6 +452,7 @@ TEST_F(ComposeAccountTest, SendsThroughSecuredServersWithThePasswordOfTheKeyring
     }
 }
 
+// The only test of a cancel in the middle of a send, through to the server.
 TEST_F(ComposeWindowTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
     SmtpTestServer server({}, {"--stall-after", "1"});  // hangs in the second transaction
     Settings.MaxRecipients = 2;
@@ -509,21 +471,23 @@ TEST_F(ComposeWindowTest, CancelInTheMiddleOfASplitSendKeepsWhatWasSent) {
                                   "Sending transaction 1 of 3 (2 recipients)",
                                   "Sending transaction 2 of 3 (2 recipients)", "Cancelling...",
                                   "Sending cancelled. Transactions sent: 1 of 3."}));
-    EXPECT_TRUE(server.Has(1));
+    EXPECT_EQ(server.Lines(1, "rcpt"),
+              (std::vector<std::string>{"rcpt to1@example.org", "rcpt to2@example.org"}));
     EXPECT_FALSE(server.Has(2));
+    EXPECT_FALSE(frm->SMTP.Connected());  // the cancel closed the connection
     EXPECT_TRUE(frm->isVisible());
     EXPECT_TRUE(Dialogs.Questions.isEmpty());
 }
 
-TEST_F(ComposeWindowTest, AttachmentsAreEditedInTheSharedWindowAndSent) {
+// Sending the attachments is the end-to-end test's and the SMTP integration
+// test's.
+TEST_F(ComposeWindowTest, AttachmentsAreEditedInTheSharedWindow) {
     QTemporaryDir folder;
     const QString notes = folder.filePath("notes.txt");
     QFile file(notes);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("facts");
     file.close();
-    SmtpTestServer server;
-    TfrmSendMessage* frm = Open("<rep@example.org>", {}, {}, &server);
+    TfrmSendMessage* frm = Open("<rep@example.org>");
     Dialogs.OpenAnswers = {notes, notes, notes};
     Dialogs.ModalAnswers.push_back([&](QDialog& window) {
         EXPECT_FALSE(Attach.btnRemove->isEnabled());
@@ -545,10 +509,6 @@ TEST_F(ComposeWindowTest, AttachmentsAreEditedInTheSharedWindowAndSent) {
         return window.result();
     });
     frm->AddAttachment1->trigger();
-    Send(frm);
-    ASSERT_TRUE(server.Has(1));
-    EXPECT_EQ(server.Lines(1, "part application/octet-stream notes.txt").size(), 2u);
-    EXPECT_EQ(server.Part(1, 2), "facts");
 }
 
 TEST_F(ComposeWindowTest, CloseWindowAsksAndCancelDoesNot) {
@@ -569,6 +529,48 @@ TEST_F(ComposeWindowTest, CloseWindowAsksAndCancelDoesNot) {
     QApplication::processEvents();
     EXPECT_TRUE(alive.isNull());
     EXPECT_EQ(Dialogs.Questions.size(), 2);
+}
+
+// The record of sent messages, as the compose window keeps it. What each
+// record holds for split, failed and cancelled sends is the record's own
+// test (mail_record_test).
+TEST_F(ComposeWindowTest, SendMeACopyRidesInTheFirstTransactionAndIsRecorded) {
+    SmtpTestServer server;
+    QTemporaryDir folder;
+    qv::sent::TSentRecords records(folder.filePath("sent.sqlite").toStdString());
+    Settings.UseContact = false;
+    Settings.MaxRecipients = 2;
+    TfrmSendMessage* frm = Open("<a@example.org>;<b@example.org>;<c@example.org>", {}, {},
+                                &server, &records);
+    frm->chkSendCopy->setChecked(true);
+    Send(frm);
+    EXPECT_TRUE(Dialogs.Warnings.isEmpty());
+    EXPECT_EQ(server.Lines(1, "rcpt "), (std::vector<std::string>{"rcpt jane@example.org",
+                                                                   "rcpt a@example.org",
+                                                                   "rcpt b@example.org"}));
+    EXPECT_EQ(server.Lines(2, "rcpt "), std::vector<std::string>{"rcpt c@example.org"});
+    EXPECT_NE(ReadFile(IniPath()).find("Send Copy=1"), std::string::npos);
+    qv::sent::TSentStore& store = *records.Store();
+    const qv::sent::TSentMessage sent = store.Read(store.Search("").at(0).Id);
+    EXPECT_EQ(sent.State, qv::sent::TSendState::Sent);
+    EXPECT_EQ(sent.Fields.Subject, "Hearing");
+    EXPECT_EQ(sent.Transactions.size(), 2u);
+}
+
+TEST_F(ComposeWindowTest, ARecordThatCannotBeWrittenIsToldAfterTheMessageWentOut) {
+    SmtpTestServer server;
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath("blocked/sent.sqlite");  // a folder in the file's place
+    qv::sent::TSentRecords records(folder.filePath("blocked/sent.sqlite").toStdString());
+    QPointer<TfrmSendMessage> frm = Open("<a@example.org>", {}, {}, &server, &records);
+    Send(frm);
+    EXPECT_TRUE(server.Has(1));
+    EXPECT_TRUE(frm.isNull() || !frm->isVisible());  // sent: the window closed
+    EXPECT_EQ(Dialogs.Warnings,
+              QStringList{"This send could not be kept in Sent Messages. Unable to open the "
+                          "record of sent messages " + folder.filePath("blocked/sent.sqlite") +
+                          ": a folder stands in its place"});
+    EXPECT_EQ(Dialogs.Questions.size(), 1);  // the success question came first
 }
 
 TEST(AttachWindowPlacementTest, CentredOverTheComposeWindowWhileItFits) {
@@ -602,11 +604,8 @@ TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
     review.SetAttachWindow(&Attach);
     review.show();
     review.BitBtn2->click();
-    TfrmSendMessage* frm = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* compose = qobject_cast<TfrmSendMessage*>(widget); compose && compose->isVisible())
-            frm = compose;
-    ASSERT_NE(frm, nullptr);
+    ASSERT_EQ(VisibleComposeWindows().size(), 1);
+    TfrmSendMessage* frm = VisibleComposeWindows()[0];
     SmtpTestServer server;
     Settings.SMTPPort = server.Port();
     frm->txtSubject->setText("For {Title} {LastName}");
@@ -631,21 +630,12 @@ TEST_F(ComposeWindowTest, PersonalLettersFromTheReviewWindow) {
     Send(frm);
     ASSERT_EQ(Dialogs.Questions.size(), 3);
     EXPECT_EQ(Dialogs.Questions[1], question);
-    const struct {
-        std::string Rcpt, Subject, Body;
-    } letters[] = {
-        {"me@home.example", "For  ", "Dear  Sir or Madam,\r\nPlease help .\r\n"},
-        {"doe@senate.example", "For Senator Doe",
-         "Dear Senator Jane Doe,\r\nPlease help Ohio.\r\n"},
-        {"rivera@house.example", "For Resident Commissioner Rivera",
-         "Dear Resident Commissioner Luis Rivera,\r\nPlease help Puerto Rico.\r\n"},
-    };
+    // The letters' text is the SMTP integration test's.
+    const char* subjects[] = {"For  ", "For Senator Doe", "For Resident Commissioner Rivera"};
     for (int n = 1; n <= 3; ++n) {
         ASSERT_TRUE(server.Has(n));
-        EXPECT_EQ(server.Lines(n, "rcpt"), std::vector<std::string>{"rcpt " + letters[n - 1].Rcpt});
         EXPECT_EQ(server.Lines(n, "header Subject:"),
-                  std::vector<std::string>{"header Subject: " + letters[n - 1].Subject});
-        EXPECT_EQ(server.Part(n, 1), letters[n - 1].Body);
+                  std::vector<std::string>{std::string("header Subject: ") + subjects[n - 1]});
     }
     EXPECT_FALSE(server.Has(4));
 }

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "compose_windows.h"
 #include "controls/super_grid.h"
 #include "lists/official_list.h"
 #include "mail/recipient_selection.h"
@@ -44,15 +45,6 @@ class ReviewWindowTest : public testing::Test {
         PresidentSelected = 0;
         Main.setGeometry(100, 100, 640, 480);
         Review.SetAttachWindow(&Attach);
-    }
-
-    // The compose windows open now, newest last.
-    static QList<TfrmSendMessage*> ComposeWindows() {
-        QList<TfrmSendMessage*> found;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* compose = qobject_cast<TfrmSendMessage*>(widget); compose && compose->isVisible())
-                found.append(compose);
-        return found;
     }
 
     TFakeDialogs Dialogs;
@@ -106,19 +98,21 @@ TEST_F(ReviewWindowTest, ComposeMessageHandsTheTickedAddressesOver) {
     ASSERT_FALSE(Review.chkBCC->isChecked());
     Review.SuperGrid1->SetChecked(1, 2, false);
     Review.BitBtn2->click();
-    ASSERT_EQ(ComposeWindows().size(), 1);
-    EXPECT_EQ(ComposeWindows()[0]->txtTo->text(), "<able@senate.example>;<gray@house.example>");
-    EXPECT_EQ(ComposeWindows()[0]->txtBCC->text(), "");
+    ASSERT_EQ(VisibleComposeWindows().size(), 1);
+    EXPECT_EQ(VisibleComposeWindows()[0]->txtTo->text(),
+              "<able@senate.example>;<gray@house.example>");
+    EXPECT_EQ(VisibleComposeWindows()[0]->txtBCC->text(), "");
     EXPECT_EQ(Review.result(), QDialog::Accepted);
     EXPECT_FALSE(Review.isVisible());
 
     HouseSelected = {1, 1, 0};
     Review.show();
     ASSERT_TRUE(Review.chkBCC->isChecked());
-    const QList<TfrmSendMessage*> before = ComposeWindows();
+    const QList<TfrmSendMessage*> before = VisibleComposeWindows();
     Review.BitBtn2->click();
-    ASSERT_EQ(ComposeWindows().size(), 2);
-    TfrmSendMessage* compose = ComposeWindows()[before.contains(ComposeWindows()[0]) ? 1 : 0];
+    ASSERT_EQ(VisibleComposeWindows().size(), 2);
+    const QList<TfrmSendMessage*> after = VisibleComposeWindows();
+    TfrmSendMessage* compose = after[before.contains(after[0]) ? 1 : 0];
     EXPECT_EQ(compose->txtBCC->text(),
               "<able@senate.example>;<baker@senate.example>;<fox@house.example>;"
               "<gray@house.example>");
@@ -133,8 +127,8 @@ TEST_F(ReviewWindowTest, PresidentAloneOrNothingTicked) {
     EXPECT_EQ(Review.SuperGrid3->RowHeight(1), 0);
     EXPECT_TRUE(Review.chkPres->isChecked());
     Review.BitBtn2->click();
-    ASSERT_EQ(ComposeWindows().size(), 1);
-    EXPECT_EQ(ComposeWindows()[0]->txtTo->text(),
+    ASSERT_EQ(VisibleComposeWindows().size(), 1);
+    EXPECT_EQ(VisibleComposeWindows()[0]->txtTo->text(),
               "<" + QString::fromStdString(PresidentRecord.Email) + ">");
 
     SenateSelected = {1, 0, 0, 0, 0};
@@ -142,7 +136,7 @@ TEST_F(ReviewWindowTest, PresidentAloneOrNothingTicked) {
     Review.SuperGrid1->SetChecked(1, 1, false);
     Review.chkPres->setChecked(false);
     Review.BitBtn2->click();
-    EXPECT_EQ(ComposeWindows().size(), 1);
+    EXPECT_EQ(VisibleComposeWindows().size(), 1);
     EXPECT_EQ(Dialogs.Warnings, QStringList{"No representatives selected. Please select "
                                             "representatives to email before composing message."});
     EXPECT_EQ(Dialogs.WarningPositions, QList<QPoint>{Review.pos() + QPoint(25, 25)});
@@ -166,7 +160,7 @@ TEST_F(ReviewWindowTest, PresidentAloneOrNothingTicked) {
     EXPECT_EQ(Dialogs.WarningActions,
               (QStringList{"Write Through Web Forms...", "Write Through Web Forms..."}));
     EXPECT_EQ(Dialogs.Warnings.last(), Dialogs.Warnings.first());
-    EXPECT_EQ(ComposeWindows().size(), 1);
+    EXPECT_EQ(VisibleComposeWindows().size(), 1);
 }
 
 TEST_F(ReviewWindowTest, SendButtonShowsTheWindowOrBringsItForward) {

@@ -50,11 +50,13 @@ class UpdateWindowTest : public ::testing::Test {
                                        TScreenInfo{32, {1024, 768}});
     }
 
-    TfrmUpdate* Open(const HttpTestServer& server, bool manual) {
+    // Given a list directory, the server is its own mirror; else no mirror answers.
+    TfrmUpdate* Open(const HttpTestServer& server, bool manual, const char* path = nullptr) {
         ManualCheck = manual;
-        frmMain->frmUpdate =
-            new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
-                           {{server.Url("/"), "http://127.0.0.1:1/"}, site.TrustedKeys(), {}});
+        const std::string base = server.Url(path != nullptr ? path : "/");
+        frmMain->frmUpdate = new TfrmUpdate(
+            frmMain.get(), Dialogs, site.ProgramDir(),
+            {{base, path != nullptr ? base : "http://127.0.0.1:1/"}, site.TrustedKeys(), {}});
         return frmMain->frmUpdate;
     }
 
@@ -171,11 +173,7 @@ TEST_F(UpdateWindowTest, FaultsDuringARunLoseNothing) {
         const QStringList programFiles = site.ProgramFiles();
         const std::string settingsFile = qvtest::ReadFile(QString::fromStdString(IniPath()));
         HttpTestServer server(site.Server.path());
-        ManualCheck = false;
-        frmMain->frmUpdate =
-            new TfrmUpdate(frmMain.get(), Dialogs, site.ProgramDir(),
-                           {{server.Url(row.path), server.Url(row.path)}, site.TrustedKeys(), {}});
-        TfrmUpdate* w = frmMain->frmUpdate;
+        TfrmUpdate* w = Open(server, false, row.path);
         w->Updater().SetIdleLimit(std::chrono::seconds(1));
         ASSERT_TRUE(QTest::qWaitFor([w] { return w->btnOK->isVisible(); }, 30000));
         Dialogs.Warnings.clear();
