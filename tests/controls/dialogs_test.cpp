@@ -6,69 +6,63 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
-// Answers the next modal message box with `button` once it is up, and
-// records what it showed.
-struct TBoxAnswer {
-    QString Text;
-    QList<QMessageBox::StandardButton> Buttons;
+using TButtons = QList<QMessageBox::StandardButton>;
 
-    void Answer(QMessageBox::StandardButton button) {
-        QTimer::singleShot(0, [this, button] {
+// Each box as shown (text, buttons, place) and what the chosen button returns.
+TEST(QtDialogsTest, EachBoxShowsItsButtonsAndReturnsTheAnswer) {
+    enum TKind { Warning, WarningAt, Question, Confirm };
+    const TButtons ok{QMessageBox::Ok};
+    const TButtons yesNo{QMessageBox::Yes, QMessageBox::No};
+    const TButtons okCancel{QMessageBox::Ok, QMessageBox::Cancel};
+    const struct {
+        TKind Kind;
+        QMessageBox::StandardButton Answer;
+        bool Result;
+        TButtons Buttons;
+    } cases[] = {
+        {Warning, QMessageBox::Ok, true, ok},
+        {WarningAt, QMessageBox::Ok, true, ok},
+        {Question, QMessageBox::Yes, true, yesNo},
+        {Question, QMessageBox::No, false, yesNo},
+        {Confirm, QMessageBox::Ok, true, okCancel},
+        {Confirm, QMessageBox::Cancel, false, okCancel},
+    };
+    const QString text = "Close window without sending message?";
+    const QPoint place(125, 75);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Kind << " answered " << c.Answer);
+        QString shownText;
+        QPoint shownAt;
+        TButtons buttons;
+        QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            Text = box->text();
+            shownText = box->text();
+            shownAt = box->pos();
             for (QAbstractButton* each : box->buttons())
-                Buttons.append(box->standardButton(each));
-            box->button(button)->click();
+                buttons.append(box->standardButton(each));
+            box->button(c.Answer)->click();
         });
+        TQtDialogs dialogs;
+        bool result = true;
+        switch (c.Kind) {
+            case Warning: dialogs.Warning(nullptr, text); break;
+            case WarningAt: dialogs.WarningAt(nullptr, text, place); break;
+            case Question: result = dialogs.Question(nullptr, text); break;
+            case Confirm: result = dialogs.Confirm(nullptr, text); break;
+        }
+        EXPECT_EQ(result, c.Result);
+        EXPECT_EQ(shownText, text);
+        std::sort(buttons.begin(), buttons.end());
+        EXPECT_EQ(buttons, c.Buttons);
+        if (c.Kind == WarningAt) {
+            EXPECT_EQ(shownAt, place);
+        }
     }
-};
-
-TEST(QtDialogsTest, WarningHasOnlyAnOkButton) {
-    TQtDialogs dialogs;
-    TBoxAnswer answer;
-    answer.Answer(QMessageBox::Ok);
-    dialogs.Warning(nullptr, "Error Loading Senate List.");
-    EXPECT_EQ(answer.Text, "Error Loading Senate List.");
-    EXPECT_EQ(answer.Buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
-}
-
-TEST(QtDialogsTest, PlacedWarningOpensWhereAsked) {
-    TQtDialogs dialogs;
-    QPoint shownAt;
-    QTimer::singleShot(0, [&] {
-        QWidget* box = QApplication::activeModalWidget();
-        ASSERT_NE(box, nullptr);
-        shownAt = box->pos();
-        qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
-    });
-    dialogs.WarningAt(nullptr, "No representatives selected.", QPoint(125, 75));
-    EXPECT_EQ(shownAt, QPoint(125, 75));
-}
-
-TEST(QtDialogsTest, QuestionTellsYesFromNo) {
-    TQtDialogs dialogs;
-    TBoxAnswer yes;
-    yes.Answer(QMessageBox::Yes);
-    EXPECT_TRUE(dialogs.Question(nullptr, "Save a copy?"));
-    EXPECT_EQ(yes.Buttons.size(), 2);
-    TBoxAnswer no;
-    no.Answer(QMessageBox::No);
-    EXPECT_FALSE(dialogs.Question(nullptr, "Save a copy?"));
-}
-
-TEST(QtDialogsTest, ConfirmTellsOkFromCancel) {
-    TQtDialogs dialogs;
-    TBoxAnswer ok;
-    ok.Answer(QMessageBox::Ok);
-    EXPECT_TRUE(dialogs.Confirm(nullptr, "Close window without sending message?"));
-    EXPECT_EQ(ok.Buttons, (QList<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
-    TBoxAnswer cancel;
-    cancel.Answer(QMessageBox::Cancel);
-    EXPECT_FALSE(dialogs.Confirm(nullptr, "Close window without sending message?"));
 }
 
 }  // namespace

@@ -6,30 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "lists/list_rows.h"
 #include "support/list_readers.h"
 
 namespace {
-
-using TRows = std::vector<std::vector<std::string>>;
-
-TRows RowsOf(const TOfficialList& list) {
-    TRows rows(static_cast<std::size_t>(list.RowCount()));
-    for (int r = 0; r < list.RowCount(); ++r) {
-        for (int c = 0; c < list.FieldCount(); ++c) {
-            rows[static_cast<std::size_t>(r)].push_back(list.Field(r, c));
-        }
-    }
-    return rows;
-}
-
-TOfficialList ListOf(int fieldCount, const TRows& rows) {
-    TOfficialList list;
-    list.Reset(fieldCount);
-    for (const auto& row : rows) {
-        list.AppendRow(row);
-    }
-    return list;
-}
 
 struct TRecordCase {
     const char* Line;

@@ -2,37 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include "lists/official_list.h"
+#include "lists/list_rows.h"
 
 namespace {
 
 using namespace qv::webforms;
 
-TOfficialList List(int fields, std::vector<std::vector<std::string>> rows) {
-    TOfficialList list;
-    list.Reset(fields);
-    for (auto& row : rows)
-        list.AppendRow(std::move(row));
-    return list;
-}
-
 struct TLists {
     TOfficialList Senate =
-        List(5, {{"OH", "R", "Moe, Max", "https://moe.senate.example/contact", "h"},
-                 {"OH", "D", "Box, Bo", "bo@senate.example", "h"},
-                 {"VT", "I", "Ray, Al", "HTTPS://ray.senate.example/", "h"},
-                 {"VT", "D", "Nye, Ed", "NONE", "h"}});
+        ListOf(5, {{"OH", "R", "Moe, Max", "https://moe.senate.example/contact", "h"},
+                   {"OH", "D", "Box, Bo", "bo@senate.example", "h"},
+                   {"VT", "I", "Ray, Al", "HTTPS://ray.senate.example/", "h"},
+                   {"VT", "D", "Nye, Ed", "NONE", "h"}});
     TOfficialList House =
-        List(6, {{"OH", "3", "D", "Lee, Kim", "http://lee.house.example", "h"},
-                 {"PR", "AL", "D", "Cruz, Pia", "https://cruz.house.example", "h"},
-                 {"GU", "AL", "R", "Tan, Sam", "https://tan.house.example", "h"},
-                 {"OH", "4", "R", "Vacant", "none", "h"},
-                 {"OH", "5", "R", "Fox, Jo", "httpd@house.example", "h"}});
+        ListOf(6, {{"OH", "3", "D", "Lee, Kim", "http://lee.house.example", "h"},
+                   {"PR", "AL", "D", "Cruz, Pia", "https://cruz.house.example", "h"},
+                   {"GU", "AL", "R", "Tan, Sam", "https://tan.house.example", "h"},
+                   {"OH", "4", "R", "Vacant", "none", "h"},
+                   {"OH", "5", "R", "Fox, Jo", "httpd@house.example", "h"}});
     TOfficialList Leaders =
-        List(6, {{"1", "Denmark", "Prime Minister", "Frederiksen, Mette",
-                  "https://stm.example/contact", "h"},
-                 {"2", "Japan", "Prime Minister", "Ito, Ko", "none", "h"},
-                 {"1", "Vatican", "Pope", "Leo XIV", "https://va.example/", "h"}});
+        ListOf(6, {{"1", "Denmark", "Prime Minister", "Frederiksen, Mette",
+                    "https://stm.example/contact", "h"},
+                   {"2", "Japan", "Prime Minister", "Ito, Ko", "none", "h"},
+                   {"1", "Vatican", "Pope", "Leo XIV", "https://va.example/", "h"}});
     TPresidentRecord President{"Doe, John", "https://www.whitehouse.example/contact/", "h"};
 
     std::vector<TWebFormOfficial> Officials() const {
@@ -83,7 +75,7 @@ TEST(FormOfficialsTest, OfficialsWithAFormInListOrderAndHowTheWalkNamesThem) {
     EXPECT_EQ(officials[1].Url, "HTTPS://ray.senate.example/");
 
     // Lists without the fields of their kind give nobody, and break nothing.
-    EXPECT_TRUE(WebFormOfficials(List(2, {{"OH", "https://x.example"}}), TOfficialList(),
+    EXPECT_TRUE(WebFormOfficials(ListOf(2, {{"OH", "https://x.example"}}), TOfficialList(),
                                  TOfficialList(), {"Doe, John", "none", "h"})
                     .empty());
 }
